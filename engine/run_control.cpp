@@ -1,0 +1,39 @@
+// The start/stop button: a click while idle runs a whole listing inside the
+// click; a click during the run (arriving in one of the walk's event pumps)
+// only raises the stop request that the walk polls.
+#include "window/frmMain.h"
+#include "window/frmMainDesign.h"
+
+namespace malvorn {
+
+void frmMain::cmdDoIt_Click() {
+    if (State.Running) {
+        State.StopFlag = True;
+        return;
+    }
+    try {
+        State.DirsOnly = True;
+        State.DirAttr = attr::Directory;
+        State.NoPath = False;
+        if (C.ChFiles->value() != 0) State.DirsOnly = False;
+        if (C.ChHidden->value() != 0) State.DirAttr |= attr::Hidden;
+        if (C.ChNoPath->value() != 0) State.NoPath = True;
+        State.StopFlag = False;
+        State.Running = True;
+        C.txtResult->setText(Text());
+        C.cmdDoIt->setCaption(captions::DoItRunning());
+        ListFile(C.txtPath->text(), 1);
+        C.cmdDoIt->setCaption(captions::DoItIdle());
+        State.Running = False;
+    } catch (const PlatformError& e) {
+        ErrorReport(e.failure());
+        try {
+            C.cmdDoIt->setCaption(captions::DoItIdle());
+        } catch (const PlatformError&) {
+            // Already reported once; the run still ends.
+        }
+        State.Running = False;
+    }
+}
+
+} // namespace malvorn

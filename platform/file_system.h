@@ -1,0 +1,57 @@
+// Folder enumeration and attribute queries, as the folder walk uses them.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/text.h"
+
+namespace malvorn {
+
+// Attribute bits that play a part; others are ignored.
+namespace attr {
+inline constexpr std::int32_t Hidden = 2;
+inline constexpr std::int32_t System = 4;
+inline constexpr std::int32_t Directory = 16;
+} // namespace attr
+
+// Identity of a file or folder on its volume (device and inode; volume
+// serial and file index), used to recognise a folder met again through a link.
+struct FileIdentity {
+    std::uint64_t volume = 0;
+    std::uint64_t file = 0;
+    bool known = false;
+    friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
+};
+
+struct FileAttributes {
+    std::int32_t word = 0;
+    FileIdentity identity;
+};
+
+class IFileSystem {
+public:
+    virtual ~IFileSystem() = default;
+
+    // The folder separator ("\\" on Windows, "/" on POSIX).
+    virtual char16_t separator() const = 0;
+
+    // Starts an enumeration of `folderPath` (which ends in the separator),
+    // ending any enumeration under way, and returns the first name that
+    // passes the mask, or empty text when none does. An entry is delivered
+    // unless it is hidden while the mask lacks Hidden, system while it lacks
+    // System, or a folder while it lacks Directory. "." and ".." come for
+    // every folder that is not a drive's root. Throws PlatformError when the
+    // enumeration cannot start.
+    virtual Text startEnumeration(const Text& folderPath, std::int32_t mask) = 0;
+
+    // The next name passing the mask, or empty text at the end. Throws
+    // PlatformError when the next name cannot be read; the enumeration is then
+    // over.
+    virtual Text nextName() = 0;
+
+    // The attributes of a full path, following links. Throws PlatformError
+    // when they cannot be read.
+    virtual FileAttributes attributes(const Text& path) = 0;
+};
+
+} // namespace malvorn

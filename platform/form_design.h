@@ -1,0 +1,48 @@
+// What a backend needs to build the main window: one row a control, in
+// front-to-back order within its container (the first row lies in front).
+// The rows themselves belong to the window (window/frmMainDesign.cpp);
+// backends only read them.
+#pragma once
+
+#include <vector>
+
+#include "platform/text.h"
+
+namespace malvorn {
+
+enum class ControlId {
+    txtPath, frmSettings, drDir, drDrive, lblPath,
+    cmdSave, cmdDoIt, txtResult, VSLevel, txtLevel, ChNoPath, ChHidden, ChFiles, lblLevels,
+};
+
+enum class ControlKind {
+    SingleLineText, MultiLineText, PushButton, CheckBox, Frame, Label,
+    DriveList, FolderList, VerticalScrollBar,
+};
+
+inline constexpr int TwipsPerPixel = 15;
+
+struct ControlDesign {
+    ControlId id;
+    ControlKind kind;
+    Text caption;       // caption, or the initial text of a text box
+    bool inFrame;       // inside frmSettings: geometry in twips relative to it
+    int left, top, width, height;  // pixels on the window, twips in the frame
+    int tabIndex;       // -1: takes no focus
+    int initialValue;   // check box value; scroll bar position
+};
+
+struct ScrollBarDesign {
+    int minimum, maximum, smallChange, largeChange;
+};
+
+struct FormDesign {
+    Text caption;
+    int innerWidth, innerHeight;       // pixels
+    std::vector<ControlDesign> windowControls;  // front to back
+    std::vector<ControlDesign> frameControls;   // front to back
+    ScrollBarDesign scrollBar;
+    ControlId initialFocus;
+};
+
+} // namespace malvorn

@@ -1,0 +1,260 @@
+#include "platform/headless/headless_window_system.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "platform/dispatch.h"
+#include "platform/error.h"
+
+namespace malvorn::headless {
+
+namespace {
+
+void refuseNegative(float width, float height) {
+    if (width < 0 || height < 0) throw PlatformError(errors::InvalidProperty, fromUtf8("Invalid property value"));
+}
+
+} // namespace
+
+Control::Control(WindowSystem& ws, const ControlDesign& d)
+    : ws_(ws), id_(d.id), b_{static_cast<float>(d.left), static_cast<float>(d.top), static_cast<float>(d.width),
+                             static_cast<float>(d.height)} {}
+
+void Control::move(float left, float top, float width, float height) {
+    refuseNegative(width, height);
+    b_ = {left, top, width, height};
+}
+
+void Control::setWidth(float width) {
+    refuseNegative(width, 0);
+    b_.width = width;
+}
+
+void Control::setHeight(float height) {
+    refuseNegative(0, height);
+    b_.height = height;
+}
+
+TextBox::TextBox(WindowSystem& ws, const ControlDesign& d) : Control(ws, d), text_(d.caption) {}
+
+void TextBox::setText(const Text& text) {
+    text_ = text;
+    selStart_ = 0;
+    selLength_ = 0;
+    ++changeCount;
+    if (id_ == ControlId::txtPath) ws_.events().txtPath_Change();
+    if (id_ == ControlId::txtLevel) ws_.events().txtLevel_Change();
+}
+
+void TextBox::replaceSelection(const Text& text) {
+    const std::size_t start = std::min(selStart_, text_.size());
+    const std::size_t length = std::min(selLength_, text_.size() - start);
+    text_.replace(start, length, text);
+    selStart_ = start + text.size();
+    selLength_ = 0;
+    ++changeCount;
+    if (id_ == ControlId::txtPath) ws_.events().txtPath_Change();
+    if (id_ == ControlId::txtLevel) ws_.events().txtLevel_Change();
+}
+
+void TextBox::select(std::size_t start, std::size_t length) {
+    selStart_ = std::min(start, text_.size());
+    selLength_ = std::min(length, text_.size() - selStart_);
+}
+
+void TextBox::keyDown(std::int16_t keyCode, std::int16_t shift) {
+    if (id_ == ControlId::txtLevel) ws_.events().txtLevel_KeyDown(keyCode, shift);
+}
+
+void Button::click() {
+    if (id_ == ControlId::cmdDoIt) ws_.events().cmdDoIt_Click();
+    if (id_ == ControlId::cmdSave) ws_.events().cmdSave_Click();
+}
+
+void DriveList::setDrive(const Text& text) {
+    // The drive whose root is the longest leading part of the text.
+    const Text* best = nullptr;
+    for (const Text& d : drives)
+        if (text.compare(0, d.size(), d) == 0 && (!best || d.size() > best->size())) best = &d;
+    if (!best) throw PlatformError(errors::DeviceUnavailable, fromUtf8("Device unavailable"));
+    if (*best == drive_) return;
+    drive_ = *best;
+    ws_.events().drDrive_Change();
+}
+
+void FolderList::setPath(const Text& path) {
+    std::optional<Text> shown = resolve ? resolve(path) : std::optional<Text>(path);
+    if (!shown) throw PlatformError(errors::PathNotFound, fromUtf8("Path not found"));
+    if (*shown == path_) return;
+    path_ = *shown;
+    ws_.events().drDir_Change();
+}
+
+ScrollBar::ScrollBar(WindowSystem& ws, const ControlDesign& d, const ScrollBarDesign& s)
+    : Control(ws, d), value_(static_cast<std::int16_t>(d.initialValue)), s_(s) {}
+
+void ScrollBar::setValue(std::int16_t v) {
+    if (v < s_.minimum || v > s_.maximum) throw PlatformError(errors::InvalidProperty, fromUtf8("Invalid property value"));
+    if (v == value_) return;
+    value_ = v;
+    ws_.events().VSLevel_Change();
+}
+
+void ScrollBar::userSet(int v) {
+    v = std::clamp(v, s_.minimum, s_.maximum);
+    if (v == value_) return;
+    value_ = static_cast<std::int16_t>(v);
+    ws_.events().VSLevel_Change();
+}
+
+void ScrollBar::userDrag(int v) {
+    value_ = static_cast<std::int16_t>(std::clamp(v, s_.minimum, s_.maximum));
+    ws_.events().VSLevel_Scroll();
+}
+
+void Form::setCaption(const Text& c) {
+    caption_ = c;
+    captionHistory.push_back(c);
+}
+
+void Form::show() {
+    shown_ = true;
+    ws_.events().Form_Resize();
+}
+
+void Form::userResize(int width, int height) {
+    w_ = width;
+    h_ = height;
+    dispatchEvent(ws_, [&] { ws_.events().Form_Resize(); });
+}
+
+void Form::userClose() {
+    if (!open_) return;
+    std::int16_t cancel = 0;
+    dispatchEvent(ws_, [&] { ws_.events().Form_Unload(cancel); });
+    if (cancel == 0) open_ = false;
+}
+
+WindowSystem::WindowSystem() = default;
+WindowSystem::~WindowSystem() = default;
+
+MainWindow WindowSystem::createMainWindow(const FormDesign& design, IFormEvents& events) {
+    events_ = &events;
+    form_ = std::make_unique<Form>(*this);
+    form_->caption_ = design.caption;
+    form_->w_ = design.innerWidth;
+    form_->h_ = design.innerHeight;
+
+    MainWindow w;
+    w.form = form_.get();
+    auto build = [&](const ControlDesign& d) {
+        std::unique_ptr<Control> c;
+        switch (d.kind) {
+        case ControlKind::SingleLineText:
+            c = std::make_unique<TextBox>(*this, d);
+            break;
+        case ControlKind::MultiLineText:
+            c = resultBoxFactory ? resultBoxFactory(*this, d) : std::make_unique<TextBox>(*this, d);
+            break;
+        case ControlKind::PushButton: {
+            auto b = std::make_unique<Button>(*this, d);
+            b->setCaption(d.caption);
+            c = std::move(b);
+            break;
+        }
+        case ControlKind::CheckBox: {
+            auto b = std::make_unique<CheckBox>(*this, d);
+            b->setValue(d.initialValue);
+            c = std::move(b);
+            break;
+        }
+        case ControlKind::Frame: c = std::make_unique<Frame>(*this, d); break;
+        case ControlKind::Label: c = std::make_unique<Label>(*this, d); break;
+        case ControlKind::DriveList: c = std::make_unique<DriveList>(*this, d); break;
+        case ControlKind::FolderList: c = std::make_unique<FolderList>(*this, d); break;
+        case ControlKind::VerticalScrollBar: c = std::make_unique<ScrollBar>(*this, d, design.scrollBar); break;
+        }
+        controls_[d.id] = std::move(c);
+    };
+    for (const auto& d : design.windowControls) build(d);
+    for (const auto& d : design.frameControls) build(d);
+
+    scroll_ = dynamic_cast<ScrollBar*>(&control(ControlId::VSLevel));
+    drive_ = dynamic_cast<DriveList*>(&control(ControlId::drDrive));
+    folder_ = dynamic_cast<FolderList*>(&control(ControlId::drDir));
+    drive_->drives = {fromUtf8("C:\\")};
+    drive_->drive_ = drive_->drives.front();
+    folder_->path_ = fromUtf8("C:\\");
+
+    w.txtPath = &textBox(ControlId::txtPath);
+    w.frmSettings = dynamic_cast<Frame*>(&control(ControlId::frmSettings));
+    w.drDir = folder_;
+    w.drDrive = drive_;
+    w.lblPath = dynamic_cast<Label*>(&control(ControlId::lblPath));
+    w.cmdSave = &button(ControlId::cmdSave);
+    w.cmdDoIt = &button(ControlId::cmdDoIt);
+    w.txtResult = &textBox(ControlId::txtResult);
+    w.VSLevel = scroll_;
+    w.txtLevel = &textBox(ControlId::txtLevel);
+    w.ChNoPath = &checkBox(ControlId::ChNoPath);
+    w.ChHidden = &checkBox(ControlId::ChHidden);
+    w.ChFiles = &checkBox(ControlId::ChFiles);
+    w.lblLevels = dynamic_cast<Label*>(&control(ControlId::lblLevels));
+    return w;
+}
+
+Control& WindowSystem::control(ControlId id) {
+    auto it = controls_.find(id);
+    if (it == controls_.end()) throw std::logic_error("no such control");
+    return *it->second;
+}
+
+TextBox& WindowSystem::textBox(ControlId id) { return dynamic_cast<TextBox&>(control(id)); }
+Button& WindowSystem::button(ControlId id) { return dynamic_cast<Button&>(control(id)); }
+CheckBox& WindowSystem::checkBox(ControlId id) { return dynamic_cast<CheckBox&>(control(id)); }
+
+void WindowSystem::raise(void (IFormEvents::*handler)()) {
+    dispatchEvent(*this, [&] { (events_->*handler)(); });
+}
+
+void WindowSystem::post(std::function<void()> action) { queue_.push_back(std::move(action)); }
+
+void WindowSystem::postAtPump(int n, std::function<void()> action) {
+    scheduled_.emplace(pumps + n, std::move(action));
+}
+
+int WindowSystem::doEvents() {
+    ++pumps;
+    if (onPump) onPump(pumps);
+    for (auto it = scheduled_.begin(); it != scheduled_.end() && it->first <= pumps;) {
+        queue_.push_back(std::move(it->second));
+        it = scheduled_.erase(it);
+    }
+    while (!queue_.empty()) {
+        auto action = std::move(queue_.front());
+        queue_.pop_front();
+        dispatchEvent(*this, action);
+    }
+    return form_ && form_->open_ ? 1 : 0;
+}
+
+void WindowSystem::run() {
+    while (form_ && form_->open_ && (!queue_.empty() || !scheduled_.empty())) {
+        if (queue_.empty()) {
+            pumps = scheduled_.begin()->first - 1;
+        }
+        doEvents();
+    }
+}
+
+void WindowSystem::endProgram() {
+    if (endHook) endHook();
+    throw ProgramEnded{};
+}
+
+void WindowSystem::messageBox(const Text& text, const Text& title, int style) {
+    messages.push_back({text, title, style});
+    if (onMessage) onMessage(messages.back());
+}
+
+} // namespace malvorn::headless

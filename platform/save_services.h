@@ -1,0 +1,54 @@
+// What saving needs: the save-file dialog and text file output.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "platform/controls.h"
+#include "platform/text.h"
+
+namespace malvorn {
+
+struct SaveDialogRequest {
+    Text title;
+    std::vector<std::pair<Text, Text>> filters;  // (description, pattern)
+    int filterIndex = 1;                          // 1-based
+    Text defaultExtension;                        // without the dot
+    std::uint32_t flags = 0;                      // OFN_* flags
+    int maxFile = 260;                            // buffer size in narrow bytes
+};
+
+struct SaveDialogResult {
+    bool chosen = false;         // the user chose a file
+    Text fileBuffer;             // the file buffer up to its first NUL
+    std::int32_t errorCode = 0;  // when not chosen: 0 cancelled, else the failure code
+};
+
+class ISaveDialog {
+public:
+    virtual ~ISaveDialog() = default;
+    // Shows the modal dialog owned by the window; returns when it closes.
+    // Throws PlatformError when the dialog cannot be shown at all.
+    virtual SaveDialogResult show(IForm& owner, const SaveDialogRequest& request) = 0;
+};
+
+// A file open for output. write() and close() throw PlatformError on
+// failure, also a failure that only shows when data is flushed.
+class ITextFile {
+public:
+    virtual ~ITextFile() = default;
+    // Converts the text to the platform's narrow encoding and writes it.
+    virtual void write(const Text& text) = 0;
+    virtual void close() = 0;
+};
+
+class ITextFileSystem {
+public:
+    virtual ~ITextFileSystem() = default;
+    // Creates the file or empties it. Throws PlatformError on failure.
+    virtual std::unique_ptr<ITextFile> createForOutput(const Text& path) = 0;
+};
+
+} // namespace malvorn

@@ -1,0 +1,29 @@
+// Text as the core holds it: UTF-16 code units. Names that came from a file
+// system as bytes that are not valid UTF-8 carry each undecodable byte as a
+// lone low surrogate U+DC80..U+DCFF, so that they survive the round trip to
+// the file system and to saved files unchanged.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace malvorn {
+
+using Text = std::u16string;
+using TextView = std::u16string_view;
+
+// ASCII and UTF-8 literals into Text; for the program's own fixed texts.
+Text fromUtf8(std::string_view utf8);
+
+// Text back into UTF-8. Lone surrogates U+DC80..U+DCFF become the bytes they
+// stand for; any other lone surrogate becomes U+FFFD.
+std::string toUtf8(TextView text);
+
+// Text for display: escaped bytes are shown as U+FFFD so that a person sees
+// that the name held bytes that are not text.
+Text forDisplay(TextView text);
+
+// Decimal text of a signed number ("-12", "0", "32767").
+Text decimal(long long value);
+
+} // namespace malvorn

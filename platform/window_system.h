@@ -1,0 +1,60 @@
+// Program-wide services of the window system, and creation of the window.
+#pragma once
+
+#include <memory>
+
+#include "platform/controls.h"
+#include "platform/form_design.h"
+#include "platform/form_events.h"
+
+namespace malvorn {
+
+// The fourteen controls and the window, as a backend built them. The backend
+// owns them; they live until the program ends.
+struct MainWindow {
+    IForm* form = nullptr;
+    ITextBox* txtPath = nullptr;
+    IFrame* frmSettings = nullptr;
+    IFolderList* drDir = nullptr;
+    IDriveList* drDrive = nullptr;
+    ILabel* lblPath = nullptr;
+    IButton* cmdSave = nullptr;
+    IButton* cmdDoIt = nullptr;
+    ITextBox* txtResult = nullptr;
+    IScrollBar* VSLevel = nullptr;
+    ITextBox* txtLevel = nullptr;
+    ICheckBox* ChNoPath = nullptr;
+    ICheckBox* ChHidden = nullptr;
+    ICheckBox* ChFiles = nullptr;
+    ILabel* lblLevels = nullptr;
+};
+
+inline constexpr int MB_ICONEXCLAMATION_OK = 48;  // warning icon, one OK button
+inline constexpr int MB_ICONSTOP_OK = 16;          // error icon, one OK button
+
+class IWindowSystem {
+public:
+    virtual ~IWindowSystem() = default;
+
+    // Builds the window and its controls, hidden, with every control at its
+    // designed position, caption, value and tab order. Events go to `events`.
+    virtual MainWindow createMainWindow(const FormDesign& design, IFormEvents& events) = 0;
+
+    // Runs the event loop until the window has closed.
+    virtual void run() = 0;
+
+    // Runs all pending events, each to its end, and returns the number of
+    // windows still open (0 once the window has closed).
+    virtual int doEvents() = 0;
+
+    // Ends the program at once; no handler runs afterwards.
+    [[noreturn]] virtual void endProgram() = 0;
+
+    // Modal message box; returns when dismissed.
+    virtual void messageBox(const Text& text, const Text& title, int style) = 0;
+
+    // The system's default alert sound.
+    virtual void beep() = 0;
+};
+
+} // namespace malvorn

@@ -1,0 +1,59 @@
+// Saving the listing: the whole text of the result box, plus one line end,
+// to a file named in the save dialog; the outcome goes into the title.
+#include <memory>
+
+#include "window/frmMain.h"
+
+namespace malvorn {
+
+namespace {
+
+SaveDialogRequest ListingSaveRequest() {
+    SaveDialogRequest r;
+    r.title = fromUtf8("保存文件清单");
+    r.filters = {{fromUtf8("文本文档(TXT)"), u"*.TXT"}, {fromUtf8("所有文件"), u"*.*"}};
+    r.filterIndex = 1;
+    r.defaultExtension = u"TXT";
+    r.flags = 0x008A0004;  // hide read-only, no network button, explorer, sizing
+    r.maxFile = 260;
+    return r;
+}
+
+} // namespace
+
+void frmMain::cmdSave_Click() {
+    std::unique_ptr<ITextFile> file;
+    try {
+        C.form->setCaption(fromUtf8("正在保存文件"));
+        const SaveDialogResult answer = P.saveDialog.show(*C.form, ListingSaveRequest());
+        if (answer.chosen) {
+            Text name = answer.fileBuffer;
+            name.erase(0, name.find_first_not_of(u' '));
+            file = P.textFiles.createForOutput(name);
+            file->write(C.txtResult->text() + u"\r\n");
+            std::unique_ptr<ITextFile> closing = std::move(file);
+            closing->close();
+            C.form->setCaption(fromUtf8("保存成功。"));
+        } else if (answer.errorCode != 0) {
+            P.windows.beep();
+            C.form->setCaption(fromUtf8("未保存。CommDlgExtendedError=") + decimal(answer.errorCode));
+        } else {
+            C.form->setCaption(PublisherSiteName());
+        }
+    } catch (const PlatformError& e) {
+        if (file) {
+            try {
+                file->close();
+            } catch (const PlatformError&) {
+                // The write failure is the one reported.
+            }
+        }
+        try {
+            C.form->setCaption(fromUtf8("保存失败。") + e.description());
+        } catch (const PlatformError&) {
+        }
+        ErrorReport(e.failure());
+    }
+}
+
+} // namespace malvorn

@@ -1,0 +1,64 @@
+// The window object on the headless window system and an in-memory file
+// system, as most core tests use it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/headless/headless_services.h"
+#include "platform/headless/headless_window_system.h"
+#include "platform/headless/memory_file_system.h"
+#include "window/frmMain.h"
+
+namespace malvorn::testing {
+
+struct Harness {
+    headless::WindowSystem ws;
+    headless::MemoryFileSystem fs;
+    headless::SaveDialog dialog;
+    headless::TextFileSystem files;
+    headless::ProcessStarter processes;
+    Platform platform{ws, fs, dialog, files, processes};
+    frmMain form{platform};
+
+    headless::TextBox& result() { return ws.textBox(ControlId::txtResult); }
+    headless::TextBox& path() { return ws.textBox(ControlId::txtPath); }
+    headless::TextBox& level() { return ws.textBox(ControlId::txtLevel); }
+    headless::Button& doIt() { return ws.button(ControlId::cmdDoIt); }
+    headless::Button& save() { return ws.button(ControlId::cmdSave); }
+    headless::CheckBox& chFiles() { return ws.checkBox(ControlId::ChFiles); }
+    headless::CheckBox& chHidden() { return ws.checkBox(ControlId::ChHidden); }
+    headless::CheckBox& chNoPath() { return ws.checkBox(ControlId::ChNoPath); }
+
+    // Sets up a run the way the walk tests want it: the path box holds
+    // `start` (without raising the folder chain), the options as given.
+    void prepare(const std::string& start, int levels, bool withFiles, bool withHidden, bool bareNames) {
+        form.State.Levels = levels;
+        form.State.SkipChange = True;
+        path().setText(fromUtf8(start));
+        chFiles().setValue(withFiles ? 1 : 0);
+        chHidden().setValue(withHidden ? 1 : 0);
+        chNoPath().setValue(bareNames ? 1 : 0);
+    }
+
+    // The result box split into lines (each must end in CR LF).
+    std::vector<std::string> lines() {
+        std::vector<std::string> out;
+        const std::string text = toUtf8(result().text());
+        std::size_t pos = 0;
+        while (pos < text.size()) {
+            const std::size_t end = text.find("\r\n", pos);
+            if (end == std::string::npos) {
+                out.push_back("<unterminated>" + text.substr(pos));
+                break;
+            }
+            out.push_back(text.substr(pos, end - pos));
+            pos = end + 2;
+        }
+        return out;
+    }
+};
+
+inline Text T(const char* utf8) { return fromUtf8(utf8); }
+
+} // namespace malvorn::testing

@@ -1,0 +1,16 @@
+// The window as it is designed: controls, captions, positions, tab order.
+#pragma once
+
+#include "platform/form_design.h"
+
+namespace malvorn {
+
+const FormDesign& frmMainDesign();
+
+// Captions and titles the handlers use.
+namespace captions {
+Text DoItIdle();     // "开始列举(&B)"
+Text DoItRunning();  // "停止(&X)"
+} // namespace captions
+
+} // namespace malvorn
