@@ -92,7 +92,6 @@ public:
     Text drive() const override { return drive_; }
     void setDrive(const Text& text) override;
     std::vector<Text> drives;  // available drive roots
-    std::optional<Text> notReady;  // a drive whose folders cannot be shown
 
 private:
     Text drive_;

@@ -2,6 +2,7 @@
 // system, as most core tests use it.
 #pragma once
 
+#include <set>
 #include <string>
 #include <vector>
 
