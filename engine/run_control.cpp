@@ -36,4 +36,4 @@ void frmMain::cmdDoIt_Click() {
     }
 }
 
-} // namespace malvorn
+}  // namespace malvorn

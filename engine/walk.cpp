@@ -24,18 +24,18 @@ namespace {
 
 // One ListFile call that has finished gathering and is writing its names.
 struct FolderFrame {
-    Text folder;                // with the final separator
+    Text folder;  // with the final separator
     std::int32_t layer = 0;
-    std::vector<Text> names;    // accepted names, in enumeration order
-    std::size_t index = 0;      // next name to write
-    FileIdentity identity;      // of the folder, when known
+    std::vector<Text> names;  // accepted names, in enumeration order
+    std::size_t index = 0;    // next name to write
+    FileIdentity identity;    // of the folder, when known
 };
 
 bool isDotEntry(const Text& name) { return name == u"." || name == u".."; }
 
 using IdentityKey = std::pair<std::uint64_t, std::uint64_t>;
 
-} // namespace
+}  // namespace
 
 void frmMain::Pump() {
     if (P.windows.doEvents() == 0) P.windows.endProgram();
@@ -158,4 +158,4 @@ void frmMain::ListFile(Text Path, std::int32_t Layer) {
     }
 }
 
-} // namespace malvorn
+}  // namespace malvorn

@@ -101,4 +101,4 @@ public:
     virtual void show() = 0;
 };
 
-} // namespace malvorn
+}  // namespace malvorn

@@ -11,4 +11,4 @@ void reportUnhandledAndEnd(IWindowSystem& windows, const PlatformError& error) {
     std::terminate();  // endProgram never returns
 }
 
-} // namespace malvorn
+}  // namespace malvorn

@@ -21,4 +21,4 @@ void dispatchEvent(IWindowSystem& windows, Handler&& handler) {
     }
 }
 
-} // namespace malvorn
+}  // namespace malvorn

@@ -10,4 +10,4 @@ PlatformError::PlatformError(std::int32_t number, Text description)
 PlatformError::PlatformError(Failure failure)
     : failure_(std::move(failure)), what_(std::to_string(failure_.number) + ": " + toUtf8(failure_.description)) {}
 
-} // namespace malvorn
+}  // namespace malvorn

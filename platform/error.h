@@ -40,6 +40,6 @@ inline constexpr std::int32_t PathNotFound = 76;
 inline constexpr std::int32_t DeviceUnavailable = 68;
 inline constexpr std::int32_t InvalidProperty = 380;
 inline constexpr std::int32_t Overflow = 6;
-} // namespace errors
+}  // namespace errors
 
-} // namespace malvorn
+}  // namespace malvorn

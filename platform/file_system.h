@@ -12,7 +12,7 @@ namespace attr {
 inline constexpr std::int32_t Hidden = 2;
 inline constexpr std::int32_t System = 4;
 inline constexpr std::int32_t Directory = 16;
-} // namespace attr
+}  // namespace attr
 
 // Identity of a file or folder on its volume (device and inode; volume
 // serial and file index), used to recognise a folder met again through a link.
@@ -54,4 +54,4 @@ public:
     virtual FileAttributes attributes(const Text& path) = 0;
 };
 
-} // namespace malvorn
+}  // namespace malvorn

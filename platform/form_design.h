@@ -11,13 +11,32 @@
 namespace malvorn {
 
 enum class ControlId {
-    txtPath, frmSettings, drDir, drDrive, lblPath,
-    cmdSave, cmdDoIt, txtResult, VSLevel, txtLevel, ChNoPath, ChHidden, ChFiles, lblLevels,
+    txtPath,
+    frmSettings,
+    drDir,
+    drDrive,
+    lblPath,
+    cmdSave,
+    cmdDoIt,
+    txtResult,
+    VSLevel,
+    txtLevel,
+    ChNoPath,
+    ChHidden,
+    ChFiles,
+    lblLevels,
 };
 
 enum class ControlKind {
-    SingleLineText, MultiLineText, PushButton, CheckBox, Frame, Label,
-    DriveList, FolderList, VerticalScrollBar,
+    SingleLineText,
+    MultiLineText,
+    PushButton,
+    CheckBox,
+    Frame,
+    Label,
+    DriveList,
+    FolderList,
+    VerticalScrollBar,
 };
 
 inline constexpr int TwipsPerPixel = 15;
@@ -25,11 +44,11 @@ inline constexpr int TwipsPerPixel = 15;
 struct ControlDesign {
     ControlId id;
     ControlKind kind;
-    Text caption;       // caption, or the initial text of a text box
-    bool inFrame;       // inside frmSettings: geometry in twips relative to it
+    Text caption;                  // caption, or the initial text of a text box
+    bool inFrame;                  // inside frmSettings: geometry in twips relative to it
     int left, top, width, height;  // pixels on the window, twips in the frame
-    int tabIndex;       // -1: takes no focus
-    int initialValue;   // check box value; scroll bar position
+    int tabIndex;                  // -1: takes no focus
+    int initialValue;              // check box value; scroll bar position
 };
 
 struct ScrollBarDesign {
@@ -38,11 +57,11 @@ struct ScrollBarDesign {
 
 struct FormDesign {
     Text caption;
-    int innerWidth, innerHeight;       // pixels
+    int innerWidth, innerHeight;                // pixels
     std::vector<ControlDesign> windowControls;  // front to back
     std::vector<ControlDesign> frameControls;   // front to back
     ScrollBarDesign scrollBar;
     ControlId initialFocus;
 };
 
-} // namespace malvorn
+}  // namespace malvorn

@@ -25,4 +25,4 @@ public:
     virtual void VSLevel_Scroll() = 0;
 };
 
-} // namespace malvorn
+}  // namespace malvorn

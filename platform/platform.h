@@ -17,4 +17,4 @@ struct Platform {
     IProcessStarter& processes;
 };
 
-} // namespace malvorn
+}  // namespace malvorn

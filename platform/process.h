@@ -16,4 +16,4 @@ public:
     virtual void startHidden(const Text& commandLine) = 0;
 };
 
-} // namespace malvorn
+}  // namespace malvorn

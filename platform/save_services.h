@@ -14,10 +14,10 @@ namespace malvorn {
 struct SaveDialogRequest {
     Text title;
     std::vector<std::pair<Text, Text>> filters;  // (description, pattern)
-    int filterIndex = 1;                          // 1-based
-    Text defaultExtension;                        // without the dot
-    std::uint32_t flags = 0;                      // OFN_* flags
-    int maxFile = 260;                            // buffer size in narrow bytes
+    int filterIndex = 1;                         // 1-based
+    Text defaultExtension;                       // without the dot
+    std::uint32_t flags = 0;                     // OFN_* flags
+    int maxFile = 260;                           // buffer size in narrow bytes
 };
 
 struct SaveDialogResult {
@@ -51,4 +51,4 @@ public:
     virtual std::unique_ptr<ITextFile> createForOutput(const Text& path) = 0;
 };
 
-} // namespace malvorn
+}  // namespace malvorn

@@ -22,7 +22,7 @@ void appendCodePoint(Text& out, char32_t cp) {
     }
 }
 
-} // namespace
+}  // namespace
 
 Text fromUtf8(std::string_view in) {
     Text out;
@@ -42,14 +42,26 @@ Text fromUtf8(std::string_view in) {
         int len = 0;
         char32_t cp = 0;
         char32_t min = 0;
-        if (b0 >= 0xC2 && b0 <= 0xDF) { len = 2; cp = b0 & 0x1F; min = 0x80; }
-        else if (b0 >= 0xE0 && b0 <= 0xEF) { len = 3; cp = b0 & 0x0F; min = 0x800; }
-        else if (b0 >= 0xF0 && b0 <= 0xF4) { len = 4; cp = b0 & 0x07; min = 0x10000; }
+        if (b0 >= 0xC2 && b0 <= 0xDF) {
+            len = 2;
+            cp = b0 & 0x1F;
+            min = 0x80;
+        } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+            len = 3;
+            cp = b0 & 0x0F;
+            min = 0x800;
+        } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+            len = 4;
+            cp = b0 & 0x07;
+            min = 0x10000;
+        }
         bool ok = len > 0 && i + static_cast<std::size_t>(len) <= n;
         for (int k = 1; ok && k < len; ++k) {
             const auto b = static_cast<unsigned char>(in[i + k]);
-            if (!isContinuation(b)) ok = false;
-            else cp = (cp << 6) | (b & 0x3F);
+            if (!isContinuation(b))
+                ok = false;
+            else
+                cp = (cp << 6) | (b & 0x3F);
         }
         if (ok && (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))) ok = false;
         if (!ok) {
@@ -117,4 +129,4 @@ Text decimal(long long value) {
     return Text(s.begin(), s.end());
 }
 
-} // namespace malvorn
+}  // namespace malvorn

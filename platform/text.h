@@ -26,4 +26,4 @@ Text forDisplay(TextView text);
 // Decimal text of a signed number ("-12", "0", "32767").
 Text decimal(long long value);
 
-} // namespace malvorn
+}  // namespace malvorn

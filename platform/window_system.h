@@ -30,7 +30,7 @@ struct MainWindow {
 };
 
 inline constexpr int MB_ICONEXCLAMATION_OK = 48;  // warning icon, one OK button
-inline constexpr int MB_ICONSTOP_OK = 16;          // error icon, one OK button
+inline constexpr int MB_ICONSTOP_OK = 16;         // error icon, one OK button
 
 class IWindowSystem {
 public:
@@ -57,4 +57,4 @@ public:
     virtual void beep() = 0;
 };
 
-} // namespace malvorn
+}  // namespace malvorn

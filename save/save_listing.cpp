@@ -19,7 +19,7 @@ SaveDialogRequest ListingSaveRequest() {
     return r;
 }
 
-} // namespace
+}  // namespace
 
 void frmMain::cmdSave_Click() {
     std::unique_ptr<ITextFile> file;
@@ -56,4 +56,4 @@ void frmMain::cmdSave_Click() {
     }
 }
 
-} // namespace malvorn
+}  // namespace malvorn

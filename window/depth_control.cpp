@@ -9,7 +9,7 @@ namespace malvorn {
 namespace {
 constexpr std::int32_t MaxLevels = 32767;
 constexpr std::int16_t KeyPageUp = 33, KeyPageDown = 34, KeyUp = 38, KeyDown = 40;
-} // namespace
+}  // namespace
 
 void frmMain::ValidateLevels() {
     if (State.Levels > MaxLevels) State.Levels = MaxLevels;
@@ -52,4 +52,4 @@ void frmMain::VSLevel_Change() {
 
 void frmMain::VSLevel_Scroll() { VSLevel_Change(); }
 
-} // namespace malvorn
+}  // namespace malvorn

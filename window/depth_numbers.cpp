@@ -12,7 +12,7 @@ namespace {
 bool isDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 bool isBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == 0x3000; }
 
-} // namespace
+}  // namespace
 
 double LeadingNumber(TextView text, bool* found) {
     std::size_t i = 0;
@@ -79,4 +79,4 @@ Text SteppedText(double value) {
     return Text(buf, res.ptr);
 }
 
-} // namespace malvorn
+}  // namespace malvorn

@@ -23,4 +23,4 @@ std::int32_t RoundToInt32(double value);
 // others with a full stop and at most 15 significant digits.
 Text SteppedText(double value);
 
-} // namespace malvorn
+}  // namespace malvorn

@@ -40,4 +40,4 @@ void frmMain::txtPath_Change() {
     }
 }
 
-} // namespace malvorn
+}  // namespace malvorn

@@ -46,4 +46,4 @@ void frmMain::Form_Unload(std::int16_t& /*Cancel*/) {
     P.processes.startHidden(P.processes.urlOpenCommand(PublisherAddress()));
 }
 
-} // namespace malvorn
+}  // namespace malvorn

@@ -7,9 +7,7 @@
 
 namespace malvorn {
 
-frmMain::frmMain(Platform& platform) : P(platform) {
-    C = P.windows.createMainWindow(frmMainDesign(), *this);
-}
+frmMain::frmMain(Platform& platform) : P(platform) { C = P.windows.createMainWindow(frmMainDesign(), *this); }
 
 void frmMain::start() {
     dispatchEvent(P.windows, [&] {
@@ -23,4 +21,4 @@ void frmMain::ErrorReport(const Failure& failure) {
                          MB_ICONEXCLAMATION_OK);
 }
 
-} // namespace malvorn
+}  // namespace malvorn

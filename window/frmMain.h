@@ -81,4 +81,4 @@ private:
 const Text& PublisherSiteName();  // "Malvorn"
 const Text& PublisherAddress();   // "https://malvorn.example/"
 
-} // namespace malvorn
+}  // namespace malvorn

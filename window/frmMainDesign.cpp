@@ -7,7 +7,7 @@ namespace malvorn {
 namespace captions {
 Text DoItIdle() { return fromUtf8("开始列举(&B)"); }
 Text DoItRunning() { return fromUtf8("停止(&X)"); }
-} // namespace captions
+}  // namespace captions
 
 const Text& PublisherSiteName() {
     static const Text name = fromUtf8("Malvorn");
@@ -54,4 +54,4 @@ const FormDesign& frmMainDesign() {
     return design;
 }
 
-} // namespace malvorn
+}  // namespace malvorn

@@ -11,6 +11,6 @@ const FormDesign& frmMainDesign();
 namespace captions {
 Text DoItIdle();     // "开始列举(&B)"
 Text DoItRunning();  // "停止(&X)"
-} // namespace captions
+}  // namespace captions
 
-} // namespace malvorn
+}  // namespace malvorn

@@ -35,7 +35,7 @@ private:
     Text path_;
 };
 
-} // namespace
+}  // namespace
 
 std::unique_ptr<ITextFile> TextFileSystem::createForOutput(const Text& path) {
     if (auto it = failCreate.find(path); it != failCreate.end()) throw PlatformError(it->second);
@@ -49,4 +49,4 @@ void ProcessStarter::startHidden(const Text& commandLine) {
     started.push_back(commandLine);
 }
 
-} // namespace malvorn::headless
+}  // namespace malvorn::headless

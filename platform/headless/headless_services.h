@@ -31,9 +31,9 @@ class TextFileSystem : public ITextFileSystem {
 public:
     std::map<Text, std::string> files;
     std::map<Text, Failure> failCreate;
-    std::optional<Failure> failWrite;   // the write fails after writing `writtenBeforeFailure` bytes
+    std::optional<Failure> failWrite;  // the write fails after writing `writtenBeforeFailure` bytes
     std::size_t writtenBeforeFailure = 0;
-    std::optional<Failure> failClose;   // a failure that shows only at close (a full disk)
+    std::optional<Failure> failClose;  // a failure that shows only at close (a full disk)
     int opened = 0, closed = 0;
 
     std::unique_ptr<ITextFile> createForOutput(const Text& path) override;
@@ -48,4 +48,4 @@ public:
     void startHidden(const Text& commandLine) override;
 };
 
-} // namespace malvorn::headless
+}  // namespace malvorn::headless

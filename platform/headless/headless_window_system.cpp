@@ -14,11 +14,13 @@ void refuseNegative(float width, float height) {
     if (width < 0 || height < 0) throw PlatformError(errors::InvalidProperty, fromUtf8("Invalid property value"));
 }
 
-} // namespace
+}  // namespace
 
 Control::Control(WindowSystem& ws, const ControlDesign& d)
-    : ws_(ws), id_(d.id), b_{static_cast<float>(d.left), static_cast<float>(d.top), static_cast<float>(d.width),
-                             static_cast<float>(d.height)} {}
+    : ws_(ws),
+      id_(d.id),
+      b_{static_cast<float>(d.left), static_cast<float>(d.top), static_cast<float>(d.width),
+         static_cast<float>(d.height)} {}
 
 void Control::move(float left, float top, float width, float height) {
     refuseNegative(width, height);
@@ -94,7 +96,8 @@ ScrollBar::ScrollBar(WindowSystem& ws, const ControlDesign& d, const ScrollBarDe
     : Control(ws, d), value_(static_cast<std::int16_t>(d.initialValue)), s_(s) {}
 
 void ScrollBar::setValue(std::int16_t v) {
-    if (v < s_.minimum || v > s_.maximum) throw PlatformError(errors::InvalidProperty, fromUtf8("Invalid property value"));
+    if (v < s_.minimum || v > s_.maximum)
+        throw PlatformError(errors::InvalidProperty, fromUtf8("Invalid property value"));
     if (v == value_) return;
     value_ = v;
     ws_.events().VSLevel_Change();
@@ -150,29 +153,39 @@ MainWindow WindowSystem::createMainWindow(const FormDesign& design, IFormEvents&
     auto build = [&](const ControlDesign& d) {
         std::unique_ptr<Control> c;
         switch (d.kind) {
-        case ControlKind::SingleLineText:
-            c = std::make_unique<TextBox>(*this, d);
-            break;
-        case ControlKind::MultiLineText:
-            c = resultBoxFactory ? resultBoxFactory(*this, d) : std::make_unique<TextBox>(*this, d);
-            break;
-        case ControlKind::PushButton: {
-            auto b = std::make_unique<Button>(*this, d);
-            b->setCaption(d.caption);
-            c = std::move(b);
-            break;
-        }
-        case ControlKind::CheckBox: {
-            auto b = std::make_unique<CheckBox>(*this, d);
-            b->setValue(d.initialValue);
-            c = std::move(b);
-            break;
-        }
-        case ControlKind::Frame: c = std::make_unique<Frame>(*this, d); break;
-        case ControlKind::Label: c = std::make_unique<Label>(*this, d); break;
-        case ControlKind::DriveList: c = std::make_unique<DriveList>(*this, d); break;
-        case ControlKind::FolderList: c = std::make_unique<FolderList>(*this, d); break;
-        case ControlKind::VerticalScrollBar: c = std::make_unique<ScrollBar>(*this, d, design.scrollBar); break;
+            case ControlKind::SingleLineText:
+                c = std::make_unique<TextBox>(*this, d);
+                break;
+            case ControlKind::MultiLineText:
+                c = resultBoxFactory ? resultBoxFactory(*this, d) : std::make_unique<TextBox>(*this, d);
+                break;
+            case ControlKind::PushButton: {
+                auto b = std::make_unique<Button>(*this, d);
+                b->setCaption(d.caption);
+                c = std::move(b);
+                break;
+            }
+            case ControlKind::CheckBox: {
+                auto b = std::make_unique<CheckBox>(*this, d);
+                b->setValue(d.initialValue);
+                c = std::move(b);
+                break;
+            }
+            case ControlKind::Frame:
+                c = std::make_unique<Frame>(*this, d);
+                break;
+            case ControlKind::Label:
+                c = std::make_unique<Label>(*this, d);
+                break;
+            case ControlKind::DriveList:
+                c = std::make_unique<DriveList>(*this, d);
+                break;
+            case ControlKind::FolderList:
+                c = std::make_unique<FolderList>(*this, d);
+                break;
+            case ControlKind::VerticalScrollBar:
+                c = std::make_unique<ScrollBar>(*this, d, design.scrollBar);
+                break;
         }
         controls_[d.id] = std::move(c);
     };
@@ -219,9 +232,7 @@ void WindowSystem::raise(void (IFormEvents::*handler)()) {
 
 void WindowSystem::post(std::function<void()> action) { queue_.push_back(std::move(action)); }
 
-void WindowSystem::postAtPump(int n, std::function<void()> action) {
-    scheduled_.emplace(pumps + n, std::move(action));
-}
+void WindowSystem::postAtPump(int n, std::function<void()> action) { scheduled_.emplace(pumps + n, std::move(action)); }
 
 int WindowSystem::doEvents() {
     ++pumps;
@@ -257,4 +268,4 @@ void WindowSystem::messageBox(const Text& text, const Text& title, int style) {
     if (onMessage) onMessage(messages.back());
 }
 
-} // namespace malvorn::headless
+}  // namespace malvorn::headless

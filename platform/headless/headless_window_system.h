@@ -212,4 +212,4 @@ private:
     friend class Form;
 };
 
-} // namespace malvorn::headless
+}  // namespace malvorn::headless

@@ -13,7 +13,7 @@ struct MemoryFileSystem::Node {
     std::uint64_t id = 0;
     bool root = false;
     std::vector<std::shared_ptr<Node>> children;  // in enumeration order
-    Node* linkTarget = nullptr;  // a link: the folder it stands for
+    Node* linkTarget = nullptr;                   // a link: the folder it stands for
     Node* self() { return linkTarget ? linkTarget : this; }
 };
 
@@ -38,7 +38,7 @@ std::vector<Text> split(const Text& path, char16_t sep) {
     return parts;
 }
 
-} // namespace
+}  // namespace
 
 void MemoryFileSystem::addRoot(const Text& root) {
     auto n = std::make_unique<Node>();
@@ -163,4 +163,4 @@ FileAttributes MemoryFileSystem::attributes(const Text& path) {
     return FileAttributes{t->attributes, FileIdentity{0, t->id, true}};
 }
 
-} // namespace malvorn::headless
+}  // namespace malvorn::headless

@@ -30,14 +30,14 @@ public:
     void remove(const Text& path);
 
     // Failures, each by exact path.
-    std::set<Text> failStart;                 // enumeration cannot start
-    std::set<Text> failAttributes;            // attribute query fails
-    std::map<Text, int> failNextAfter;        // folder: nextName fails after this many names
+    std::set<Text> failStart;                       // enumeration cannot start
+    std::set<Text> failAttributes;                  // attribute query fails
+    std::map<Text, int> failNextAfter;              // folder: nextName fails after this many names
     std::function<void(const Text&)> onAttributes;  // called before every query
 
     // What happened.
-    std::vector<Text> enumerations;   // folder paths started
-    std::vector<Text> queries;        // attribute queries
+    std::vector<Text> enumerations;  // folder paths started
+    std::vector<Text> queries;       // attribute queries
 
     char16_t separator() const override { return sep_; }
     Text startEnumeration(const Text& folderPath, std::int32_t mask) override;
@@ -51,10 +51,10 @@ private:
 
     char16_t sep_;
     std::vector<std::unique_ptr<Node>> roots_;
-    std::vector<Text> names_;   // the enumeration under way
+    std::vector<Text> names_;  // the enumeration under way
     std::size_t next_ = 0;
     int failAfter_ = -1;
     std::uint64_t nextId_ = 1;
 };
 
-} // namespace malvorn::headless
+}  // namespace malvorn::headless

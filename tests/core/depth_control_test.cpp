@@ -30,9 +30,15 @@ TEST_F(DepthTest, StartUpAgrees) { expectDepth(1); }
 
 TEST_F(DepthTest, TypedTextIsReadClampedAndRewritten) {
     const std::pair<const char*, int> cases[] = {
-        {"", 1},      {"0", 1},         {"-5", 1},    {"32768", 32767}, {"12abc", 12}, {"abc", 1},
-        {"  42", 42}, {"007", 7},       {"2.5", 2},   {"3.5", 4},       {"0.5", 1},    {"99999999999", 32767},
-        {"1e3", 1000}, {"-99999999999", 1}, {"+9", 9}, {"5", 5},       {"05", 5},     {"1e999", 32767},
+        {"", 1},       {"0", 1},
+        {"-5", 1},     {"32768", 32767},
+        {"12abc", 12}, {"abc", 1},
+        {"  42", 42},  {"007", 7},
+        {"2.5", 2},    {"3.5", 4},
+        {"0.5", 1},    {"99999999999", 32767},
+        {"1e3", 1000}, {"-99999999999", 1},
+        {"+9", 9},     {"5", 5},
+        {"05", 5},     {"1e999", 32767},
     };
     for (const auto& [text, levels] : cases) {
         SCOPED_TRACE(text);
@@ -148,5 +154,5 @@ TEST(DepthNumbers, SteppedText) {
     EXPECT_EQ(SteppedText(-0.0), u"0");
 }
 
-} // namespace
-} // namespace malvorn::testing
+}  // namespace
+}  // namespace malvorn::testing

@@ -110,7 +110,7 @@ TEST_F(FolderTest, DriveNotReadyReportsAndLeavesTheFolderList) {
 
 TEST_F(FolderTest, UnchangedTextLeavesTheFlagPendingForTheNextChangeOfAnyControl) {
     h.path().userType(u"C:\\data");
-    h.path().userType(u"C:\\dat");  // no such folder: report, flag consumed
+    h.path().userType(u"C:\\dat");   // no such folder: report, flag consumed
     h.path().userType(u"C:\\data");  // names the folder already shown: no change event answers
     EXPECT_EQ(h.form.State.SkipChange, True);
     // The next change of any of the five controls is swallowed whole...
@@ -139,5 +139,5 @@ TEST_F(FolderTest, RunListsTheBoxTextEvenWhenTheFolderListDiffers) {
     EXPECT_EQ(h.lines(), std::vector<std::string>{"C:\\data\\a"});
 }
 
-} // namespace
-} // namespace malvorn::testing
+}  // namespace
+}  // namespace malvorn::testing

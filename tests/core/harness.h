@@ -62,4 +62,4 @@ struct Harness {
 
 inline Text T(const char* utf8) { return fromUtf8(utf8); }
 
-} // namespace malvorn::testing
+}  // namespace malvorn::testing

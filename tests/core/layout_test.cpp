@@ -115,5 +115,5 @@ TEST(Lifecycle, FailingCommandIsAnUnhandledFailureThatEndsTheProgram) {
     EXPECT_NE(h.ws.messages[0].text.find(u"File not found"), Text::npos);
 }
 
-} // namespace
-} // namespace malvorn::testing
+}  // namespace
+}  // namespace malvorn::testing

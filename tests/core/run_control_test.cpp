@@ -165,5 +165,5 @@ TEST_F(RunControlTest, FailingControlGivesTheErrorReportAndEndsTheRun) {
     EXPECT_EQ(ws.button(ControlId::cmdDoIt).caption(), captions::DoItIdle());
 }
 
-} // namespace
-} // namespace malvorn::testing
+}  // namespace
+}  // namespace malvorn::testing

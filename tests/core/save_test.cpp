@@ -113,5 +113,5 @@ TEST_F(SaveTest, DialogThatCannotBeShownIsReported) {
     EXPECT_EQ(h.ws.messages.size(), 1u);
 }
 
-} // namespace
-} // namespace malvorn::testing
+}  // namespace
+}  // namespace malvorn::testing

@@ -1,7 +1,7 @@
 // UTF-8 to UTF-16 and back, with undecodable bytes carried through.
-#include <gtest/gtest.h>
-
 #include "platform/text.h"
+
+#include <gtest/gtest.h>
 
 namespace malvorn {
 namespace {
@@ -14,8 +14,14 @@ TEST(Text, RoundTripsValidText) {
 
 TEST(Text, CarriesUndecodableBytesThrough) {
     const std::string bytes[] = {
-        "bad\xff", "\x80", "\xc3", "\xe6\x95", "\xed\xa0\x80" /* encoded surrogate */, "\xc0\xaf" /* overlong */,
-        "\xf4\x90\x80\x80" /* above U+10FFFF */, "ok\xe6\x95\xb0\xff\xfe",
+        "bad\xff",
+        "\x80",
+        "\xc3",
+        "\xe6\x95",
+        "\xed\xa0\x80" /* encoded surrogate */,
+        "\xc0\xaf" /* overlong */,
+        "\xf4\x90\x80\x80" /* above U+10FFFF */,
+        "ok\xe6\x95\xb0\xff\xfe",
     };
     for (const std::string& b : bytes) {
         SCOPED_TRACE(b);
@@ -28,8 +34,10 @@ TEST(Text, CarriesUndecodableBytesThrough) {
 
 TEST(Text, LoneSurrogatesThatAreNotEscapesBecomeReplacement) {
     const Text t{u'a', static_cast<char16_t>(0xD800), u'b'};
-    EXPECT_EQ(toUtf8(t), "a\xef\xbf\xbd" "b");
+    EXPECT_EQ(toUtf8(t),
+              "a\xef\xbf\xbd"
+              "b");
 }
 
-} // namespace
-} // namespace malvorn
+}  // namespace
+}  // namespace malvorn

@@ -39,8 +39,8 @@ TEST_F(WalkTest, NameFormIndentsFourBlanksALevel) {
 }
 
 TEST_F(WalkTest, FilesAsWellInEnumerationOrder) {
-    EXPECT_EQ(run("C:\\data", 2, true), (Lines{"C:\\data\\a", "C:\\data\\a\\notes.txt", "C:\\data\\a\\x",
-                                               "C:\\data\\b", "C:\\data\\readme.txt"}));
+    EXPECT_EQ(run("C:\\data", 2, true), (Lines{"C:\\data\\a", "C:\\data\\a\\notes.txt", "C:\\data\\a\\x", "C:\\data\\b",
+                                               "C:\\data\\readme.txt"}));
 }
 
 TEST_F(WalkTest, TrailingSeparatorGivesTheSameLines) {
@@ -95,8 +95,8 @@ TEST_F(WalkTest, HiddenFolderIsMissingWithItsSubtree) {
 TEST_F(WalkTest, NamesWithBarStayWhole) {
     h.fs.addFolder(u"C:\\data\\p|q");
     h.fs.addFolder(u"C:\\data\\p|q\\in|side");
-    EXPECT_EQ(run("C:\\data", 2, false), (Lines{"C:\\data\\a", "C:\\data\\a\\x", "C:\\data\\b", "C:\\data\\p|q",
-                                                "C:\\data\\p|q\\in|side"}));
+    EXPECT_EQ(run("C:\\data", 2, false),
+              (Lines{"C:\\data\\a", "C:\\data\\a\\x", "C:\\data\\b", "C:\\data\\p|q", "C:\\data\\p|q\\in|side"}));
 }
 
 TEST_F(WalkTest, EnumerationThatCannotStartKeepsTheFolderLine) {
@@ -137,8 +137,7 @@ TEST_F(WalkTest, NextNameFailureEndsGatheringWithNamesSoFar) {
 TEST_F(WalkTest, LinkToAnAncestorIsWrittenButNotWalkedAgain) {
     h.fs.addLink(u"C:\\data\\a\\x\\up", u"C:\\data\\a");
     h.fs.addLink(u"C:\\data\\a\\x\\up2", u"C:\\data\\a");
-    EXPECT_EQ(run("C:\\data\\a", 32767, false),
-              (Lines{"C:\\data\\a\\x", "C:\\data\\a\\x\\up", "C:\\data\\a\\x\\up2"}));
+    EXPECT_EQ(run("C:\\data\\a", 32767, false), (Lines{"C:\\data\\a\\x", "C:\\data\\a\\x\\up", "C:\\data\\a\\x\\up2"}));
 }
 
 TEST_F(WalkTest, FolderReachedTwiceWithoutACycleIsListedTwice) {
@@ -159,5 +158,5 @@ TEST_F(WalkTest, DeepChainStopsAtTheDepthLimit) {
     EXPECT_EQ(lines.back().size(), 999u * 4 + 1);
 }
 
-} // namespace
-} // namespace malvorn::testing
+}  // namespace
+}  // namespace malvorn::testing
