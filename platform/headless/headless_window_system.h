@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "platform/window_system.h"
@@ -92,6 +93,12 @@ public:
     Text drive() const override { return drive_; }
     void setDrive(const Text& text) override;
     std::vector<Text> drives;  // available drive roots
+    // The drives and the current one as a backend finds them when the window
+    // is built; raises nothing.
+    void setUp(std::vector<Text> available, Text current) {
+        drives = std::move(available);
+        drive_ = std::move(current);
+    }
 
 private:
     Text drive_;
@@ -106,6 +113,8 @@ public:
     // Turns an assigned text into the path the list shows, or nothing when
     // it cannot show it. By default every text is shown as given.
     std::function<std::optional<Text>(const Text&)> resolve;
+    // The folder shown when the window is built; raises nothing.
+    void setUp(Text path) { path_ = std::move(path); }
     // What the user does: open a folder (raises Change when it differs).
     void userOpen(const Text& path) { setPath(path); }
 

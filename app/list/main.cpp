@@ -1,0 +1,271 @@
+// malvorn-list: the folder listing on the command line. It runs the real
+// window object on the headless window system, over the POSIX file system,
+// and does what a user would do: type the depth, set the three options, type
+// the folder and press the start button. The result box streams every line
+// to standard output instead of holding the listing, so that memory stays
+// small for any size of tree.
+//
+//   malvorn-list [--levels N] [--files] [--hidden] [--no-path] FOLDER
+//
+// Exit status: 0 listed, 1 the folder cannot be listed or the output cannot
+// be written, 2 bad usage, 130 stopped by Ctrl-C.
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/headless/headless_services.h"
+#include "platform/headless/headless_window_system.h"
+#include "platform/posix/errno_failure.h"
+#include "platform/posix/posix_file_system.h"
+#include "platform/posix/posix_text_file.h"
+#include "window/depth_numbers.h"
+#include "window/frmMain.h"
+
+namespace malvorn {
+namespace {
+
+constexpr int ExitListed = 0;
+constexpr int ExitFailed = 1;
+constexpr int ExitUsage = 2;
+constexpr int ExitStopped = 130;
+
+constexpr const char* Usage = "usage: malvorn-list [--levels N] [--files] [--hidden] [--no-path] FOLDER\n";
+
+// Ctrl-C: the first one asks for a stop, which the walk takes at its next
+// event pump; a second one ends the program at once.
+std::atomic<int> interrupts{0};
+static_assert(std::atomic<int>::is_always_lock_free);
+
+extern "C" void onInterrupt(int) {
+    if (interrupts.fetch_add(1) >= 1) _exit(ExitStopped);
+}
+
+void installInterruptHandler() {
+    struct sigaction sa {};
+    sa.sa_handler = onInterrupt;
+    sigemptyset(&sa.sa_mask);
+    sa.sa_flags = SA_RESTART;
+    sigaction(SIGINT, &sa, nullptr);
+    // A reader that goes away (`| head`) ends the listing quietly, the way
+    // it ends any other program that writes to a pipe.
+    signal(SIGPIPE, SIG_DFL);
+}
+
+// Standard output in large blocks, written with write() so that a failure
+// is seen with its error number.
+class Output {
+public:
+    Output() { buffer_.reserve(Capacity); }
+
+    void append(const Text& text) {
+        if (failed()) return;
+        buffer_ += toUtf8(text);
+        if (buffer_.size() >= Capacity) flush();
+    }
+
+    void flush() {
+        if (failed()) return;
+        const char* p = buffer_.data();
+        std::size_t left = buffer_.size();
+        while (left > 0) {
+            const ssize_t n = ::write(STDOUT_FILENO, p, left);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                error_ = errno;
+                break;
+            }
+            p += n;
+            left -= static_cast<std::size_t>(n);
+        }
+        buffer_.clear();
+    }
+
+    bool failed() const { return error_ != 0; }
+    int error() const { return error_; }
+
+private:
+    static constexpr std::size_t Capacity = 1 << 20;
+    std::string buffer_;
+    int error_ = 0;
+};
+
+// The result box: every line goes to standard output as it comes.
+class StreamingResultBox : public headless::TextBox {
+public:
+    StreamingResultBox(headless::WindowSystem& ws, const ControlDesign& d, Output& out)
+        : headless::TextBox(ws, d), out_(out) {}
+
+    // A run begins by emptying the box; what was written stays written.
+    void setText(const Text& text) override {
+        headless::TextBox::setText(Text());
+        if (!text.empty()) out_.append(text);
+    }
+    void replaceSelection(const Text& text) override { out_.append(text); }
+
+private:
+    Output& out_;
+};
+
+struct Options {
+    Text levels = u"1";
+    bool files = false;
+    bool hidden = false;
+    bool noPath = false;
+    std::string folder;
+};
+
+[[noreturn]] void usageError(const std::string& message) {
+    std::fprintf(stderr, "malvorn-list: %s\n%s", message.c_str(), Usage);
+    std::exit(ExitUsage);
+}
+
+Options parseArguments(int argc, char** argv) {
+    Options o;
+    std::vector<std::string> folders;
+    bool optionsEnded = false;
+    auto takeLevels = [&](const std::string& value) {
+        bool found = false;
+        LeadingNumber(fromUtf8(value), &found);
+        if (!found) usageError("--levels needs a number, not \"" + value + "\"");
+        o.levels = fromUtf8(value);
+    };
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+            folders.push_back(arg);
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "--files") {
+            o.files = true;
+        } else if (arg == "--hidden") {
+            o.hidden = true;
+        } else if (arg == "--no-path") {
+            o.noPath = true;
+        } else if (arg == "--levels") {
+            if (i + 1 >= argc) usageError("--levels needs a value");
+            takeLevels(argv[++i]);
+        } else if (arg.rfind("--levels=", 0) == 0) {
+            takeLevels(arg.substr(9));
+        } else if (arg == "--help" || arg == "-h") {
+            std::fputs(Usage, stdout);
+            std::exit(ExitListed);
+        } else {
+            usageError("unknown option " + arg);
+        }
+    }
+    if (folders.empty()) usageError("no folder given");
+    if (folders.size() > 1) usageError("only one folder can be listed, not " + std::to_string(folders.size()));
+    o.folder = folders.front();
+    return o;
+}
+
+// The window itself lists nothing for a folder it cannot read, and says
+// nothing either; on the command line that silence would look like an empty
+// folder, so the folder is checked first.
+void checkFolder(const std::string& folder) {
+    struct stat st;
+    if (::stat(folder.c_str(), &st) != 0) {
+        const int err = errno;
+        std::fprintf(stderr, "malvorn-list: %s: %s\n", folder.c_str(), toUtf8(posix::errnoDescription(err)).c_str());
+        std::exit(ExitFailed);
+    }
+    if (!S_ISDIR(st.st_mode)) {
+        std::fprintf(stderr, "malvorn-list: %s: not a folder\n", folder.c_str());
+        std::exit(ExitFailed);
+    }
+}
+
+Text currentFolder() {
+    std::vector<char> buf(PATH_MAX);
+    for (;;) {
+        if (::getcwd(buf.data(), buf.size())) return fromUtf8(buf.data());
+        if (errno != ERANGE) return u"/";
+        buf.resize(buf.size() * 2);
+    }
+}
+
+int run(const Options& o) {
+    Output out;
+    headless::WindowSystem ws;
+    ws.resultBoxFactory = [&out](headless::WindowSystem& w, const ControlDesign& d) {
+        return std::make_unique<StreamingResultBox>(w, d, out);
+    };
+    posix::PosixFileSystem fs;
+    headless::SaveDialog dialog;  // nothing is saved from here
+    posix::PosixTextFileSystem textFiles;
+    headless::ProcessStarter processes;  // nor is a browser ever opened
+    Platform platform{ws, fs, dialog, textFiles, processes};
+    frmMain form(platform);
+
+    // Message boxes: while the options are typed, the drive list may object
+    // to a relative folder, which the listing does not care about (it takes
+    // the folder from the path box alone). During the run anything the window
+    // reports is passed on.
+    bool listing = false;
+    bool reported = false;
+    ws.onMessage = [&](const headless::MessageRecord& m) {
+        if (!listing) return;
+        reported = true;
+        std::fprintf(stderr, "malvorn-list: %s: %s\n", toUtf8(m.title).c_str(), toUtf8(m.text).c_str());
+    };
+
+    // Ctrl-C or an output that fails: press the button again, which the
+    // walk sees at its next event pump and winds down, whole lines written.
+    bool stopPosted = false;
+    ws.onPump = [&](int) {
+        if (stopPosted || (interrupts.load() == 0 && !out.failed())) return;
+        stopPosted = true;
+        ws.post([&ws] { ws.button(ControlId::cmdDoIt).click(); });
+    };
+
+    // Set up as the window finds the system: one drive, "/", and the folder
+    // list at the current folder.
+    ws.driveList().setUp({u"/"}, u"/");
+    ws.folderList().setUp(currentFolder());
+
+    try {
+        form.start();
+        ws.textBox(ControlId::txtLevel).userType(o.levels);
+        ws.checkBox(ControlId::ChFiles).setValue(o.files ? 1 : 0);
+        ws.checkBox(ControlId::ChHidden).setValue(o.hidden ? 1 : 0);
+        ws.checkBox(ControlId::ChNoPath).setValue(o.noPath ? 1 : 0);
+        ws.textBox(ControlId::txtPath).userType(fromUtf8(o.folder));
+        listing = true;
+        ws.button(ControlId::cmdDoIt).click();
+        listing = false;
+    } catch (const headless::ProgramEnded&) {
+        out.flush();
+        std::fprintf(stderr, "malvorn-list: the listing ended on a failure\n");
+        return ExitFailed;
+    }
+    out.flush();
+    if (out.failed()) {
+        std::fprintf(stderr, "malvorn-list: cannot write the listing: %s\n",
+                     toUtf8(posix::errnoDescription(out.error())).c_str());
+        return ExitFailed;
+    }
+    if (reported) return ExitFailed;
+    if (interrupts.load() > 0) return ExitStopped;
+    return ExitListed;
+}
+
+}  // namespace
+}  // namespace malvorn
+
+int main(int argc, char** argv) {
+    const malvorn::Options options = malvorn::parseArguments(argc, argv);
+    malvorn::checkFolder(options.folder);
+    malvorn::installInterruptHandler();
+    return malvorn::run(options);
+}

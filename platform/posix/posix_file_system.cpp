@@ -1,0 +1,194 @@
+// Why the handles: the walk asks for the attributes of every name up to three
+// times, and a query by full path makes the kernel resolve every folder of
+// the path again. Answering it relative to an open handle of the name's
+// folder (fstatat) costs one lookup. The walk only ever asks about names in
+// the folder it enumerates or in one of the folders it is inside of, so the
+// handles kept are exactly that chain, bounded in number; a query about any
+// other path is made by full path.
+//
+// Each query is still made at the moment it is asked, against the disk; only
+// the resolution of the folder part of the path is the one made when the walk
+// entered the folder.
+#include "platform/posix/posix_file_system.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <string>
+
+#include "platform/posix/errno_failure.h"
+
+namespace malvorn::posix {
+
+namespace {
+
+constexpr std::size_t BufferSize = 32 * 1024;
+
+// Hidden: the last component of the path (trailing separators aside) begins
+// with a dot and is not "." or "..".
+bool hiddenName(const Text& path) {
+    std::size_t end = path.size();
+    while (end > 0 && path[end - 1] == u'/') --end;
+    const std::size_t start = path.rfind(u'/', end == 0 ? 0 : end - 1);
+    const std::size_t first = start == Text::npos ? 0 : start + 1;
+    if (first >= end || path[first] != u'.') return false;
+    const std::size_t len = end - first;
+    if (len == 1) return false;
+    if (len == 2 && path[first + 1] == u'.') return false;
+    return true;
+}
+
+FileAttributes fromStat(const struct stat& st, const Text& path) {
+    FileAttributes a;
+    if (S_ISDIR(st.st_mode)) a.word |= attr::Directory;
+    if (hiddenName(path)) a.word |= attr::Hidden;
+    a.identity.volume = static_cast<std::uint64_t>(st.st_dev);
+    a.identity.file = static_cast<std::uint64_t>(st.st_ino);
+    a.identity.known = true;
+    return a;
+}
+
+void closeQuietly(int fd) {
+    // A folder opened for reading has nothing to flush; a failing close
+    // cannot lose anything, and the handle is gone either way.
+    ::close(fd);
+}
+
+}  // namespace
+
+PosixFileSystem::PosixFileSystem() : buffer_(new char[BufferSize]) {}
+
+PosixFileSystem::~PosixFileSystem() { releaseFolders(); }
+
+void PosixFileSystem::releaseFolders() {
+    endEnumeration();
+    for (const HeldFolder& h : held_) closeQuietly(h.fd);
+    held_.clear();
+}
+
+void PosixFileSystem::endEnumeration() {
+    enumerating_ = false;
+    filled_ = next_ = 0;
+}
+
+const PosixFileSystem::HeldFolder* PosixFileSystem::heldFolder(TextView folder) const {
+    // The deepest first: nearly every query is about the innermost folder.
+    for (auto it = held_.rbegin(); it != held_.rend(); ++it) {
+        if (it->path.size() == folder.size() && TextView(it->path) == folder) return &*it;
+        if (it->path.size() < folder.size()) break;  // outer ones are shorter still
+    }
+    return nullptr;
+}
+
+Text PosixFileSystem::startEnumeration(const Text& folderPath, std::int32_t mask) {
+    endEnumeration();
+    Text folder = folderPath;
+    if (folder.empty() || folder.back() != u'/') folder.push_back(u'/');
+
+    // Keep only the folders the new one lies in; the walk never comes back
+    // to the others (nor to an earlier handle of this same folder).
+    while (!held_.empty() && !(held_.back().path.size() < folder.size() &&
+                               TextView(folder).substr(0, held_.back().path.size()) == held_.back().path)) {
+        closeQuietly(held_.back().fd);
+        held_.pop_back();
+    }
+
+    const std::string bytes = toUtf8(folder);
+    int fd;
+    do {
+        fd = ::open(bytes.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) throwErrno(errno);
+
+    if (held_.size() >= MaxHeldFolders) {
+        closeQuietly(held_.front().fd);
+        held_.erase(held_.begin());
+    }
+    held_.push_back(HeldFolder{std::move(folder), bytes.size(), fd});
+
+    enumerating_ = true;
+    mask_ = mask;
+    sawDot_ = sawDotDot_ = false;
+    return nextName();
+}
+
+bool PosixFileSystem::isFolderEntry(const char* name, unsigned char type) const {
+    if (type == DT_DIR) return true;
+    if (type != DT_LNK && type != DT_UNKNOWN) return false;
+    // A link is what it points to; a dangling one is no folder.
+    struct stat st;
+    return ::fstatat(held_.back().fd, name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+}
+
+Text PosixFileSystem::nextName() {
+    if (!enumerating_) return Text();
+    const int fd = held_.back().fd;
+    for (;;) {
+        if (next_ >= filled_) {
+            const ssize_t n = ::getdents64(fd, buffer_.get(), BufferSize);
+            if (n < 0) {
+                const int err = errno;
+                if (err == EINTR) continue;
+                endEnumeration();
+                throwErrno(err);
+            }
+            if (n == 0) {
+                // "." and ".." are where the walk takes its event pumps; a
+                // file system that does not list them still gets them, last.
+                if (!sawDot_) {
+                    sawDot_ = true;
+                    return Text(u".");
+                }
+                if (!sawDotDot_) {
+                    sawDotDot_ = true;
+                    return Text(u"..");
+                }
+                endEnumeration();
+                return Text();
+            }
+            filled_ = static_cast<std::size_t>(n);
+            next_ = 0;
+        }
+        const auto* entry = reinterpret_cast<const struct dirent64*>(buffer_.get() + next_);
+        next_ += entry->d_reclen;
+        const char* name = entry->d_name;
+        if (name[0] == '.') {
+            if (name[1] == '\0') {
+                sawDot_ = true;
+                return Text(u".");
+            }
+            if (name[1] == '.' && name[2] == '\0') {
+                sawDotDot_ = true;
+                return Text(u"..");
+            }
+            if ((mask_ & attr::Hidden) == 0) continue;
+        }
+        if ((mask_ & attr::Directory) == 0 && isFolderEntry(name, entry->d_type)) continue;
+        return fromUtf8(name);
+    }
+}
+
+FileAttributes PosixFileSystem::attributes(const Text& path) {
+    struct stat st;
+    const std::size_t slash = path.rfind(u'/');
+    if (slash != Text::npos && slash + 1 < path.size()) {
+        if (const HeldFolder* h = heldFolder(TextView(path).substr(0, slash + 1))) {
+            const std::string name = toUtf8(TextView(path).substr(slash + 1));
+            // The full path must obey the same length limit as a query by
+            // path would, so that both give the same answer.
+            if (h->bytes + name.size() >= PATH_MAX) throwErrno(ENAMETOOLONG);
+            if (::fstatat(h->fd, name.c_str(), &st, 0) != 0) throwErrno(errno);
+            return fromStat(st, path);
+        }
+    }
+    const std::string bytes = toUtf8(path);
+    if (::stat(bytes.c_str(), &st) != 0) throwErrno(errno);
+    return fromStat(st, path);
+}
+
+}  // namespace malvorn::posix

@@ -1,0 +1,63 @@
+// The folder walk's file system on a POSIX system: names and paths are the
+// system's bytes, decoded as UTF-8 with undecodable bytes escaped (so that any
+// name is listed and can be walked into), and "/" as the separator.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace malvorn::posix {
+
+class PosixFileSystem final : public IFileSystem {
+public:
+    PosixFileSystem();
+    ~PosixFileSystem() override;
+    PosixFileSystem(const PosixFileSystem&) = delete;
+    PosixFileSystem& operator=(const PosixFileSystem&) = delete;
+
+    char16_t separator() const override { return u'/'; }
+    Text startEnumeration(const Text& folderPath, std::int32_t mask) override;
+    Text nextName() override;
+    FileAttributes attributes(const Text& path) override;
+
+    // Ends the enumeration under way and closes every folder handle kept for
+    // attribute queries. A program that keeps running after a listing calls
+    // this when the listing is over, so that no folder stays open (an open
+    // folder keeps a removable disk from being unmounted).
+    void releaseFolders();
+
+    // At most this many folders are held open at a time, whatever the depth.
+    static constexpr std::size_t MaxHeldFolders = 32;
+
+    // How many folders are held open now (for tests).
+    std::size_t heldFolders() const { return held_.size(); }
+
+private:
+    struct HeldFolder {
+        Text path;          // as enumerated, ending in "/"
+        std::size_t bytes;  // length of its path in bytes
+        int fd;
+    };
+
+    const HeldFolder* heldFolder(TextView folder) const;
+    void endEnumeration();
+    bool isFolderEntry(const char* name, unsigned char type) const;
+
+    // Folders on the way down to the last enumerated one, outermost first;
+    // each one's path begins with the path of the one before it. Attribute
+    // queries of names in one of them are answered relative to its handle.
+    std::vector<HeldFolder> held_;
+
+    // The enumeration under way (of held_.back()).
+    bool enumerating_ = false;
+    std::int32_t mask_ = 0;
+    bool sawDot_ = false, sawDotDot_ = false;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t filled_ = 0, next_ = 0;
+};
+
+}  // namespace malvorn::posix
