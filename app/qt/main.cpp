@@ -1,0 +1,80 @@
+// malvorn: the folder lister's window on Linux.
+#include <QApplication>
+#include <QPushButton>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+
+#include "platform/posix/posix_file_system.h"
+#include "platform/posix/posix_process.h"
+#include "platform/posix/posix_text_file.h"
+#include "platform/qt/qt_save_dialog.h"
+#include "platform/qt/qt_window_system.h"
+#include "window/frmMain.h"
+
+namespace {
+
+using namespace malvorn;
+
+// Closing the window opens the publisher's page. A desktop without an URL
+// opener must still let the window close: the failure is only noted on
+// stderr, with no box to dismiss on the way out.
+class ForgivingStarter final : public IProcessStarter {
+public:
+    explicit ForgivingStarter(IProcessStarter& inner) : inner_(inner) {}
+    Text urlOpenCommand(const Text& url) const override { return inner_.urlOpenCommand(url); }
+    void startHidden(const Text& commandLine) override {
+        try {
+            inner_.startHidden(commandLine);
+        } catch (const PlatformError& e) {
+            std::fprintf(stderr, "malvorn: could not start \"%s\": %d %s\n", toUtf8(commandLine).c_str(),
+                         static_cast<int>(e.number()), toUtf8(e.description()).c_str());
+        }
+    }
+
+private:
+    IProcessStarter& inner_;
+};
+
+// Screenshot aid (scripts/screenshot): MALVORN_AUTOLIST=<folder> puts the
+// folder into the path box and clicks the start button once the window is
+// up. Not meant for users; nothing else reads it.
+void scheduleAutoList(frmMain& form, qt::QtWindowSystem& windows) {
+    const char* folder = std::getenv("MALVORN_AUTOLIST");
+    if (!folder || !*folder) return;
+    const Text path = fromUtf8(folder);
+    QTimer::singleShot(200, windows.window(), [&form, &windows, path] {
+        try {
+            form.C.txtPath->setText(path);
+        } catch (const PlatformError&) {
+            return;
+        }
+        if (auto* button = qobject_cast<QPushButton*>(windows.widget(ControlId::cmdDoIt))) button->click();
+    });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    qt::QtWindowSystem windows;
+    posix::PosixFileSystem files;
+    qt::QtSaveDialog saveDialog;
+    posix::PosixTextFileSystem textFiles;
+    posix::PosixProcessStarter opener;
+    ForgivingStarter processes(opener);
+    Platform platform{windows, files, saveDialog, textFiles, processes};
+
+    frmMain form(platform);
+    // Once a listing is over, no folder of it stays open (an open folder
+    // keeps a removable disk from being unmounted). The start button's own
+    // handler runs first; a click that only stops a run finds it running.
+    if (auto* button = qobject_cast<QPushButton*>(windows.widget(ControlId::cmdDoIt)))
+        QObject::connect(button, &QPushButton::clicked, button, [&] {
+            if (!form.State.Running) files.releaseFolders();
+        });
+    form.start();
+    scheduleAutoList(form, windows);
+    windows.run();
+    return 0;
+}

@@ -1,0 +1,231 @@
+// The drive list and the folder list on Linux: "drives" are the mounted
+// volumes, named by their root paths; the folder list shows the chain from
+// "/" down to the current folder, then the current folder's subfolders.
+// Folders are read with the C library so that names that are not valid
+// UTF-8 keep their bytes (escaped in Text, shown as U+FFFD).
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDir>
+#include <QHeaderView>
+#include <QSignalBlocker>
+#include <QStorageInfo>
+#include <QStyle>
+#include <QTreeWidget>
+#include <algorithm>
+#include <cerrno>
+#include <memory>
+#include <optional>
+
+#include "platform/dispatch.h"
+#include "platform/error.h"
+#include "platform/qt/qt_controls.h"
+#include "platform/qt/qt_text.h"
+#include "platform/qt/qt_window_system.h"
+
+namespace malvorn::qt {
+
+namespace {
+
+constexpr int PathRole = Qt::UserRole;
+
+[[noreturn]] void pathNotFound() { throw PlatformError(errors::PathNotFound, fromUtf8("路径未找到")); }
+
+Text currentFolder() {
+    std::string buffer(4096, '\0');
+    while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
+        if (errno != ERANGE) return u"/";
+        buffer.resize(buffer.size() * 2);
+    }
+    return fromUtf8(buffer.c_str());
+}
+
+// Absolute, without "." and "..", without doubled or trailing separators.
+Text normalisedPath(const Text& path) {
+    if (path.empty()) pathNotFound();
+    Text absolute = path;
+    if (absolute.front() != u'/') absolute = currentFolder() + u"/" + absolute;
+    // cleanPath works on UTF-16 units, so escaped bytes pass through it.
+    return toText(QDir::cleanPath(toQString(absolute)));
+}
+
+bool isFolder(const std::string& bytes) {
+    struct stat st {};
+    return ::stat(bytes.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// The visible subfolders of a readable folder, in name order; nothing when
+// the folder cannot be read.
+std::optional<std::vector<Text>> subfolders(const Text& folder) {
+    const std::string bytes = toUtf8(folder);
+    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(bytes.c_str()), ::closedir);
+    if (!dir) return std::nullopt;
+    std::vector<Text> names;
+    const std::string prefix = bytes == "/" ? bytes : bytes + "/";
+    while (const dirent* entry = ::readdir(dir.get())) {
+        const std::string name = entry->d_name;
+        if (name.empty() || name[0] == '.') continue;  // ".", ".." and hidden folders
+        bool folderEntry = entry->d_type == DT_DIR;
+        if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) folderEntry = isFolder(prefix + name);
+        if (folderEntry) names.push_back(fromUtf8(name));
+    }
+    std::sort(names.begin(), names.end(), [](const Text& a, const Text& b) {
+        const int c = displayString(a).compare(displayString(b), Qt::CaseInsensitive);
+        return c != 0 ? c < 0 : a < b;
+    });
+    return names;
+}
+
+// "/home" is a leading path of "/home" and "/home/x", not of "/homes".
+bool leadsPath(const Text& root, const Text& path) {
+    if (root == u"/") return !path.empty() && path.front() == u'/';
+    if (path.compare(0, root.size(), root) != 0) return false;
+    return path.size() == root.size() || path[root.size()] == u'/';
+}
+
+std::vector<Text> mountedRoots() {
+    std::vector<Text> roots;
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes())
+        if (volume.isValid() && volume.isReady())
+            roots.push_back(fromNativeBytes(QFile::encodeName(volume.rootPath())));
+    if (std::find(roots.begin(), roots.end(), Text(u"/")) == roots.end()) roots.push_back(u"/");
+    std::sort(roots.begin(), roots.end());
+    roots.erase(std::unique(roots.begin(), roots.end()), roots.end());
+    return roots;
+}
+
+const Text* volumeOf(const std::vector<Text>& roots, const Text& path) {
+    const Text* best = nullptr;
+    for (const Text& root : roots)
+        if (leadsPath(root, path) && (!best || root.size() > best->size())) best = &root;
+    return best;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------- DriveList
+
+DriveList::DriveList(QtWindowSystem& ws, QWidget* parent, const ControlDesign& d)
+    : Control(ws, new QComboBox(parent), d), combo_(static_cast<QComboBox*>(widget_)) {
+    roots_ = mountedRoots();
+    const Text* start = volumeOf(roots_, currentFolder());
+    select(start ? Text(*start) : Text(u"/"));
+    QObject::connect(combo_, &QComboBox::activated, combo_, [this](int index) {
+        if (index < 0 || static_cast<std::size_t>(index) >= roots_.size()) return;
+        if (roots_[static_cast<std::size_t>(index)] == drive_) return;
+        drive_ = roots_[static_cast<std::size_t>(index)];
+        raiseFromUser(&IFormEvents::drDrive_Change);
+    });
+}
+
+void DriveList::refresh() {
+    roots_ = mountedRoots();
+    select(drive_.empty() ? Text(u"/") : Text(drive_));
+}
+
+void DriveList::select(const Text& root) {
+    if (std::find(roots_.begin(), roots_.end(), root) == roots_.end()) {
+        roots_.push_back(root);  // a volume that is no longer listed stays while it is current
+        std::sort(roots_.begin(), roots_.end());
+    }
+    drive_ = root;
+    const QSignalBlocker quiet(combo_);
+    combo_->clear();
+    for (const Text& r : roots_) combo_->addItem(displayString(r));
+    combo_->setCurrentIndex(static_cast<int>(std::find(roots_.begin(), roots_.end(), root) - roots_.begin()));
+}
+
+void DriveList::setDrive(const Text& text) {
+    const Text* root = volumeOf(roots_, text);
+    if (!root) throw PlatformError(errors::DeviceUnavailable, fromUtf8("设备不可用"));
+    if (*root == drive_) return;
+    select(Text(*root));
+    raiseInline(&IFormEvents::drDrive_Change);
+}
+
+// ---------------------------------------------------------------- FolderList
+
+FolderList::FolderList(QtWindowSystem& ws, QWidget* parent, const ControlDesign& d)
+    : Control(ws, new QTreeWidget(parent), d), tree_(static_cast<QTreeWidget*>(widget_)) {
+    tree_->setHeaderHidden(true);
+    tree_->setColumnCount(1);
+    tree_->setRootIsDecorated(false);
+    tree_->setItemsExpandable(false);
+    tree_->setIndentation(10);
+    // Every folder of the chain is open already: no expand marks.
+    tree_->setStyleSheet(QStringLiteral("QTreeView::branch { image: none; border-image: none; }"));
+    tree_->setSelectionMode(QAbstractItemView::SingleSelection);
+    try {
+        show(currentFolder());
+    } catch (const PlatformError&) {
+        show(u"/");
+    }
+    // Double-click or Enter opens a folder.
+    QObject::connect(tree_, &QTreeWidget::itemActivated, tree_, [this](QTreeWidgetItem* item) { open(item); });
+}
+
+void FolderList::show(const Text& requested) {
+    const Text path = normalisedPath(requested);
+    if (!isFolder(toUtf8(path))) pathNotFound();
+    const auto children = subfolders(path);
+    if (!children) pathNotFound();
+
+    const QIcon opened = tree_->style()->standardIcon(QStyle::SP_DirOpenIcon);
+    const QIcon closed = tree_->style()->standardIcon(QStyle::SP_DirClosedIcon);
+    auto makeItem = [&](QTreeWidgetItem* parentItem, const Text& name, const Text& full, const QIcon& icon) {
+        auto* item = parentItem ? new QTreeWidgetItem(parentItem) : new QTreeWidgetItem(tree_);
+        item->setText(0, displayString(name));
+        item->setIcon(0, icon);
+        item->setData(0, PathRole, toNativeBytes(full));
+        return item;
+    };
+
+    const QSignalBlocker quiet(tree_);
+    tree_->clear();
+    QTreeWidgetItem* current = makeItem(nullptr, u"/", u"/", opened);
+    Text sofar;
+    std::size_t pos = 1;
+    while (pos < path.size()) {
+        const std::size_t end = std::min(path.find(u'/', pos), path.size());
+        const Text name = path.substr(pos, end - pos);
+        sofar += u"/" + name;
+        current = makeItem(current, name, sofar, opened);
+        pos = end + 1;
+    }
+    const Text prefix = path == u"/" ? Text() : path;
+    for (const Text& name : *children) makeItem(current, name, prefix + u"/" + name, closed);
+    tree_->expandAll();
+    tree_->setCurrentItem(current);
+    tree_->scrollToItem(current);
+    path_ = path;
+}
+
+void FolderList::setPath(const Text& text) {
+    const Text path = normalisedPath(text);
+    if (path == path_) {
+        // Same folder: nothing changes, but it must still be one to show.
+        if (!isFolder(toUtf8(path))) pathNotFound();
+        return;
+    }
+    show(path);
+    raiseInline(&IFormEvents::drDir_Change);
+}
+
+void FolderList::open(QTreeWidgetItem* item) {
+    if (!item) return;
+    const Text target = fromNativeBytes(item->data(0, PathRole).toByteArray());
+    if (target == path_) return;
+    try {
+        show(target);
+    } catch (const PlatformError&) {
+        // The folder went away or cannot be read: the list stays as it is.
+        QApplication::beep();
+        return;
+    }
+    raiseFromUser(&IFormEvents::drDir_Change);
+}
+
+}  // namespace malvorn::qt

@@ -1,0 +1,207 @@
+#include "platform/qt/qt_window_system.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QWidget>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <stdexcept>
+
+#include "platform/qt/qt_controls.h"
+#include "platform/qt/qt_text.h"
+
+namespace malvorn::qt {
+
+namespace {
+
+const char* controlName(ControlId id) {
+    switch (id) {
+        case ControlId::txtPath:
+            return "txtPath";
+        case ControlId::frmSettings:
+            return "frmSettings";
+        case ControlId::drDir:
+            return "drDir";
+        case ControlId::drDrive:
+            return "drDrive";
+        case ControlId::lblPath:
+            return "lblPath";
+        case ControlId::cmdSave:
+            return "cmdSave";
+        case ControlId::cmdDoIt:
+            return "cmdDoIt";
+        case ControlId::txtResult:
+            return "txtResult";
+        case ControlId::VSLevel:
+            return "VSLevel";
+        case ControlId::txtLevel:
+            return "txtLevel";
+        case ControlId::ChNoPath:
+            return "ChNoPath";
+        case ControlId::ChHidden:
+            return "ChHidden";
+        case ControlId::ChFiles:
+            return "ChFiles";
+        case ControlId::lblLevels:
+            return "lblLevels";
+    }
+    return "";
+}
+
+Handler changeHandlerOf(ControlId id) {
+    if (id == ControlId::txtPath) return &IFormEvents::txtPath_Change;
+    if (id == ControlId::txtLevel) return &IFormEvents::txtLevel_Change;
+    return nullptr;
+}
+
+Handler clickHandlerOf(ControlId id) {
+    return id == ControlId::cmdDoIt ? &IFormEvents::cmdDoIt_Click : &IFormEvents::cmdSave_Click;
+}
+
+}  // namespace
+
+QtWindowSystem::QtWindowSystem() {
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
+        throw std::logic_error("QtWindowSystem needs a QApplication");
+}
+
+QtWindowSystem::~QtWindowSystem() {
+    form_.reset();
+    controls_.clear();
+}
+
+MainWindow QtWindowSystem::createMainWindow(const FormDesign& design, IFormEvents& events) {
+    events_ = &events;
+    form_ = std::make_unique<FormWindow>(*this, design);
+
+    auto build = [&](const ControlDesign& d, QWidget* parent) -> Control& {
+        std::unique_ptr<Control> c;
+        switch (d.kind) {
+            case ControlKind::SingleLineText:
+                c = std::make_unique<LineEdit>(*this, parent, d, changeHandlerOf(d.id));
+                break;
+            case ControlKind::MultiLineText:
+                c = std::make_unique<ResultBox>(*this, parent, d);
+                break;
+            case ControlKind::PushButton:
+                c = std::make_unique<Button>(*this, parent, d, clickHandlerOf(d.id));
+                break;
+            case ControlKind::CheckBox:
+                c = std::make_unique<CheckBox>(*this, parent, d);
+                break;
+            case ControlKind::Frame:
+                c = std::make_unique<Frame>(*this, parent, d);
+                break;
+            case ControlKind::Label:
+                c = std::make_unique<Label>(*this, parent, d);
+                break;
+            case ControlKind::DriveList:
+                c = std::make_unique<DriveList>(*this, parent, d);
+                break;
+            case ControlKind::FolderList:
+                c = std::make_unique<FolderList>(*this, parent, d);
+                break;
+            case ControlKind::VerticalScrollBar:
+                c = std::make_unique<ScrollBar>(*this, parent, d, design.scrollBar);
+                break;
+        }
+        c->widget()->setObjectName(QString::fromLatin1(controlName(d.id)));
+        c->applyGeometry();
+        Control& ref = *c;
+        controls_[d.id] = std::move(c);
+        return ref;
+    };
+
+    for (const auto& d : design.windowControls) build(d, form_.get());
+    auto* frame = dynamic_cast<Frame*>(controls_.at(ControlId::frmSettings).get());
+    if (!frame) throw std::logic_error("the window has no frame");
+    for (const auto& d : design.frameControls) build(d, frame->widget());
+
+    // Front to back: the first row of each container lies in front, its
+    // labels behind every other control of the container.
+    auto stack = [&](const std::vector<ControlDesign>& rows) {
+        for (auto it = rows.rbegin(); it != rows.rend(); ++it) controls_.at(it->id)->widget()->raise();
+        for (auto it = rows.rbegin(); it != rows.rend(); ++it)
+            if (it->kind == ControlKind::Label) controls_.at(it->id)->widget()->lower();
+    };
+    stack(design.windowControls);
+    stack(design.frameControls);
+
+    // Tab order by tab index; the frame and the labels take no focus.
+    std::vector<std::pair<int, QWidget*>> order;
+    for (const auto* rows : {&design.windowControls, &design.frameControls})
+        for (const auto& d : *rows) {
+            QWidget* w = controls_.at(d.id)->widget();
+            if (d.tabIndex < 0) {
+                w->setFocusPolicy(Qt::NoFocus);
+            } else {
+                order.emplace_back(d.tabIndex, w);
+            }
+        }
+    std::sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (std::size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1].second, order[i].second);
+    controls_.at(design.initialFocus)->widget()->setFocus(Qt::OtherFocusReason);
+
+    auto* result = dynamic_cast<ResultBox*>(controls_.at(ControlId::txtResult).get());
+    form_->beforeClose = [result] { result->flush(); };
+
+    auto get = [&](ControlId id) { return controls_.at(id).get(); };
+    MainWindow w;
+    w.form = form_.get();
+    w.txtPath = dynamic_cast<ITextBox*>(get(ControlId::txtPath));
+    w.frmSettings = dynamic_cast<IFrame*>(get(ControlId::frmSettings));
+    w.drDir = dynamic_cast<IFolderList*>(get(ControlId::drDir));
+    w.drDrive = dynamic_cast<IDriveList*>(get(ControlId::drDrive));
+    w.lblPath = dynamic_cast<ILabel*>(get(ControlId::lblPath));
+    w.cmdSave = dynamic_cast<IButton*>(get(ControlId::cmdSave));
+    w.cmdDoIt = dynamic_cast<IButton*>(get(ControlId::cmdDoIt));
+    w.txtResult = dynamic_cast<ITextBox*>(get(ControlId::txtResult));
+    w.VSLevel = dynamic_cast<IScrollBar*>(get(ControlId::VSLevel));
+    w.txtLevel = dynamic_cast<ITextBox*>(get(ControlId::txtLevel));
+    w.ChNoPath = dynamic_cast<ICheckBox*>(get(ControlId::ChNoPath));
+    w.ChHidden = dynamic_cast<ICheckBox*>(get(ControlId::ChHidden));
+    w.ChFiles = dynamic_cast<ICheckBox*>(get(ControlId::ChFiles));
+    w.lblLevels = dynamic_cast<ILabel*>(get(ControlId::lblLevels));
+    return w;
+}
+
+void QtWindowSystem::run() {
+    if (windowOpen()) QApplication::exec();
+}
+
+int QtWindowSystem::doEvents() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    return windowOpen() ? 1 : 0;
+}
+
+void QtWindowSystem::endProgram() {
+    if (endHook) endHook();
+    std::fflush(nullptr);
+    std::exit(0);
+}
+
+void QtWindowSystem::messageBox(const Text& text, const Text& title, int style) {
+    if (messageHook) {
+        messageHook(text, title, style);
+        return;
+    }
+    const QMessageBox::Icon icon = style == MB_ICONSTOP_OK ? QMessageBox::Critical : QMessageBox::Warning;
+    QMessageBox box(icon, displayString(title), displayString(text), QMessageBox::Ok, form_.get());
+    box.exec();
+}
+
+void QtWindowSystem::beep() { QApplication::beep(); }
+
+QWidget* QtWindowSystem::window() const { return form_.get(); }
+
+QWidget* QtWindowSystem::widget(ControlId id) const {
+    auto it = controls_.find(id);
+    return it == controls_.end() ? nullptr : it->second->widget();
+}
+
+bool QtWindowSystem::windowOpen() const { return form_ && form_->open(); }
+
+QWidget* widgetOf(IForm& form) { return dynamic_cast<FormWindow*>(&form); }
+
+}  // namespace malvorn::qt

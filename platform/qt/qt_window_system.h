@@ -1,0 +1,58 @@
+// The window system over Qt 6 Widgets. A QApplication must exist before the
+// window system is created and outlive it.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <memory>
+
+#include "platform/window_system.h"
+
+class QWidget;
+
+namespace malvorn::qt {
+
+class Control;
+class FormWindow;
+
+class QtWindowSystem : public IWindowSystem {
+public:
+    QtWindowSystem();
+    ~QtWindowSystem() override;
+    QtWindowSystem(const QtWindowSystem&) = delete;
+    QtWindowSystem& operator=(const QtWindowSystem&) = delete;
+
+    MainWindow createMainWindow(const FormDesign& design, IFormEvents& events) override;
+    void run() override;
+    int doEvents() override;
+    [[noreturn]] void endProgram() override;
+    void messageBox(const Text& text, const Text& title, int style) override;
+    void beep() override;
+
+    // Instead of a modal box (tests): receives what the box would show.
+    std::function<void(const Text& text, const Text& title, int style)> messageHook;
+    // Instead of ending the process (tests). It must not return (throw);
+    // if it does, the process ends all the same.
+    std::function<void()> endHook;
+
+    // The window and a control's widget (named after the control), for the
+    // program's own aids and for tests.
+    QWidget* window() const;
+    QWidget* widget(ControlId id) const;
+    bool windowOpen() const;
+
+    IFormEvents& events() const { return *events_; }
+
+private:
+    IFormEvents* events_ = nullptr;
+    // Declared before the window so that the window (and with it every
+    // widget) goes first; the control objects never touch their widgets
+    // when they are destroyed.
+    std::map<ControlId, std::unique_ptr<Control>> controls_;
+    std::unique_ptr<FormWindow> form_;
+};
+
+// The window behind an IForm built here (the save dialog's owner).
+QWidget* widgetOf(IForm& form);
+
+}  // namespace malvorn::qt
