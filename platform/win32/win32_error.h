@@ -1,0 +1,20 @@
+// Windows failures as PlatformError: the GetLastError number and the
+// system's own description of it.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/error.h"
+
+namespace malvorn::win32 {
+
+// The system's text for an error number, without the trailing line end.
+Text systemMessage(std::uint32_t code);
+
+// A PlatformError for the calling thread's last error.
+PlatformError lastError();
+PlatformError errorFor(std::uint32_t code);
+
+[[noreturn]] void throwLastError();
+
+} // namespace malvorn::win32

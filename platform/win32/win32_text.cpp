@@ -1,0 +1,48 @@
+#include "platform/win32/win32_text.h"
+
+#include <windows.h>
+
+namespace malvorn::win32 {
+
+Text fromWide(const wchar_t* text) { return text ? fromWide(text, wcslen(text)) : Text(); }
+
+std::string toAnsi(TextView text, bool* lossy) {
+    if (lossy) *lossy = false;
+    if (text.empty()) return {};
+    const auto* in = reinterpret_cast<const wchar_t*>(text.data());
+    const int inLength = static_cast<int>(text.size());
+    // The UTF-8 code page takes neither the flag nor the "default used" out
+    // parameter; every character has a UTF-8 form anyway.
+    const bool utf8 = GetACP() == CP_UTF8;
+    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    BOOL usedDefault = FALSE;
+    BOOL* usedDefaultOut = utf8 ? nullptr : &usedDefault;
+    const int size = WideCharToMultiByte(CP_ACP, flags, in, inLength, nullptr, 0, nullptr, usedDefaultOut);
+    std::string out(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
+    if (size > 0) WideCharToMultiByte(CP_ACP, flags, in, inLength, out.data(), size, nullptr, usedDefaultOut);
+    if (lossy) *lossy = usedDefault != FALSE;
+    return out;
+}
+
+Text fromAnsi(std::string_view ansi) {
+    if (ansi.empty()) return {};
+    const int inLength = static_cast<int>(ansi.size());
+    const int size = MultiByteToWideChar(CP_ACP, 0, ansi.data(), inLength, nullptr, 0);
+    std::wstring out(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
+    if (size > 0) MultiByteToWideChar(CP_ACP, 0, ansi.data(), inLength, out.data(), size);
+    return fromWide(out.data(), out.size());
+}
+
+std::wstring apiPath(TextView path) {
+    std::wstring p(reinterpret_cast<const wchar_t*>(path.data()), path.size());
+    // 248 rather than 260: CreateDirectory and FindFirstFile on a folder
+    // refuse anything that leaves no room for an 8.3 name.
+    constexpr std::size_t ClassicLimit = MAX_PATH - 12;
+    if (p.size() < ClassicLimit) return p;
+    if (p.rfind(L"\\\\?\\", 0) == 0 || p.rfind(L"\\\\.\\", 0) == 0) return p;
+    if (p.size() >= 3 && p[1] == L':' && (p[2] == L'\\' || p[2] == L'/')) return L"\\\\?\\" + p;
+    if (p.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + p.substr(2);
+    return p;
+}
+
+} // namespace malvorn::win32
