@@ -121,7 +121,6 @@ void frmMain::ListFile(Text Path, std::int32_t Layer) {
     }
 
     Text full;
-    Text line;
     while (!stack.empty()) {
         FolderFrame& frame = stack.back();
         if (frame.index >= frame.names.size()) {
@@ -131,11 +130,19 @@ void frmMain::ListFile(Text Path, std::int32_t Layer) {
         }
         const Text& name = frame.names[frame.index++];
         full.assign(frame.folder).append(name);
-        if (State.NoPath) {
-            line.assign(static_cast<std::size_t>(frame.layer) * 4 - 4, u' ').append(name);
-            PushDir(line);
-        } else {
-            PushDir(full);
+        {
+            // PushDir takes its line by value and appends the line end; a
+            // line built with room for that end costs one allocation, not two.
+            Text line;
+            if (State.NoPath) {
+                const std::size_t indent = static_cast<std::size_t>(frame.layer) * 4 - 4;
+                line.reserve(indent + name.size() + 2);
+                line.assign(indent, u' ').append(name);
+            } else {
+                line.reserve(full.size() + 2);
+                line.assign(full);
+            }
+            PushDir(std::move(line));
         }
         const std::int32_t layer = frame.layer;
         if (layer < State.Levels) {

@@ -10,30 +10,23 @@ constexpr char16_t Replacement = 0xFFFD;
 
 bool isContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
 
-void appendEscaped(Text& out, unsigned char byte) { out.push_back(static_cast<char16_t>(0xDC00 + byte)); }
-
-void appendCodePoint(Text& out, char32_t cp) {
-    if (cp < 0x10000) {
-        out.push_back(static_cast<char16_t>(cp));
-    } else {
-        cp -= 0x10000;
-        out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-        out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    }
-}
-
 }  // namespace
 
+// Both conversions write through a pointer into a result sized for the worst
+// case and trimmed afterwards: they run for every name and every line of a
+// listing, and appending a unit at a time costs a capacity check each.
+
 Text fromUtf8(std::string_view in) {
-    Text out;
-    out.reserve(in.size());
-    std::size_t i = 0;
-    const std::size_t n = in.size();
-    while (i < n) {
-        const auto b0 = static_cast<unsigned char>(in[i]);
+    // Every byte gives at most one code unit (four bytes give two).
+    Text out(in.size(), u'\0');
+    char16_t* o = out.data();
+    const auto* p = reinterpret_cast<const unsigned char*>(in.data());
+    const unsigned char* const e = p + in.size();
+    while (p < e) {
+        const unsigned char b0 = *p;
         if (b0 < 0x80) {
-            out.push_back(b0);
-            ++i;
+            *o++ = b0;
+            ++p;
             continue;
         }
         // Decode one sequence strictly (no overlong forms, no surrogates,
@@ -55,9 +48,9 @@ Text fromUtf8(std::string_view in) {
             cp = b0 & 0x07;
             min = 0x10000;
         }
-        bool ok = len > 0 && i + static_cast<std::size_t>(len) <= n;
+        bool ok = len > 0 && e - p >= len;
         for (int k = 1; ok && k < len; ++k) {
-            const auto b = static_cast<unsigned char>(in[i + k]);
+            const unsigned char b = p[k];
             if (!isContinuation(b))
                 ok = false;
             else
@@ -65,49 +58,58 @@ Text fromUtf8(std::string_view in) {
         }
         if (ok && (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))) ok = false;
         if (!ok) {
-            appendEscaped(out, b0);
-            ++i;
+            *o++ = static_cast<char16_t>(0xDC00 + b0);  // an escaped byte
+            ++p;
             continue;
         }
-        appendCodePoint(out, cp);
-        i += static_cast<std::size_t>(len);
+        if (cp < 0x10000) {
+            *o++ = static_cast<char16_t>(cp);
+        } else {
+            cp -= 0x10000;
+            *o++ = static_cast<char16_t>(0xD800 + (cp >> 10));
+            *o++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+        }
+        p += len;
     }
+    out.resize(static_cast<std::size_t>(o - out.data()));
     return out;
 }
 
 std::string toUtf8(TextView in) {
-    std::string out;
-    out.reserve(in.size() + in.size() / 2);
-    const std::size_t n = in.size();
-    for (std::size_t i = 0; i < n; ++i) {
-        char32_t cp = in[i];
+    // A code unit gives at most three bytes (a surrogate pair four for two).
+    std::string out(in.size() * 3, '\0');
+    char* o = out.data();
+    const char16_t* p = in.data();
+    const char16_t* const e = p + in.size();
+    while (p < e) {
+        char32_t cp = *p++;
         if (cp < 0x80) {
-            out.push_back(static_cast<char>(cp));
+            *o++ = static_cast<char>(cp);
             continue;
         }
-        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < n && in[i + 1] >= 0xDC00 && in[i + 1] <= 0xDFFF) {
-            cp = 0x10000 + ((cp - 0xD800) << 10) + (in[i + 1] - 0xDC00);
-            ++i;
+        if (cp >= 0xD800 && cp <= 0xDBFF && p < e && *p >= 0xDC00 && *p <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (*p++ - 0xDC00);
         } else if (cp >= 0xDC80 && cp <= 0xDCFF) {
-            out.push_back(static_cast<char>(cp - 0xDC00));  // an escaped byte
+            *o++ = static_cast<char>(cp - 0xDC00);  // an escaped byte
             continue;
         } else if (cp >= 0xD800 && cp <= 0xDFFF) {
             cp = Replacement;
         }
         if (cp < 0x800) {
-            out.push_back(static_cast<char>(0xC0 | (cp >> 6)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+            *o++ = static_cast<char>(0xC0 | (cp >> 6));
+            *o++ = static_cast<char>(0x80 | (cp & 0x3F));
         } else if (cp < 0x10000) {
-            out.push_back(static_cast<char>(0xE0 | (cp >> 12)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+            *o++ = static_cast<char>(0xE0 | (cp >> 12));
+            *o++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            *o++ = static_cast<char>(0x80 | (cp & 0x3F));
         } else {
-            out.push_back(static_cast<char>(0xF0 | (cp >> 18)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 12) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | ((cp >> 6) & 0x3F)));
-            out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+            *o++ = static_cast<char>(0xF0 | (cp >> 18));
+            *o++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+            *o++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+            *o++ = static_cast<char>(0x80 | (cp & 0x3F));
         }
     }
+    out.resize(static_cast<std::size_t>(o - out.data()));
     return out;
 }
 

@@ -29,6 +29,7 @@
 #include "platform/posix/errno_failure.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_text_file.h"
+#include "platform/posix/utf8_append.h"
 #include "window/depth_numbers.h"
 #include "window/frmMain.h"
 
@@ -63,40 +64,53 @@ void installInterruptHandler() {
 }
 
 // Standard output in large blocks, written with write() so that a failure
-// is seen with its error number.
+// is seen with its error number. Lines are encoded straight into the block.
 class Output {
 public:
-    Output() { buffer_.reserve(Capacity); }
+    Output() : buffer_(new char[Capacity]) {}
 
     void append(const Text& text) {
         if (failed()) return;
-        buffer_ += toUtf8(text);
-        if (buffer_.size() >= Capacity) flush();
+        const std::size_t room = posix::maxUtf8Bytes(text.size());
+        if (used_ + room > Capacity) flush();
+        if (room > Capacity) {
+            const std::string bytes = toUtf8(text);
+            writeAll(bytes.data(), bytes.size());
+            return;
+        }
+        if (char* end = posix::encodeUtf8(text, buffer_.get() + used_)) {
+            used_ = static_cast<std::size_t>(end - buffer_.get());
+        } else {
+            const std::string bytes = toUtf8(text);  // never longer than the room
+            std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
+            used_ += bytes.size();
+        }
     }
 
     void flush() {
-        if (failed()) return;
-        const char* p = buffer_.data();
-        std::size_t left = buffer_.size();
-        while (left > 0) {
-            const ssize_t n = ::write(STDOUT_FILENO, p, left);
-            if (n < 0) {
-                if (errno == EINTR) continue;
-                error_ = errno;
-                break;
-            }
-            p += n;
-            left -= static_cast<std::size_t>(n);
-        }
-        buffer_.clear();
+        writeAll(buffer_.get(), used_);
+        used_ = 0;
     }
 
     bool failed() const { return error_ != 0; }
     int error() const { return error_; }
 
 private:
+    void writeAll(const char* p, std::size_t left) {
+        while (left > 0 && !failed()) {
+            const ssize_t n = ::write(STDOUT_FILENO, p, left);
+            if (n < 0) {
+                if (errno != EINTR) error_ = errno;
+                continue;
+            }
+            p += n;
+            left -= static_cast<std::size_t>(n);
+        }
+    }
+
     static constexpr std::size_t Capacity = 1 << 20;
-    std::string buffer_;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t used_ = 0;
     int error_ = 0;
 };
 

@@ -22,6 +22,7 @@
 #include <string>
 
 #include "platform/posix/errno_failure.h"
+#include "platform/posix/utf8_append.h"
 
 namespace malvorn::posix {
 
@@ -29,24 +30,20 @@ namespace {
 
 constexpr std::size_t BufferSize = 32 * 1024;
 
-// Hidden: the last component of the path (trailing separators aside) begins
-// with a dot and is not "." or "..".
-bool hiddenName(const Text& path) {
-    std::size_t end = path.size();
-    while (end > 0 && path[end - 1] == u'/') --end;
-    const std::size_t start = path.rfind(u'/', end == 0 ? 0 : end - 1);
-    const std::size_t first = start == Text::npos ? 0 : start + 1;
-    if (first >= end || path[first] != u'.') return false;
-    const std::size_t len = end - first;
-    if (len == 1) return false;
-    if (len == 2 && path[first + 1] == u'.') return false;
-    return true;
+// Hidden: a name that begins with a dot and is not "." or "..".
+bool hiddenName(TextView name) { return name.size() >= 2 && name[0] == u'.' && !(name.size() == 2 && name[1] == u'.'); }
+
+// The last component of a path, trailing separators aside.
+TextView lastComponent(TextView path) {
+    while (!path.empty() && path.back() == u'/') path.remove_suffix(1);
+    const std::size_t slash = path.rfind(u'/');
+    return slash == TextView::npos ? path : path.substr(slash + 1);
 }
 
-FileAttributes fromStat(const struct stat& st, const Text& path) {
+FileAttributes fromStat(const struct stat& st, TextView name) {
     FileAttributes a;
     if (S_ISDIR(st.st_mode)) a.word |= attr::Directory;
-    if (hiddenName(path)) a.word |= attr::Hidden;
+    if (hiddenName(name)) a.word |= attr::Hidden;
     a.identity.volume = static_cast<std::uint64_t>(st.st_dev);
     a.identity.file = static_cast<std::uint64_t>(st.st_ino);
     a.identity.known = true;
@@ -79,8 +76,10 @@ void PosixFileSystem::endEnumeration() {
 const PosixFileSystem::HeldFolder* PosixFileSystem::heldFolder(TextView folder) const {
     // The deepest first: nearly every query is about the innermost folder.
     for (auto it = held_.rbegin(); it != held_.rend(); ++it) {
-        if (it->path.size() == folder.size() && TextView(it->path) == folder) return &*it;
         if (it->path.size() < folder.size()) break;  // outer ones are shorter still
+        if (it->path.size() == folder.size() &&
+            std::memcmp(it->path.data(), folder.data(), folder.size() * sizeof(char16_t)) == 0)
+            return &*it;
     }
     return nullptr;
 }
@@ -98,18 +97,34 @@ Text PosixFileSystem::startEnumeration(const Text& folderPath, std::int32_t mask
         held_.pop_back();
     }
 
-    const std::string bytes = toUtf8(folder);
-    int fd;
-    do {
-        fd = ::open(bytes.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    } while (fd < 0 && errno == EINTR);
+    // A folder met in the one enumerated before (the walk's usual step down)
+    // is opened relative to that one's handle: one lookup instead of one for
+    // every folder of its path.
+    int fd = -1;
+    std::size_t bytes = 0;
+    const std::size_t parentLength = held_.empty() ? 0 : held_.back().path.size();
+    const std::size_t slash = folder.size() >= 2 ? folder.rfind(u'/', folder.size() - 2) : Text::npos;
+    if (!held_.empty() && slash != Text::npos && slash + 1 == parentLength) {
+        const std::string name = toUtf8(TextView(folder).substr(parentLength, folder.size() - 1 - parentLength));
+        bytes = held_.back().bytes + name.size() + 1;
+        if (bytes >= PATH_MAX) throwErrno(ENAMETOOLONG);  // as an open by path would
+        do {
+            fd = ::openat(held_.back().fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        } while (fd < 0 && errno == EINTR);
+    } else {
+        const std::string path = toUtf8(folder);
+        bytes = path.size();
+        do {
+            fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        } while (fd < 0 && errno == EINTR);
+    }
     if (fd < 0) throwErrno(errno);
 
     if (held_.size() >= MaxHeldFolders) {
         closeQuietly(held_.front().fd);
         held_.erase(held_.begin());
     }
-    held_.push_back(HeldFolder{std::move(folder), bytes.size(), fd});
+    held_.push_back(HeldFolder{std::move(folder), bytes, fd});
 
     enumerating_ = true;
     mask_ = mask;
@@ -173,22 +188,38 @@ Text PosixFileSystem::nextName() {
     }
 }
 
+std::size_t PosixFileSystem::encodeName(TextView name) {
+    const std::size_t room = maxUtf8Bytes(name.size()) + 1;
+    if (name_.size() < room) name_.resize(room);
+    std::size_t length;
+    if (char* end = encodeUtf8(name, name_.data())) {
+        length = static_cast<std::size_t>(end - name_.data());
+    } else {
+        const std::string bytes = toUtf8(name);  // never longer than the room
+        std::memcpy(name_.data(), bytes.data(), bytes.size());
+        length = bytes.size();
+    }
+    name_[length] = '\0';
+    return length;
+}
+
 FileAttributes PosixFileSystem::attributes(const Text& path) {
     struct stat st;
     const std::size_t slash = path.rfind(u'/');
     if (slash != Text::npos && slash + 1 < path.size()) {
         if (const HeldFolder* h = heldFolder(TextView(path).substr(0, slash + 1))) {
-            const std::string name = toUtf8(TextView(path).substr(slash + 1));
+            const TextView name = TextView(path).substr(slash + 1);
+            const std::size_t length = encodeName(name);
             // The full path must obey the same length limit as a query by
             // path would, so that both give the same answer.
-            if (h->bytes + name.size() >= PATH_MAX) throwErrno(ENAMETOOLONG);
-            if (::fstatat(h->fd, name.c_str(), &st, 0) != 0) throwErrno(errno);
-            return fromStat(st, path);
+            if (h->bytes + length >= PATH_MAX) throwErrno(ENAMETOOLONG);
+            if (::fstatat(h->fd, name_.data(), &st, 0) != 0) throwErrno(errno);
+            return fromStat(st, name);
         }
     }
     const std::string bytes = toUtf8(path);
     if (::stat(bytes.c_str(), &st) != 0) throwErrno(errno);
-    return fromStat(st, path);
+    return fromStat(st, lastComponent(path));
 }
 
 }  // namespace malvorn::posix

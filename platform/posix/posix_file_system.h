@@ -58,6 +58,11 @@ private:
     bool sawDot_ = false, sawDotDot_ = false;
     std::unique_ptr<char[]> buffer_;
     std::size_t filled_ = 0, next_ = 0;
+
+    // Puts the name as bytes with a final NUL into name_ (a buffer kept for
+    // its capacity) and returns their length.
+    std::size_t encodeName(TextView name);
+    std::vector<char> name_;
 };
 
 }  // namespace malvorn::posix
