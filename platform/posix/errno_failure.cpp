@@ -89,11 +89,13 @@ std::int32_t errnoNumber(int err) {
     }
 }
 
-Text errnoDescription(int err) {
-    return fromUtf8(std::string(shortDescription(errnoNumber(err))) + ": " + systemMessage(err));
-}
+Text errnoDescription(int err) { return errnoFailure(err).description; }
 
-Failure errnoFailure(int err) { return Failure{errnoNumber(err), errnoDescription(err)}; }
+Failure errnoFailure(int err) { return errnoFailure(err, errnoNumber(err)); }
+
+Failure errnoFailure(int err, std::int32_t number) {
+    return Failure{number, fromUtf8(std::string(shortDescription(number)) + ": " + systemMessage(err))};
+}
 
 void throwErrno(int err) { throw PlatformError(errnoFailure(err)); }
 

@@ -20,6 +20,10 @@ Text errnoDescription(int err);
 
 Failure errnoFailure(int err);
 
+// The same with a number the caller knows to fit better (for instance 76
+// for ENOENT where only a folder on the way can be missing).
+Failure errnoFailure(int err, std::int32_t number);
+
 // Throws PlatformError for errno `err`.
 [[noreturn]] void throwErrno(int err);
 

@@ -66,7 +66,13 @@ std::unique_ptr<ITextFile> PosixTextFileSystem::createForOutput(const Text& path
     do {
         fd = ::open(bytes.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     } while (fd < 0 && errno == EINTR);
-    if (fd < 0) throwErrno(errno);
+    if (fd < 0) {
+        // With O_CREAT a missing name is created, so "not found" can only be
+        // about a folder on the way to it.
+        const int err = errno;
+        if (err == ENOENT) throw PlatformError(errnoFailure(ENOENT, errnoNumber(ENOTDIR)));
+        throwErrno(err);
+    }
     return std::make_unique<PosixTextFile>(fd);
 }
 

@@ -1,0 +1,209 @@
+// The POSIX file system on its own: enumeration, masks, attributes, failures.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "platform/posix/errno_failure.h"
+#include "posix_harness.h"
+
+namespace malvorn::posix::testing {
+namespace {
+
+using Names = std::vector<std::string>;
+
+Names enumerate(PosixFileSystem& fs, const std::string& folder, std::int32_t mask) {
+    Names names;
+    for (Text n = fs.startEnumeration(fromUtf8(folder), mask); !n.empty(); n = fs.nextName())
+        names.push_back(toUtf8(n));
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+struct FileSystemTest : ::testing::Test {
+    TempFolder tmp;
+    PosixFileSystem fs;
+    std::string D;
+    void SetUp() override {
+        D = tmp / "D";
+        makeFolder(D);
+        makeFolder(D + "/dir");
+        makeFolder(D + "/.hiddendir");
+        makeFile(D + "/file.txt");
+        makeFile(D + "/.hiddenfile");
+        makeLink("dir", D + "/linkdir");
+        makeLink("file.txt", D + "/linkfile");
+        makeLink("nowhere", D + "/dangling");
+    }
+};
+
+TEST_F(FileSystemTest, SeparatorIsSlash) { EXPECT_EQ(fs.separator(), u'/'); }
+
+TEST_F(FileSystemTest, DotAndDotDotAlwaysComeHiddenOnlyWithTheHiddenBit) {
+    EXPECT_EQ(enumerate(fs, D + "/", attr::Directory),
+              (Names{".", "..", "dangling", "dir", "file.txt", "linkdir", "linkfile"}));
+    EXPECT_EQ(enumerate(fs, D + "/", attr::Directory | attr::Hidden),
+              (Names{".", "..", ".hiddendir", ".hiddenfile", "dangling", "dir", "file.txt", "linkdir", "linkfile"}));
+}
+
+TEST_F(FileSystemTest, WithoutTheFolderBitFoldersAndLinksToFoldersStayAway) {
+    // A dangling link is no folder, so it comes.
+    EXPECT_EQ(enumerate(fs, D + "/", 0), (Names{".", "..", "dangling", "file.txt", "linkfile"}));
+    EXPECT_EQ(enumerate(fs, D + "/", attr::Hidden),
+              (Names{".", "..", ".hiddenfile", "dangling", "file.txt", "linkfile"}));
+}
+
+TEST_F(FileSystemTest, EmptyFolderAndTheRootStillGiveDotAndDotDot) {
+    makeFolder(D + "/empty");
+    EXPECT_EQ(enumerate(fs, D + "/empty/", attr::Directory), (Names{".", ".."}));
+    const Names root = enumerate(fs, "/", attr::Directory);
+    EXPECT_NE(std::find(root.begin(), root.end(), "."), root.end());
+    EXPECT_NE(std::find(root.begin(), root.end(), ".."), root.end());
+}
+
+TEST_F(FileSystemTest, AFolderPathWithoutTheFinalSeparatorIsTheSameFolder) {
+    EXPECT_EQ(enumerate(fs, D, attr::Directory), enumerate(fs, D + "/", attr::Directory));
+}
+
+TEST_F(FileSystemTest, NextNameAfterTheEndAndANewStartEndsTheOldEnumeration) {
+    Text n = fs.startEnumeration(fromUtf8(D + "/"), attr::Directory);
+    while (!n.empty()) n = fs.nextName();
+    EXPECT_EQ(fs.nextName(), Text());
+    fs.startEnumeration(fromUtf8(D + "/"), attr::Directory);
+    EXPECT_EQ(enumerate(fs, D + "/dir/", attr::Directory), (Names{".", ".."}));
+    EXPECT_EQ(fs.nextName(), Text());
+}
+
+TEST_F(FileSystemTest, EnumerationThatCannotStartThrowsWithItsNumber) {
+    try {
+        fs.startEnumeration(fromUtf8(D + "/missing/"), attr::Directory);
+        FAIL() << "no failure";
+    } catch (const PlatformError& e) {
+        EXPECT_EQ(e.number(), 53);
+        EXPECT_NE(toUtf8(e.description()).find("文件未找到"), std::string::npos);
+    }
+    try {
+        fs.startEnumeration(fromUtf8(D + "/file.txt/"), attr::Directory);
+        FAIL() << "no failure";
+    } catch (const PlatformError& e) {
+        EXPECT_EQ(e.number(), 76);
+    }
+    EXPECT_THROW(fs.startEnumeration(fromUtf8(D + "/dangling/"), attr::Directory), PlatformError);
+    // The failed start ended the enumeration before it.
+    EXPECT_EQ(fs.nextName(), Text());
+}
+
+TEST_F(FileSystemTest, AttributesFollowLinksAndMarkDotNamesHidden) {
+    EXPECT_EQ(fs.attributes(fromUtf8(D + "/dir")).word, attr::Directory);
+    EXPECT_EQ(fs.attributes(fromUtf8(D + "/file.txt")).word, 0);
+    EXPECT_EQ(fs.attributes(fromUtf8(D + "/linkdir")).word, attr::Directory);
+    EXPECT_EQ(fs.attributes(fromUtf8(D + "/linkfile")).word, 0);
+    EXPECT_EQ(fs.attributes(fromUtf8(D + "/.hiddendir")).word, attr::Directory | attr::Hidden);
+    EXPECT_EQ(fs.attributes(fromUtf8(D + "/.hiddenfile")).word, attr::Hidden);
+    EXPECT_EQ(fs.attributes(fromUtf8(D + "/.hiddendir/")).word, attr::Directory | attr::Hidden);
+    EXPECT_EQ(fs.attributes(fromUtf8(D + "/.")).word, attr::Directory);
+    EXPECT_EQ(fs.attributes(fromUtf8(D + "/..")).word, attr::Directory);
+    EXPECT_EQ(fs.attributes(u"/").word, attr::Directory);
+    try {
+        fs.attributes(fromUtf8(D + "/dangling"));
+        FAIL() << "no failure";
+    } catch (const PlatformError& e) {
+        EXPECT_EQ(e.number(), 53);
+    }
+    EXPECT_THROW(fs.attributes(fromUtf8(D + "/file.txt/x")), PlatformError);
+}
+
+TEST_F(FileSystemTest, AttributesAreTheSameWithTheFolderHeldOpenOrNot) {
+    // Queried once with no folder held, then during and after an
+    // enumeration of D (answered relative to its handle).
+    auto all = [&] {
+        std::vector<std::pair<int, FileIdentity>> out;
+        for (const char* n : {"dir", "file.txt", "linkdir", "linkfile", ".hiddendir", ".hiddenfile", ".", ".."}) {
+            const FileAttributes a = fs.attributes(fromUtf8(D + "/" + n));
+            out.emplace_back(a.word, a.identity);
+        }
+        return out;
+    };
+    const auto unheld = all();
+    fs.startEnumeration(fromUtf8(D + "/"), attr::Directory);
+    EXPECT_EQ(all(), unheld);
+    while (!fs.nextName().empty()) {
+    }
+    EXPECT_EQ(all(), unheld);
+    EXPECT_THROW(fs.attributes(fromUtf8(D + "/dangling")), PlatformError);
+}
+
+TEST_F(FileSystemTest, AQueryReflectsTheDiskWhenItIsMade) {
+    fs.startEnumeration(fromUtf8(D + "/"), attr::Directory);
+    EXPECT_EQ(fs.attributes(fromUtf8(D + "/dir")).word, attr::Directory);
+    ASSERT_EQ(::rmdir((D + "/dir").c_str()), 0);
+    EXPECT_THROW(fs.attributes(fromUtf8(D + "/dir")), PlatformError);
+    makeFile(D + "/dir");
+    EXPECT_EQ(fs.attributes(fromUtf8(D + "/dir")).word, 0);
+}
+
+TEST_F(FileSystemTest, IdentityIsDeviceAndInodeTheSameThroughALink) {
+    struct stat st;
+    ASSERT_EQ(::stat((D + "/dir").c_str(), &st), 0);
+    const FileIdentity direct = fs.attributes(fromUtf8(D + "/dir")).identity;
+    EXPECT_TRUE(direct.known);
+    EXPECT_EQ(direct.volume, static_cast<std::uint64_t>(st.st_dev));
+    EXPECT_EQ(direct.file, static_cast<std::uint64_t>(st.st_ino));
+    EXPECT_EQ(fs.attributes(fromUtf8(D + "/linkdir")).identity, direct);
+    EXPECT_NE(fs.attributes(fromUtf8(D + "/file.txt")).identity, direct);
+}
+
+TEST_F(FileSystemTest, NonUtf8NamesAreEscapedAndFoundAgain) {
+    makeFolder(D + "/bad\xff");
+    makeFile(D + "/bad\xff/in\xfe");
+    const Names names = enumerate(fs, D + "/", attr::Directory);
+    ASSERT_NE(std::find(names.begin(), names.end(), "bad\xff"), names.end());
+    Text bad;
+    for (Text n = fs.startEnumeration(fromUtf8(D + "/"), attr::Directory); !n.empty(); n = fs.nextName())
+        if (n.size() == 4 && n.substr(0, 3) == u"bad") bad = n;
+    EXPECT_EQ(bad, (Text{u'b', u'a', u'd', char16_t(0xDCFF)}));
+    const Text folder = fromUtf8(D + "/") + bad;
+    EXPECT_EQ(fs.attributes(folder).word, attr::Directory);
+    EXPECT_EQ(enumerate(fs, toUtf8(folder + u"/"), attr::Directory), (Names{".", "..", "in\xfe"}));
+    EXPECT_EQ(fs.attributes(folder + u"/" + fromUtf8("in\xfe")).word, 0);
+}
+
+TEST_F(FileSystemTest, PathsAtTheLengthLimitFailLikeAQueryByPath) {
+    // A chain of long names, each query made with the parent held open and
+    // without: both answer alike at every depth.
+    const std::string longName(200, 'n');
+    std::string path = D;
+    int fd = ::open(D.c_str(), O_RDONLY | O_DIRECTORY);
+    ASSERT_GE(fd, 0);
+    for (int i = 0; i < 25; ++i) {
+        ASSERT_EQ(::mkdirat(fd, longName.c_str(), 0777), 0);
+        const int next = ::openat(fd, longName.c_str(), O_RDONLY | O_DIRECTORY);
+        ::close(fd);
+        ASSERT_GE(next, 0);
+        fd = next;
+    }
+    ::close(fd);
+    PosixFileSystem other;
+    for (int i = 0; i < 25; ++i) {
+        const std::string parent = path;
+        path += "/" + longName;
+        bool heldOk = true, unheldOk = true;
+        try {
+            fs.startEnumeration(fromUtf8(parent + "/"), attr::Directory);
+            fs.attributes(fromUtf8(path));
+        } catch (const PlatformError& e) {
+            heldOk = false;
+            EXPECT_TRUE(e.number() == 52 || e.number() == 53) << e.what();
+        }
+        try {
+            other.releaseFolders();
+            other.attributes(fromUtf8(path));
+        } catch (const PlatformError&) {
+            unheldOk = false;
+        }
+        EXPECT_EQ(heldOk, unheldOk) << "depth " << i << " length " << path.size();
+        EXPECT_EQ(unheldOk, path.size() < PATH_MAX) << "depth " << i;
+    }
+}
+
+}  // namespace
+}  // namespace malvorn::posix::testing

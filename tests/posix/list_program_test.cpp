@@ -1,0 +1,351 @@
+// malvorn-list as a program: its output byte for byte against a listing made
+// here independently (readdir and stat), its exit codes, Ctrl-C and broken
+// or full outputs.
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/ioctl.h>
+#include <sys/wait.h>
+
+#include <cerrno>
+#include <cstring>
+#include <set>
+
+#include "posix_harness.h"
+
+extern char** environ;
+
+namespace malvorn::posix::testing {
+namespace {
+
+// The listing as the walk makes it, written out plainly: per folder its
+// names in readdir order, dot entries aside, hidden names only when asked,
+// only those a stat follows to; then line by line, walking into folders
+// within the depth. Links back to a folder on the way are listed but not
+// walked into.
+struct Reference {
+    int levels = 1;
+    bool files = false, hidden = false, bareNames = false;
+    std::string out;
+
+    void list(const std::string& folder, int layer, std::vector<std::pair<dev_t, ino_t>>& chain) {
+        std::vector<std::string> names;
+        DIR* d = ::opendir(folder.c_str());
+        if (!d) return;
+        while (const dirent* e = ::readdir(d)) {
+            const std::string n = e->d_name;
+            if (n == "." || n == "..") continue;
+            if (n[0] == '.' && !hidden) continue;
+            struct stat st;
+            if (::stat((folder + "/" + n).c_str(), &st) != 0) continue;
+            if (!files && !S_ISDIR(st.st_mode)) continue;
+            names.push_back(n);
+        }
+        ::closedir(d);
+        for (const std::string& n : names) {
+            const std::string full = folder + "/" + n;
+            out += bareNames ? std::string(4 * (layer - 1), ' ') + n : full;
+            out += "\r\n";
+            struct stat st;
+            if (layer < levels && ::stat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+                const std::pair<dev_t, ino_t> id{st.st_dev, st.st_ino};
+                if (std::find(chain.begin(), chain.end(), id) != chain.end()) continue;
+                chain.push_back(id);
+                list(full, layer + 1, chain);
+                chain.pop_back();
+            }
+        }
+    }
+
+    std::string of(const std::string& start) {
+        out.clear();
+        std::vector<std::pair<dev_t, ino_t>> chain;
+        struct stat st;
+        if (::stat(start.c_str(), &st) == 0) chain.push_back({st.st_dev, st.st_ino});
+        list(start, 1, chain);
+        return out;
+    }
+};
+
+struct ListProgramTest : ::testing::Test {
+    TempFolder tmp;
+    std::string D;
+    void SetUp() override {
+        D = tmp / "D";
+        makeFolder(D);
+        makeFolder(D + "/a");
+        makeFolder(D + "/b");
+        makeFile(D + "/readme.txt");
+        makeFile(D + "/a/notes.txt");
+        makeFolder(D + "/a/x");
+    }
+    // A tree big enough that its listing cannot sit in the program's output
+    // block and a pipe together.
+    // Three levels of folders with long names: 4110 folders, over 3 MB.
+    void buildLarge() {
+        const std::string pad(240, 'p');
+        for (int i = 0; i < 10; ++i) {
+            const std::string f = D + "/" + pad + std::to_string(i);
+            makeFolder(f);
+            for (int j = 0; j < 10; ++j) {
+                const std::string g = f + "/" + pad + std::to_string(j);
+                makeFolder(g);
+                for (int k = 0; k < 40; ++k) makeFolder(g + "/" + pad + std::to_string(k));
+            }
+        }
+    }
+};
+
+TEST_F(ListProgramTest, ExampleByteForByte) {
+    Reference r;
+    r.levels = 2;
+    const Outcome o = runList({"--levels", "2", D});
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(o.out, r.of(D));
+    EXPECT_EQ(o.err, "");
+    std::multiset<std::string> lines;
+    for (const std::string& l : splitLines(o.out)) lines.insert(l);
+    EXPECT_EQ(lines, (std::multiset<std::string>{D + "/a", D + "/a/x", D + "/b"}));
+}
+
+TEST_F(ListProgramTest, ExampleNameFormAndWithFiles) {
+    Reference r;
+    r.levels = 2;
+    r.bareNames = true;
+    EXPECT_EQ(runList({"--levels", "2", "--no-path", D}).out, r.of(D));
+    r.bareNames = false;
+    r.files = true;
+    const Outcome o = runList({"--files", "--levels", "2", D});
+    EXPECT_EQ(o.out, r.of(D));
+    EXPECT_EQ(splitLines(o.out).size(), 5u);
+}
+
+TEST_F(ListProgramTest, DefaultsAreOneLevelFoldersOnlyWithPaths) {
+    Reference r;
+    EXPECT_EQ(runList({D}).out, r.of(D));
+    EXPECT_EQ(splitLines(runList({D}).out).size(), 2u);
+}
+
+TEST_F(ListProgramTest, LevelsAreReadTheWayTheDepthBoxReadsThem) {
+    Reference r;
+    r.levels = 2;
+    EXPECT_EQ(runList({"--levels", " 2.4 deep", D}).out, r.of(D));  // leading number, rounded
+    EXPECT_EQ(runList({"--levels=2.5", D}).out, r.of(D));           // a half to the even neighbour
+    r.levels = 1;
+    EXPECT_EQ(runList({"--levels", "0", D}).out, r.of(D));  // held at 1
+    EXPECT_EQ(runList({"--levels", "-7", D}).out, r.of(D));
+    r.levels = 32767;
+    r.files = true;
+    EXPECT_EQ(runList({"--levels", "1e9", "--files", D}).out, r.of(D));  // held at 32767
+}
+
+TEST_F(ListProgramTest, HiddenUndecodableAndLinkedNamesByteForByte) {
+    makeFolder(D + "/.h");
+    makeFile(D + "/.h/in");
+    makeFolder(D + "/bad\xff");
+    makeFile(D + "/bad\xff/\xe4\xb8\xad\xe6\x96\x87 \xc3");
+    makeLink("a", D + "/la");
+    makeLink("..", D + "/a/x/up");
+    Reference r;
+    r.levels = 32767;
+    r.files = true;
+    r.hidden = true;
+    const Outcome o = runList({"--levels", "32767", "--files", "--hidden", D});
+    EXPECT_EQ(o.status, 0);
+    EXPECT_EQ(o.out, r.of(D));
+    EXPECT_NE(o.out.find(D + "/bad\xff/\xe4\xb8\xad\xe6\x96\x87 \xc3\r\n"), std::string::npos);
+    r.bareNames = true;
+    EXPECT_EQ(runList({"--levels", "32767", "--files", "--hidden", "--no-path", D}).out, r.of(D));
+}
+
+TEST_F(ListProgramTest, RelativeFolderGivesRelativePaths) {
+    // Run from the temporary folder through `env -C`-free means: the
+    // program's own current folder is inherited, so a relative path is
+    // resolved against the test's current folder.
+    char cwd[PATH_MAX];
+    ASSERT_NE(::getcwd(cwd, sizeof cwd), nullptr);
+    ASSERT_EQ(::chdir(tmp.path().c_str()), 0);
+    const Outcome o = runList({"--levels", "2", "D"});
+    ASSERT_EQ(::chdir(cwd), 0);
+    Reference r;
+    r.levels = 2;
+    ASSERT_EQ(::chdir(tmp.path().c_str()), 0);
+    const std::string expected = r.of("D");
+    ASSERT_EQ(::chdir(cwd), 0);
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(o.out, expected);
+    EXPECT_EQ(o.err, "");
+}
+
+TEST_F(ListProgramTest, BadUsageExitsWithTwoAndTheUsage) {
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {},
+             {"--bogus", D},
+             {D, D},
+             {"--levels"},
+             {D, "--levels"},
+             {"--levels", "abc", D},
+             {"--levels", "", D},
+             {"-x", D},
+         }) {
+        const Outcome o = runList(args);
+        EXPECT_EQ(o.status, 2) << ::testing::PrintToString(args);
+        EXPECT_EQ(o.out, "");
+        EXPECT_NE(o.err.find("usage: malvorn-list"), std::string::npos) << o.err;
+        EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 2) << o.err;
+    }
+}
+
+TEST_F(ListProgramTest, MissingFolderOrFileExitsWithOne) {
+    for (const std::string& f : {D + "/missing", D + "/readme.txt", D + "/readme.txt/x", std::string()}) {
+        const Outcome o = runList({f});
+        EXPECT_EQ(o.status, 1) << f;
+        EXPECT_EQ(o.out, "");
+        EXPECT_NE(o.err.find("malvorn-list: " + f), std::string::npos) << o.err;
+    }
+}
+
+TEST_F(ListProgramTest, FullOutputFailsWithOne) {
+    buildLarge();
+    pid_t pid = 0;
+    std::vector<std::string> words{MALVORN_LIST_PROGRAM, "--levels", "3", D};
+    std::vector<char*> argv;
+    for (std::string& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+    const std::string errPath = tmp / "err";
+    posix_spawn_file_actions_t a;
+    posix_spawn_file_actions_init(&a);
+    posix_spawn_file_actions_addopen(&a, 1, "/dev/full", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&a, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    ASSERT_EQ(posix_spawn(&pid, argv[0], &a, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&a);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_NE(readFile(errPath).find("磁盘已满"), std::string::npos) << readFile(errPath);
+}
+
+// malvorn-list with its output into a pipe that the test reads.
+struct Piped {
+    pid_t pid = 0;
+    int fd = -1;
+    std::string errPath;
+
+    Piped(const std::vector<std::string>& args, const std::string& err) : errPath(err) {
+        int p[2];
+        if (::pipe(p) != 0) throw std::runtime_error("pipe");
+        std::vector<std::string> words{MALVORN_LIST_PROGRAM};
+        words.insert(words.end(), args.begin(), args.end());
+        std::vector<char*> argv;
+        for (std::string& w : words) argv.push_back(w.data());
+        argv.push_back(nullptr);
+        posix_spawn_file_actions_t a;
+        posix_spawn_file_actions_init(&a);
+        posix_spawn_file_actions_adddup2(&a, p[1], 1);
+        posix_spawn_file_actions_addclose(&a, p[0]);
+        posix_spawn_file_actions_addclose(&a, p[1]);
+        posix_spawn_file_actions_addopen(&a, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        const int rc = posix_spawn(&pid, argv[0], &a, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy(&a);
+        ::close(p[1]);
+        fd = p[0];
+        if (rc != 0) throw std::runtime_error("posix_spawn");
+    }
+    ~Piped() {
+        if (fd >= 0) ::close(fd);
+    }
+
+    // Waits until the program has filled the pipe, so that it is blocked in
+    // the middle of its listing. Polls without a time limit of its own.
+    void waitUntilFull() {
+        for (;;) {
+            int queued = 0;
+            if (::ioctl(fd, FIONREAD, &queued) != 0) throw std::runtime_error("FIONREAD");
+            if (queued >= 65536) return;
+            ::usleep(1000);
+        }
+    }
+    std::string readAll() {
+        std::string out;
+        char buf[65536];
+        for (;;) {
+            const ssize_t n = ::read(fd, buf, sizeof buf);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) break;
+            out.append(buf, static_cast<std::size_t>(n));
+        }
+        return out;
+    }
+    // Waits until the program has taken the signals sent to it.
+    void waitUntilDelivered(int sig) {
+        const std::string statusPath = "/proc/" + std::to_string(pid) + "/status";
+        const unsigned long long bit = 1ULL << (sig - 1);
+        for (;;) {
+            const std::string s = readFile(statusPath);
+            bool pending = false;
+            for (const char* key : {"\nSigPnd:", "\nShdPnd:"}) {
+                const std::size_t at = s.find(key);
+                if (at != std::string::npos && (std::stoull(s.substr(at + 8), nullptr, 16) & bit)) pending = true;
+            }
+            if (!pending) return;
+            ::usleep(1000);
+        }
+    }
+    int wait() {
+        int status = 0;
+        while (::waitpid(pid, &status, 0) < 0)
+            if (errno != EINTR) return -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    }
+};
+
+TEST_F(ListProgramTest, CtrlCStopsWithWholeLinesAndExits130) {
+    buildLarge();
+    const std::string full = runList({"--levels", "3", D}).out;
+    ASSERT_GT(full.size(), 2u << 20);
+
+    Piped p({"--levels", "3", D}, tmp / "err");
+    p.waitUntilFull();
+    ASSERT_EQ(::kill(p.pid, SIGINT), 0);
+    const std::string out = p.readAll();
+    EXPECT_EQ(p.wait(), 130);
+    EXPECT_LT(out.size(), full.size());
+    ASSERT_GE(out.size(), 2u);
+    EXPECT_EQ(out.substr(out.size() - 2), "\r\n");
+    // Whole lines of the full listing, in its order: the walk winds down by
+    // writing the names it had gathered without walking into them.
+    const std::vector<std::string> all = splitLines(full), some = splitLines(out);
+    std::size_t next = 0;
+    for (const std::string& l : some) {
+        while (next < all.size() && all[next] != l) ++next;
+        ASSERT_LT(next, all.size()) << "not a line of the full listing, or out of its order: " << l;
+        ++next;
+    }
+    for (const std::string& l : splitLines(out)) ASSERT_EQ(l.rfind(D + "/", 0), 0u) << l;
+}
+
+TEST_F(ListProgramTest, SecondCtrlCEndsAtOnce) {
+    buildLarge();
+    Piped p({"--levels", "3", D}, tmp / "err");
+    p.waitUntilFull();
+    ASSERT_EQ(::kill(p.pid, SIGINT), 0);
+    p.waitUntilDelivered(SIGINT);  // two at once would arrive as one
+    ASSERT_EQ(::kill(p.pid, SIGINT), 0);
+    // Blocked in a write, the program ends without the reader's help.
+    EXPECT_EQ(p.wait(), 130);
+}
+
+TEST_F(ListProgramTest, ClosedPipeEndsQuietly) {
+    buildLarge();
+    Piped p({"--levels", "3", D}, tmp / "err");
+    p.waitUntilFull();
+    ::close(p.fd);
+    p.fd = -1;
+    EXPECT_EQ(p.wait(), 128 + SIGPIPE);
+    EXPECT_EQ(readFile(tmp / "err"), "");
+}
+
+}  // namespace
+}  // namespace malvorn::posix::testing

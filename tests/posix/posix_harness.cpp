@@ -1,0 +1,133 @@
+#include "posix_harness.h"
+
+#include <dirent.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+extern char** environ;
+
+namespace malvorn::posix::testing {
+
+namespace {
+
+[[noreturn]] void fail(const std::string& what) { throw std::runtime_error(what + ": " + std::to_string(errno)); }
+
+std::string tempBase() {
+    const char* t = std::getenv("TMPDIR");
+    return (t && *t) ? t : "/tmp";
+}
+
+}  // namespace
+
+TempFolder::TempFolder() {
+    std::string tmpl = tempBase() + "/malvorn-posix-XXXXXX";
+    if (!mkdtemp(tmpl.data())) fail("mkdtemp");
+    path_ = tmpl;
+}
+
+TempFolder::~TempFolder() {
+    // Permission bits may have been taken away by a test run as a user.
+    const std::string cmd = "chmod -R u+rwx '" + path_ + "' 2>/dev/null; rm -rf '" + path_ + "'";
+    if (std::system(cmd.c_str()) != 0) {
+        // Nothing more to do: a leftover temporary folder harms no test.
+    }
+}
+
+void makeFolder(const std::string& path) {
+    if (::mkdir(path.c_str(), 0777) != 0) fail("mkdir " + path);
+}
+
+void makeFile(const std::string& path, const std::string& content) {
+    std::ofstream f(path, std::ios::binary);
+    if (!f) fail("create " + path);
+    f << content;
+}
+
+void makeLink(const std::string& target, const std::string& path) {
+    if (::symlink(target.c_str(), path.c_str()) != 0) fail("symlink " + path);
+}
+
+std::string readFile(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+std::vector<std::string> Window::run(const std::string& start, int levels, bool withFiles, bool withHidden,
+                                     bool bareNames) {
+    form.State.Levels = levels;
+    form.State.SkipChange = True;
+    ws.textBox(ControlId::txtPath).setText(fromUtf8(start));
+    ws.checkBox(ControlId::ChFiles).setValue(withFiles ? 1 : 0);
+    ws.checkBox(ControlId::ChHidden).setValue(withHidden ? 1 : 0);
+    ws.checkBox(ControlId::ChNoPath).setValue(bareNames ? 1 : 0);
+    ws.button(ControlId::cmdDoIt).click();
+    return splitLines(resultBytes());
+}
+
+std::string Window::resultBytes() { return toUtf8(ws.textBox(ControlId::txtResult).text()); }
+
+std::vector<std::string> splitLines(const std::string& text) {
+    std::vector<std::string> out;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const std::size_t end = text.find("\r\n", pos);
+        if (end == std::string::npos) {
+            out.push_back("<unterminated>" + text.substr(pos));
+            break;
+        }
+        out.push_back(text.substr(pos, end - pos));
+        pos = end + 2;
+    }
+    return out;
+}
+
+int openDescriptors() {
+    int n = 0;
+    DIR* d = ::opendir("/proc/self/fd");
+    if (!d) fail("opendir /proc/self/fd");
+    while (const dirent* e = ::readdir(d))
+        if (e->d_name[0] != '.') ++n;
+    ::closedir(d);
+    return n - 1;  // the one reading the list
+}
+
+Outcome runList(const std::vector<std::string>& args) {
+    TempFolder io;
+    const std::string outPath = io / "out", errPath = io / "err";
+    std::vector<std::string> words{MALVORN_LIST_PROGRAM};
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+    pid_t pid = 0;
+    const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (rc != 0) {
+        errno = rc;
+        fail("posix_spawn");
+    }
+    int status = 0;
+    while (::waitpid(pid, &status, 0) < 0)
+        if (errno != EINTR) fail("waitpid");
+    Outcome o;
+    o.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    o.out = readFile(outPath);
+    o.err = readFile(errPath);
+    return o;
+}
+
+}  // namespace malvorn::posix::testing

@@ -1,0 +1,72 @@
+// Shared helpers of the real-disk tests: a fresh temporary folder per test,
+// tree builders, the window object over the POSIX file system, and running
+// malvorn-list as a separate program.
+#pragma once
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/headless/headless_services.h"
+#include "platform/headless/headless_window_system.h"
+#include "platform/posix/posix_file_system.h"
+#include "window/frmMain.h"
+
+namespace malvorn::posix::testing {
+
+// A fresh folder under the system's temporary folder, removed afterwards
+// (with rm, which copes with trees deeper than any path may be long).
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const std::string& path() const { return path_; }
+    std::string operator/(const std::string& rel) const { return path_ + "/" + rel; }
+
+private:
+    std::string path_;
+};
+
+void makeFolder(const std::string& path);
+void makeFile(const std::string& path, const std::string& content = {});
+void makeLink(const std::string& target, const std::string& path);
+std::string readFile(const std::string& path);
+
+// The window object over the POSIX file system.
+struct Window {
+    headless::WindowSystem ws;
+    PosixFileSystem fs;
+    headless::SaveDialog dialog;
+    headless::TextFileSystem files;
+    headless::ProcessStarter processes;
+    Platform platform{ws, fs, dialog, files, processes};
+    frmMain form{platform};
+
+    // One run as a user starts it, with the options given; returns the lines
+    // of the result box as bytes (each must end in CR LF).
+    std::vector<std::string> run(const std::string& start, int levels, bool files = false, bool hidden = false,
+                                 bool bareNames = false);
+    std::string resultBytes();
+};
+
+// The lines of a listing, each of which must end in CR LF.
+std::vector<std::string> splitLines(const std::string& text);
+
+// The number of open file descriptors of this process.
+int openDescriptors();
+
+struct Outcome {
+    int status = -1;  // exit status, or 128 + signal
+    std::string out, err;
+};
+
+// Runs malvorn-list with the arguments, its output into files that are read
+// back once it has ended.
+Outcome runList(const std::vector<std::string>& args);
+
+}  // namespace malvorn::posix::testing

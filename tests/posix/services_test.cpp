@@ -1,0 +1,212 @@
+// Text file output, process start, error numbers and the UTF-8 encoding
+// used on the listing's hot path.
+#include <dirent.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+
+#include <cstring>
+#include <random>
+
+#include "platform/posix/errno_failure.h"
+#include "platform/posix/posix_process.h"
+#include "platform/posix/posix_text_file.h"
+#include "platform/posix/utf8_append.h"
+#include "posix_harness.h"
+
+namespace malvorn::posix::testing {
+namespace {
+
+TEST(TextFile, WritesUtf8WithoutMarkAndRestoresEscapedBytes) {
+    TempFolder tmp;
+    PosixTextFileSystem files;
+    const std::string path = tmp / "out.txt";
+    makeFile(path, "old content that must go");
+    auto f = files.createForOutput(fromUtf8(path));
+    f->write(fromUtf8("中文 line\r\n"));
+    f->write(Text{u'b', u'a', u'd', char16_t(0xDCFF), u'\r', u'\n'});
+    f->write(Text{char16_t(0xD83D), char16_t(0xDE00), char16_t(0xD800)});  // a pair, a lone surrogate
+    f->close();
+    EXPECT_EQ(readFile(path), "中文 line\r\nbad\xff\r\n\xf0\x9f\x98\x80\xef\xbf\xbd");
+}
+
+TEST(TextFile, NewFileAndANameWithUndecodableBytes) {
+    TempFolder tmp;
+    PosixTextFileSystem files;
+    const std::string path = tmp / "n\xfe.txt";
+    auto f = files.createForOutput(fromUtf8(path));
+    f->write(u"x");
+    f->close();
+    EXPECT_EQ(readFile(path), "x");
+    struct stat st;
+    ASSERT_EQ(::stat(path.c_str(), &st), 0);
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    EXPECT_EQ(st.st_mode & 0777, 0666 & ~mask);
+}
+
+TEST(TextFile, FullDiskFailsWithDiskFull) {
+    PosixTextFileSystem files;
+    auto f = files.createForOutput(u"/dev/full");
+    try {
+        f->write(u"anything");
+        f->close();
+        FAIL() << "writing to a full disk passed";
+    } catch (const PlatformError& e) {
+        EXPECT_EQ(e.number(), 61);
+        EXPECT_NE(toUtf8(e.description()).find("磁盘已满"), std::string::npos);
+    }
+    f->close();  // after a failure, closing again is harmless
+}
+
+TEST(TextFile, CreateFailuresCarryTheirNumbers) {
+    TempFolder tmp;
+    PosixTextFileSystem files;
+    try {
+        files.createForOutput(fromUtf8(tmp / "missing/out.txt"));
+        FAIL();
+    } catch (const PlatformError& e) {
+        EXPECT_EQ(e.number(), 76);
+        EXPECT_NE(toUtf8(e.description()).find("路径未找到"), std::string::npos);
+    }
+    makeFolder(tmp / "dir");
+    EXPECT_THROW(files.createForOutput(fromUtf8(tmp / "dir")), PlatformError);
+    makeFile(tmp / "file");
+    try {
+        files.createForOutput(fromUtf8(tmp / "file/out.txt"));
+        FAIL();
+    } catch (const PlatformError& e) {
+        EXPECT_EQ(e.number(), 76);
+    }
+}
+
+TEST(ProcessStart, UrlOpenCommandUsesTheDesktopOpener) {
+    PosixProcessStarter p;
+    EXPECT_EQ(p.urlOpenCommand(u"https://malvorn.example/"), u"xdg-open https://malvorn.example/");
+}
+
+TEST(ProcessStart, MissingProgramFails) {
+    PosixProcessStarter p;
+    try {
+        p.startHidden(u"malvorn-no-such-program-anywhere --flag");
+        FAIL() << "started";
+    } catch (const PlatformError& e) {
+        EXPECT_EQ(e.number(), 53);
+    }
+    EXPECT_THROW(p.startHidden(u"   "), PlatformError);
+    EXPECT_THROW(p.startHidden(u"/dev/null"), PlatformError);  // not executable
+}
+
+// Whether this process has a child that has ended and is not collected.
+bool hasZombieChild() {
+    DIR* d = ::opendir("/proc");
+    bool found = false;
+    while (const dirent* e = ::readdir(d)) {
+        if (e->d_name[0] < '0' || e->d_name[0] > '9') continue;
+        const std::string stat = readFile(std::string("/proc/") + e->d_name + "/stat");
+        const std::size_t close = stat.rfind(')');
+        if (close == std::string::npos) continue;
+        char state = 0;
+        int ppid = 0;
+        if (std::sscanf(stat.c_str() + close + 1, " %c %d", &state, &ppid) == 2 && ppid == ::getpid() && state == 'Z')
+            found = true;
+    }
+    ::closedir(d);
+    return found;
+}
+
+TEST(ProcessStart, StartsDetachedWithNullStreamsAndLeavesNoZombie) {
+    TempFolder tmp;
+    const std::string script = tmp / "probe.sh";
+    const std::string result = tmp / "result";
+    makeFile(script,
+             "#!/bin/sh\n"
+             "in=$(readlink /proc/$$/fd/0); out=$(readlink /proc/$$/fd/1); err=$(readlink /proc/$$/fd/2)\n"
+             "sid=$(cut -d' ' -f6 /proc/$$/stat)\n"
+             "printf '%s\\n' \"$in\" \"$out\" \"$err\" \"$$\" \"$sid\" \"$1\" > \"$2.tmp\"\n"
+             "mv \"$2.tmp\" \"$2\"\n");
+    ASSERT_EQ(::chmod(script.c_str(), 0755), 0);
+    PosixProcessStarter p;
+    p.startHidden(fromUtf8(script + "  first  " + result));
+    // Nothing waited for it: wait here for its answer (no time limit).
+    while (::access(result.c_str(), F_OK) != 0) ::usleep(2000);
+    const std::vector<std::string> lines = [&] {
+        std::vector<std::string> out;
+        std::string s = readFile(result), line;
+        for (char c : s) {
+            if (c == '\n') {
+                out.push_back(line);
+                line.clear();
+            } else {
+                line += c;
+            }
+        }
+        return out;
+    }();
+    ASSERT_EQ(lines.size(), 6u);
+    EXPECT_EQ(lines[0], "/dev/null");
+    EXPECT_EQ(lines[1], "/dev/null");
+    EXPECT_EQ(lines[2], "/dev/null");
+    EXPECT_EQ(lines[3], lines[4]) << "a session of its own";
+    EXPECT_EQ(lines[5], "first") << "blanks only separate the words";
+    // Collected once ended: no zombie stays behind.
+    while (hasZombieChild()) ::usleep(2000);
+    SUCCEED();
+}
+
+TEST(ErrnoFailure, NumbersAndDescriptions) {
+    const std::vector<std::pair<int, std::int32_t>> table{
+        {ENOENT, 53}, {ENOTDIR, 76}, {EACCES, 70}, {EPERM, 70},        {ENOSPC, 61}, {EDQUOT, 61},
+        {EIO, 57},    {EBUSY, 75},   {EEXIST, 75}, {ENAMETOOLONG, 52}, {ENXIO, 68},  {ENODEV, 68},
+    };
+    for (const auto& [err, number] : table) EXPECT_EQ(errnoNumber(err), number) << err;
+    const Failure f = errnoFailure(ENOENT);
+    EXPECT_EQ(f.number, 53);
+    EXPECT_EQ(toUtf8(f.description), "文件未找到: " + std::string(std::strerror(ENOENT)));
+    EXPECT_EQ(toUtf8(errnoDescription(EACCES)).rfind("没有权限", 0), 0u);
+    EXPECT_EQ(toUtf8(errnoDescription(ENOSPC)).rfind("磁盘已满", 0), 0u);
+    EXPECT_EQ(toUtf8(errnoDescription(EIO)).rfind("设备 I/O 错误", 0), 0u);
+    EXPECT_EQ(toUtf8(errnoDescription(EBUSY)).rfind("路径/文件访问错误", 0), 0u);
+    EXPECT_EQ(toUtf8(errnoDescription(ENAMETOOLONG)).rfind("文件名错误", 0), 0u);
+    EXPECT_EQ(toUtf8(errnoDescription(ENODEV)).rfind("设备不可用", 0), 0u);
+    EXPECT_EQ(toUtf8(errnoDescription(ENOTDIR)).rfind("路径未找到", 0), 0u);
+    try {
+        throwErrno(ENOSPC);
+    } catch (const PlatformError& e) {
+        EXPECT_EQ(e.number(), 61);
+    }
+}
+
+TEST(Utf8Encoding, SameBytesAsToUtf8ForAnyText) {
+    std::mt19937 rng(7);
+    const char16_t interesting[] = {0x0,    0x41,   0x7F,   0x80,   0x7FF,  0x800,  0x4E2D, 0xD7FF, 0xD800,
+                                    0xDBFF, 0xDC00, 0xDC7F, 0xDC80, 0xDCFF, 0xDD00, 0xDFFF, 0xE000, 0xFFFF};
+    for (int iter = 0; iter < 200000; ++iter) {
+        Text t;
+        const int len = static_cast<int>(rng() % 24);
+        for (int i = 0; i < len; ++i) {
+            const unsigned r = rng();
+            t.push_back(r % 3 == 0 ? interesting[r / 3 % std::size(interesting)]
+                                   : (r % 3 == 1 ? char16_t(0x20 + r / 3 % 0x5F) : char16_t(r >> 8)));
+        }
+        std::string out = "prefix";
+        appendUtf8(t, out);
+        ASSERT_EQ(out, "prefix" + toUtf8(t)) << iter;
+    }
+}
+
+TEST(Utf8Encoding, BytesSurviveTheRoundTrip) {
+    std::mt19937 rng(11);
+    for (int iter = 0; iter < 200000; ++iter) {
+        std::string b;
+        const int len = static_cast<int>(rng() % 16);
+        for (int i = 0; i < len; ++i) b.push_back(static_cast<char>(rng() >> 5));
+        std::string out;
+        appendUtf8(fromUtf8(b), out);
+        ASSERT_EQ(out, b) << iter;
+        ASSERT_EQ(toUtf8(fromUtf8(b)), b) << iter;
+    }
+}
+
+}  // namespace
+}  // namespace malvorn::posix::testing
