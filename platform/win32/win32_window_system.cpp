@@ -418,7 +418,7 @@ void Win32ScrollBar::setValue(std::int16_t value) {
     ws_.events().VSLevel_Change();
 }
 
-void Win32ScrollBar::onScroll(int code) {
+void Win32ScrollBar::onScroll(int code, int position) {
     auto stepTo = [&](int target) {
         target = std::clamp(target, s_.minimum, s_.maximum);
         if (target == value_) return;
@@ -426,13 +426,8 @@ void Win32ScrollBar::onScroll(int code) {
         show(value_);
         ws_.deliver([this] { ws_.events().VSLevel_Change(); });
     };
-    auto trackPosition = [&] {
-        SCROLLINFO si{};
-        si.cbSize = sizeof si;
-        si.fMask = SIF_TRACKPOS;
-        GetScrollInfo(hwnd_, SB_CTL, &si);
-        return std::clamp(si.nTrackPos, s_.minimum, s_.maximum);
-    };
+    // The range fits in the 16 bits that the message carries.
+    auto trackPosition = [&] { return std::clamp(position, s_.minimum, s_.maximum); };
     switch (code) {
     case SB_LINEUP: stepTo(value_ - s_.smallChange); break;
     case SB_LINEDOWN: stepTo(value_ + s_.smallChange); break;
@@ -946,7 +941,7 @@ bool Win32WindowSystem::routeControlMessage(UINT msg, WPARAM wParam, LPARAM lPar
     }
     if (msg == WM_VSCROLL && lParam) {
         if (auto* bar = dynamic_cast<Win32ScrollBar*>(controlOf(reinterpret_cast<HWND>(lParam)))) {
-            if (!building_) bar->onScroll(LOWORD(wParam));
+            if (!building_) bar->onScroll(LOWORD(wParam), HIWORD(wParam));
             return true;
         }
     }

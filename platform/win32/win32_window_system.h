@@ -158,8 +158,9 @@ public:
     Win32ScrollBar(Win32WindowSystem& ws, const ControlDesign& d, HWND hwnd, const ScrollBarDesign& s);
     std::int16_t value() const override { return value_; }
     void setValue(std::int16_t value) override;
-    // WM_VSCROLL from the control: arrows, trough, thumb.
-    void onScroll(int code);
+    // WM_VSCROLL from the control: arrows, trough, thumb (`position` is
+    // the thumb's position for the thumb codes).
+    void onScroll(int code, int position);
 
 private:
     void show(int value);

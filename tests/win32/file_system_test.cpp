@@ -1,1 +1,157 @@
-#include <gtest/gtest.h>
+// The Windows file system as the walk uses it: the mask rule, "." and "..",
+// attributes and identities, long paths and names outside the code page.
+#include <algorithm>
+
+#include "win32_fixture.h"
+
+namespace malvorn::wintest {
+namespace {
+
+std::vector<Text> enumerate(Win32FileSystem& fs, const Text& folder, std::int32_t mask) {
+    std::vector<Text> names;
+    for (Text n = fs.startEnumeration(folder, mask); !n.empty(); n = fs.nextName()) names.push_back(n);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(Win32FileSystem, MaskRule) {
+    EXPECT_TRUE(passesMask(FILE_ATTRIBUTE_NORMAL, 0));
+    EXPECT_TRUE(passesMask(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY, 0));
+    EXPECT_FALSE(passesMask(FILE_ATTRIBUTE_HIDDEN, 0));
+    EXPECT_TRUE(passesMask(FILE_ATTRIBUTE_HIDDEN, 2));
+    EXPECT_FALSE(passesMask(FILE_ATTRIBUTE_SYSTEM, 2 | 16));
+    EXPECT_TRUE(passesMask(FILE_ATTRIBUTE_SYSTEM, 4));
+    EXPECT_FALSE(passesMask(FILE_ATTRIBUTE_DIRECTORY, 2 | 4));
+    EXPECT_TRUE(passesMask(FILE_ATTRIBUTE_DIRECTORY, 16));
+    EXPECT_FALSE(passesMask(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN, 16));
+    EXPECT_TRUE(passesMask(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, 2 | 4 | 16));
+}
+
+TEST(Win32FileSystem, EnumeratesWithTheMask) {
+    ScratchFolder dir;
+    dir.folder("d");
+    dir.folder("dh", FILE_ATTRIBUTE_HIDDEN);
+    dir.folder("ds", FILE_ATTRIBUTE_SYSTEM);
+    dir.file("f");
+    dir.file("fh", "", FILE_ATTRIBUTE_HIDDEN);
+    dir.file("fs", "", FILE_ATTRIBUTE_SYSTEM);
+    dir.file("fr", "", FILE_ATTRIBUTE_READONLY);
+    Win32FileSystem fs;
+    EXPECT_EQ(fs.separator(), u'\\');
+    const Text folder = dir.path() + u"\\";
+    using V = std::vector<Text>;
+    EXPECT_EQ(enumerate(fs, folder, 0), (V{u"f", u"fr"}));
+    EXPECT_EQ(enumerate(fs, folder, 16), (V{u".", u"..", u"d", u"f", u"fr"}));
+    EXPECT_EQ(enumerate(fs, folder, 18), (V{u".", u"..", u"d", u"dh", u"f", u"fh", u"fr"}));
+    EXPECT_EQ(enumerate(fs, folder, 2), (V{u"f", u"fh", u"fr"}));
+    EXPECT_EQ(enumerate(fs, folder, 22), (V{u".", u"..", u"d", u"dh", u"ds", u"f", u"fh", u"fr", u"fs"}));
+    // Starting again ends the enumeration under way.
+    EXPECT_FALSE(fs.startEnumeration(folder, 16).empty());
+    EXPECT_EQ(enumerate(fs, folder, 0), (V{u"f", u"fr"}));
+    EXPECT_TRUE(fs.nextName().empty());
+    EXPECT_TRUE(fs.nextName().empty());
+}
+
+TEST(Win32FileSystem, EnumerationOfAMissingFolderFails) {
+    ScratchFolder dir;
+    Win32FileSystem fs;
+    try {
+        fs.startEnumeration(dir / "missing\\", 16);
+        ADD_FAILURE() << "no error";
+    } catch (const PlatformError& e) {
+        EXPECT_EQ(e.number(), ERROR_PATH_NOT_FOUND);
+        EXPECT_FALSE(e.description().empty());
+    }
+    // An empty folder still has "." and "..", which mask 0 filters away.
+    dir.folder("empty");
+    EXPECT_TRUE(fs.startEnumeration(dir / "empty\\", 0).empty());
+}
+
+TEST(Win32FileSystem, AttributesAndIdentities) {
+    ScratchFolder dir;
+    dir.folder("a", FILE_ATTRIBUTE_HIDDEN);
+    dir.folder("b");
+    dir.file("f", "abc", FILE_ATTRIBUTE_SYSTEM);
+    Win32FileSystem fs;
+    const FileAttributes a = fs.attributes(dir / "a");
+    EXPECT_EQ(a.word & (attr::Directory | attr::Hidden | attr::System), attr::Directory | attr::Hidden);
+    ASSERT_TRUE(a.identity.known);
+    const FileAttributes aAgain = fs.attributes(dir / "A");
+    EXPECT_EQ(aAgain.identity, a.identity) << "the same folder, written otherwise";
+    const FileAttributes b = fs.attributes(dir / "b");
+    ASSERT_TRUE(b.identity.known);
+    EXPECT_NE(b.identity, a.identity);
+    const FileAttributes f = fs.attributes(dir / "f");
+    EXPECT_EQ(f.word & (attr::Directory | attr::System), attr::System);
+    try {
+        fs.attributes(dir / "none");
+        ADD_FAILURE() << "no error";
+    } catch (const PlatformError& e) {
+        EXPECT_EQ(e.number(), ERROR_FILE_NOT_FOUND);
+    }
+}
+
+TEST(Win32FileSystem, LongPathsAreReachedThroughTheLongForm) {
+    ScratchFolder dir;
+    std::string relative;
+    const std::string segment(40, 'x');
+    for (int i = 0; i < 8; ++i) {
+        relative += (i ? "\\" : "") + segment + std::to_string(i);
+        dir.folder(relative);
+    }
+    dir.file(relative + "\\leaf.txt", "leaf");
+    const Text deep = dir / relative;
+    ASSERT_GT(deep.size(), 300u);
+    Win32FileSystem fs;
+    const std::vector<Text> names = enumerate(fs, deep + u"\\", 0);
+    EXPECT_EQ(names, std::vector<Text>{u"leaf.txt"});
+    EXPECT_EQ(fs.attributes(deep).word & attr::Directory, attr::Directory);
+    EXPECT_EQ(fs.attributes(deep + u"\\leaf.txt").word & attr::Directory, 0);
+    EXPECT_EQ(apiPath(deep).substr(0, 4), L"\\\\?\\");
+    EXPECT_EQ(apiPath(u"C:\\short"), L"C:\\short");
+
+    // The whole walk through the window object shows ordinary paths.
+    Window win;
+    win.form->C.txtPath->setText(dir.path());
+    win.form->C.ChNoPath->setValue(0);
+    win.form->C.ChFiles->setValue(1);
+    win.form->C.txtLevel->setText(u"20");
+    SendMessageW(win.hwnd(ControlId::cmdDoIt), BM_CLICK, 0, 0);
+    win.ws.rethrowHeld();
+    const std::vector<std::string> lines = win.resultLines();
+    ASSERT_EQ(lines.size(), 9u);
+    EXPECT_EQ(lines.back(), toUtf8(deep) + "\\leaf.txt");
+}
+
+TEST(Win32FileSystem, NamesOutsideTheCodePageSurvive) {
+    ScratchFolder dir;
+    const std::string names[] = {"\xE4\xB8\xAD\xE6\x96\x87",            // 中文
+                                 "\xE0\xA4\xB9\xE0\xA4\xBF",            // Devanagari
+                                 "\xF0\x9F\x98\x80-smile",              // outside the BMP
+                                 "\xC3\xA9t\xC3\xA9"};                   // été
+    for (const auto& n : names) dir.folder(n);
+    Win32FileSystem fs;
+    std::vector<Text> expected;
+    for (const auto& n : names) expected.push_back(fromUtf8(n));
+    std::sort(expected.begin(), expected.end());
+    std::vector<Text> got = enumerate(fs, dir.path() + u"\\", 16);
+    got.erase(std::remove_if(got.begin(), got.end(), [](const Text& n) { return n == u"." || n == u".."; }),
+              got.end());
+    EXPECT_EQ(got, expected);
+    for (const auto& n : names) EXPECT_NO_THROW(fs.attributes(dir / n)) << n;
+}
+
+TEST(Win32FileSystem, DriveRootHasNoDotEntries) {
+    Win32FileSystem fs;
+    wchar_t windows[MAX_PATH] = {};
+    GetWindowsDirectoryW(windows, MAX_PATH);
+    const Text root{static_cast<char16_t>(windows[0]), u':', u'\\'};
+    const std::vector<Text> names = enumerate(fs, root, 16);
+    EXPECT_FALSE(names.empty());
+    if (std::find(names.begin(), names.end(), u".") != names.end())
+        GTEST_SKIP() << "this system delivers \".\" at a drive root";
+    EXPECT_EQ(std::find(names.begin(), names.end(), u".."), names.end());
+}
+
+} // namespace
+} // namespace malvorn::wintest
