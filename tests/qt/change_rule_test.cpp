@@ -1,0 +1,217 @@
+// The change-event rule and geometry rules on real widgets.
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include "platform/error.h"
+#include "tests/qt/qt_harness.h"
+
+namespace malvorn::qttest {
+namespace {
+
+TEST(QtChangeRule, TextBoxRaisesChangeOnEveryAssignment) {
+    RecordedWindow r;
+    r.C.txtLevel->setText(u"1");  // the text it already shows
+    EXPECT_EQ(r.events.count("txtLevel_Change"), 1);
+    r.C.txtLevel->setText(u"1");
+    EXPECT_EQ(r.events.count("txtLevel_Change"), 2);
+    r.C.txtPath->setText(u"/tmp");
+    r.C.txtPath->setText(u"/tmp");
+    EXPECT_EQ(r.events.count("txtPath_Change"), 2);
+    EXPECT_EQ(U(r.C.txtPath->text()), "/tmp");
+}
+
+TEST(QtChangeRule, ChangeIsRaisedInsideTheAssignment) {
+    qt::QtWindowSystem ws;
+    struct Probe : Recorder {
+        MainWindow* C = nullptr;
+        std::string seen;
+        void txtPath_Change() override { seen = U(C->txtPath->text()); }
+    } probe;
+    MainWindow C = ws.createMainWindow(frmMainDesign(), probe);
+    probe.C = &C;
+    C.txtPath->setText(u"/abc");
+    EXPECT_EQ(probe.seen, "/abc");
+}
+
+TEST(QtChangeRule, TypingRaisesChangePerEdit) {
+    RecordedWindow r;
+    auto* edit = qobject_cast<QLineEdit*>(r.w(ControlId::txtPath));
+    QTest::keyClicks(edit, "ab");
+    EXPECT_EQ(r.events.count("txtPath_Change"), 2);
+    EXPECT_EQ(U(r.C.txtPath->text()), "ab");
+}
+
+TEST(QtChangeRule, ScrollBarRaisesChangeOnlyWhenTheValueChanges) {
+    RecordedWindow r;
+    r.C.VSLevel->setValue(32766);
+    EXPECT_EQ(r.events.count("VSLevel_Change"), 0);
+    r.C.VSLevel->setValue(100);
+    EXPECT_EQ(r.events.count("VSLevel_Change"), 1);
+    EXPECT_EQ(r.C.VSLevel->value(), 100);
+    EXPECT_THROW(r.C.VSLevel->setValue(-1), PlatformError);
+    EXPECT_EQ(r.C.VSLevel->value(), 100);
+}
+
+TEST(QtChangeRule, ScrollBarArrowPageAndThumb) {
+    RecordedWindow r;
+    auto* bar = qobject_cast<QScrollBar*>(r.w(ControlId::VSLevel));
+    bar->triggerAction(QAbstractSlider::SliderSingleStepSub);  // the up arrow
+    EXPECT_EQ(r.C.VSLevel->value(), 32765);
+    EXPECT_EQ(r.events.count("VSLevel_Change"), 1);
+    bar->triggerAction(QAbstractSlider::SliderPageStepSub);  // the trough above the thumb
+    EXPECT_EQ(r.C.VSLevel->value(), 32755);
+    EXPECT_EQ(r.events.count("VSLevel_Change"), 2);
+    bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(r.C.VSLevel->value(), 32756);
+    EXPECT_EQ(r.events.count("VSLevel_Change"), 3);
+    // At the bottom already: the down arrow changes nothing and raises nothing.
+    r.C.VSLevel->setValue(32766);
+    const int before = r.events.count("VSLevel_Change");
+    bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(r.events.count("VSLevel_Change"), before);
+    // Dragging the thumb: Scroll while it moves, Change when it is let go.
+    bar->setSliderDown(true);
+    bar->setSliderPosition(30000);
+    bar->setSliderPosition(29000);
+    EXPECT_EQ(r.events.count("VSLevel_Scroll"), 2);
+    EXPECT_EQ(r.events.count("VSLevel_Change"), before);
+    EXPECT_EQ(r.C.VSLevel->value(), 29000);
+    bar->setSliderDown(false);
+    EXPECT_EQ(r.events.count("VSLevel_Change"), before + 1);
+}
+
+TEST(QtChangeRule, KeyDownComesFirstWithVirtualKeyCodes) {
+    RecordedWindow r;
+    auto* edit = qobject_cast<QLineEdit*>(r.w(ControlId::txtLevel));
+    QTest::keyClick(edit, Qt::Key_Up);
+    QTest::keyClick(edit, Qt::Key_Down);
+    QTest::keyClick(edit, Qt::Key_PageUp);
+    QTest::keyClick(edit, Qt::Key_PageDown, Qt::ShiftModifier);
+    QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(edit, Qt::Key_7);
+    // The modifier keys go down first, with their own codes.
+    const std::vector<std::pair<int, int>> expected = {{38, 0}, {40, 0}, {33, 0}, {16, 1},
+                                                       {34, 1}, {17, 2}, {65, 2}, {55, 0}};
+    EXPECT_EQ(r.events.keys, expected);
+    // The box still takes the key: Ctrl+A selected all, "7" replaced it.
+    EXPECT_EQ(U(r.C.txtLevel->text()), "7");
+}
+
+TEST(QtChangeRule, NegativeSizesAreRefusedAndChangeNothing) {
+    RecordedWindow r;
+    const Bounds before = r.C.txtResult->bounds();
+    const QRect onScreen = r.w(ControlId::txtResult)->geometry();
+    try {
+        r.C.txtResult->move(1, 2, -3, 4);
+        FAIL() << "no error";
+    } catch (const PlatformError& e) {
+        EXPECT_EQ(e.number(), 380);
+        EXPECT_EQ(U(e.description()), "无效的属性值");
+    }
+    EXPECT_THROW(r.C.cmdDoIt->setWidth(-1), PlatformError);
+    EXPECT_THROW(r.C.drDir->setHeight(-0.5f), PlatformError);
+    EXPECT_EQ(r.C.txtResult->bounds().width, before.width);
+    EXPECT_EQ(r.C.txtResult->bounds().left, before.left);
+    EXPECT_EQ(r.w(ControlId::txtResult)->geometry(), onScreen);
+    EXPECT_EQ(r.C.cmdDoIt->bounds().width, 1695);
+    EXPECT_EQ(r.C.drDir->bounds().height, 286);
+}
+
+TEST(QtChangeRule, TwipsRoundToTheNearestPixelAndBoundsKeepWhatWasSet) {
+    RecordedWindow r;
+    r.C.txtResult->move(120, 1440, 5415.4f, 4807.6f);
+    const Bounds b = r.C.txtResult->bounds();
+    EXPECT_EQ(b.width, 5415.4f);
+    EXPECT_EQ(b.height, 4807.6f);
+    EXPECT_EQ(r.w(ControlId::txtResult)->geometry(), QRect(8, 96, 361, 321));
+    r.C.drDir->setHeight(100.6f);
+    EXPECT_EQ(r.C.drDir->bounds().height, 100.6f);
+    EXPECT_EQ(r.w(ControlId::drDir)->height(), 101);
+}
+
+TEST(QtChangeRule, EscapedBytesSurviveTheTextBox) {
+    RecordedWindow r;
+    Text name = u"/tmp/a";
+    name.push_back(0xDCFF);  // the byte 0xFF, not UTF-8
+    r.C.txtPath->setText(name);
+    EXPECT_EQ(r.C.txtPath->text(), name);
+    // The person sees a replacement character.
+    EXPECT_EQ(qobject_cast<QLineEdit*>(r.w(ControlId::txtPath))->text(), QStringLiteral("/tmp/a\uFFFD"));
+}
+
+TEST(QtChangeRule, ResultBoxGathersInsertionsYetReadsAsIfEachHappened) {
+    RecordedWindow r;
+    r.C.txtResult->replaceSelection(u"one\r\n");
+    r.C.txtResult->replaceSelection(u"two\r\n");
+    EXPECT_EQ(U(r.C.txtResult->text()), "one\r\ntwo\r\n");
+    // The caret is behind the insertion; a caret the user put elsewhere
+    // takes the next lines.
+    auto* edit = qobject_cast<QPlainTextEdit*>(r.w(ControlId::txtResult));
+    QTextCursor c = edit->textCursor();
+    c.setPosition(4);  // start of "two"
+    edit->setTextCursor(c);
+    r.C.txtResult->replaceSelection(u"mid\r\n");
+    r.C.txtResult->replaceSelection(u"dle\r\n");
+    EXPECT_EQ(U(r.C.txtResult->text()), "one\r\nmid\r\ndle\r\ntwo\r\n");
+    // A selection is replaced.
+    c.setPosition(0);
+    c.setPosition(3, QTextCursor::KeepAnchor);
+    edit->setTextCursor(c);
+    r.C.txtResult->replaceSelection(u"ONE");
+    EXPECT_EQ(U(r.C.txtResult->text()), "ONE\r\nmid\r\ndle\r\ntwo\r\n");
+    // Emptying starts again at the top.
+    r.C.txtResult->setText(Text());
+    r.C.txtResult->replaceSelection(u"x\r\n");
+    EXPECT_EQ(U(r.C.txtResult->text()), "x\r\n");
+}
+
+TEST(QtChangeRule, TheUserTouchingTheBoxSeesEveryLineFirst) {
+    RecordedWindow r;
+    r.C.form->show();
+    auto* edit = qobject_cast<QPlainTextEdit*>(r.w(ControlId::txtResult));
+    r.C.txtResult->replaceSelection(u"first\r\n");
+    // A click at the very top puts the caret before "first" only if "first"
+    // is already there when the click lands.
+    QTest::mouseClick(edit->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(1, 1));
+    EXPECT_EQ(edit->toPlainText().toStdString(), "first\n");
+    EXPECT_EQ(edit->textCursor().position(), 0);
+    r.C.txtResult->replaceSelection(u"zero\r\n");
+    EXPECT_EQ(U(r.C.txtResult->text()), "zero\r\nfirst\r\n");
+}
+
+TEST(QtChangeRule, PendingLinesReachTheScreenInAPump) {
+    RecordedWindow r;
+    auto* edit = qobject_cast<QPlainTextEdit*>(r.w(ControlId::txtResult));
+    r.C.txtResult->replaceSelection(u"line\r\n");
+    // The gathered lines go in when the flush timer fires in some pump.
+    for (int i = 0; i < 100000 && edit->toPlainText().isEmpty(); ++i) r.ws.doEvents();
+    EXPECT_EQ(edit->toPlainText().toStdString(), "line\n");
+}
+
+TEST(QtChangeRule, CheckBoxValues) {
+    RecordedWindow r;
+    r.C.ChFiles->setValue(1);
+    EXPECT_EQ(r.C.ChFiles->value(), 1);
+    r.C.ChFiles->setValue(2);
+    EXPECT_EQ(r.C.ChFiles->value(), 2);
+    r.C.ChFiles->setValue(0);
+    EXPECT_EQ(r.C.ChFiles->value(), 0);
+    EXPECT_THROW(r.C.ChFiles->setValue(3), PlatformError);
+}
+
+TEST(QtChangeRule, ButtonsClickThroughTheirHandlersAndEnterPressesNone) {
+    RecordedWindow r;
+    QTest::mouseClick(qobject_cast<QPushButton*>(r.w(ControlId::cmdDoIt)), Qt::LeftButton);
+    QTest::mouseClick(qobject_cast<QPushButton*>(r.w(ControlId::cmdSave)), Qt::LeftButton);
+    EXPECT_EQ(r.events.count("cmdDoIt_Click"), 1);
+    EXPECT_EQ(r.events.count("cmdSave_Click"), 1);
+    QTest::keyClick(r.w(ControlId::txtLevel), Qt::Key_Return);
+    QTest::keyClick(r.w(ControlId::txtPath), Qt::Key_Enter);
+    QTest::keyClick(r.w(ControlId::txtLevel), Qt::Key_Escape);
+    EXPECT_EQ(r.events.count("cmdDoIt_Click"), 1);
+    EXPECT_EQ(r.events.count("cmdSave_Click"), 1);
+}
+
+}  // namespace
+}  // namespace malvorn::qttest

@@ -1,0 +1,140 @@
+// Listings started by clicking the real start button, and the depth
+// controls driven by keys and the scroll bar.
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+#include "tests/qt/qt_harness.h"
+
+namespace malvorn::qttest {
+namespace {
+
+void buildTree(headless::MemoryFileSystem& fs) {
+    fs.addFolder(u"/data");
+    fs.addFolder(u"/data/a");
+    fs.addFolder(u"/data/a/b");
+    fs.addFile(u"/data/a/b/deep.txt");
+    fs.addFile(u"/data/a/one.txt");
+    fs.addFolder(u"/data/c");
+    fs.addFile(u"/data/top.txt");
+}
+
+TEST(QtListing, ClickingStartListsFoldersAndFiles) {
+    QtHarness h;
+    buildTree(h.fs);
+    h.form.start();
+    h.listFrom("/data");
+    h.form.C.txtLevel->setText(u"3");
+    h.form.C.ChFiles->setValue(1);
+    h.form.C.ChNoPath->setValue(0);
+    QTest::mouseClick(h.button(ControlId::cmdDoIt), Qt::LeftButton);
+    const std::vector<std::string> expected = {"/data/a",         "/data/a/b", "/data/a/b/deep.txt",
+                                               "/data/a/one.txt", "/data/c",   "/data/top.txt"};
+    EXPECT_EQ(h.lines(), expected);
+    EXPECT_EQ(h.button(ControlId::cmdDoIt)->text().toStdString(), "开始列举(&B)");
+    EXPECT_EQ(h.form.State.Running, False);
+    EXPECT_TRUE(h.messages.empty());
+    // Whatever is still gathered reaches the screen once the loop runs.
+    for (int i = 0; i < 100000 && h.resultEdit()->document()->blockCount() < 7; ++i) h.ws.doEvents();
+    EXPECT_EQ(h.resultEdit()->document()->blockCount(), 7);
+}
+
+TEST(QtListing, BareNamesIndentedByLevel) {
+    QtHarness h;
+    buildTree(h.fs);
+    h.form.start();
+    h.listFrom("/data");
+    h.form.C.txtLevel->setText(u"2");
+    QTest::mouseClick(h.button(ControlId::cmdDoIt), Qt::LeftButton);
+    const std::vector<std::string> expected = {"a", "    b", "c"};
+    EXPECT_EQ(h.lines(), expected);
+}
+
+TEST(QtListing, AStopClickDuringTheRunEndsIt) {
+    QtHarness h;
+    h.fs.addFolder(u"/big");
+    for (int i = 0; i < 50; ++i) {
+        const Text folder = u"/big/d" + decimal(i);
+        h.fs.addFolder(folder);
+        for (int j = 0; j < 5; ++j) h.fs.addFolder(folder + u"/e" + decimal(j));
+    }
+    h.form.start();
+    h.listFrom("/big");
+    h.form.C.txtLevel->setText(u"5");
+    h.form.C.ChNoPath->setValue(0);
+    QPushButton* start = h.button(ControlId::cmdDoIt);
+    int queries = 0;
+    std::string captionDuringRun;
+    h.fs.onAttributes = [&](const Text&) {
+        if (++queries == 120) {
+            captionDuringRun = start->text().toStdString();
+            // The user clicks again: the click waits in the queue for the
+            // walk's next event pump.
+            QMetaObject::invokeMethod(start, "click", Qt::QueuedConnection);
+        }
+    };
+    QTest::mouseClick(start, Qt::LeftButton);
+    EXPECT_EQ(captionDuringRun, "停止(&X)");
+    EXPECT_EQ(start->text().toStdString(), "开始列举(&B)");
+    EXPECT_EQ(h.form.State.Running, False);
+    EXPECT_EQ(h.form.State.StopFlag, True);
+    const auto lines = h.lines();
+    ASSERT_FALSE(lines.empty());
+    EXPECT_LT(lines.size(), 300u);  // 50 + 250 lines when it runs to its end
+    EXPECT_EQ(lines.front(), "/big/d0");
+}
+
+TEST(QtDepth, KeysStepTheDepth) {
+    QtHarness h;
+    h.form.start();
+    QLineEdit* level = h.lineEdit(ControlId::txtLevel);
+    QTest::keyClick(level, Qt::Key_Up);
+    EXPECT_EQ(U(h.form.C.txtLevel->text()), "2");
+    EXPECT_EQ(h.form.State.Levels, 2);
+    EXPECT_EQ(h.form.C.VSLevel->value(), 32765);
+    QTest::keyClick(level, Qt::Key_PageUp);
+    EXPECT_EQ(U(h.form.C.txtLevel->text()), "12");
+    EXPECT_EQ(h.scrollBar()->value(), 32755);
+    QTest::keyClick(level, Qt::Key_Down);
+    EXPECT_EQ(U(h.form.C.txtLevel->text()), "11");
+    QTest::keyClick(level, Qt::Key_PageDown);
+    EXPECT_EQ(U(h.form.C.txtLevel->text()), "1");
+    QTest::keyClick(level, Qt::Key_PageDown);
+    EXPECT_EQ(U(h.form.C.txtLevel->text()), "1");
+    EXPECT_EQ(h.form.State.Levels, 1);
+    EXPECT_EQ(h.scrollBar()->value(), 32766);
+}
+
+TEST(QtDepth, TypingADepth) {
+    QtHarness h;
+    h.form.start();
+    QLineEdit* level = h.lineEdit(ControlId::txtLevel);
+    level->selectAll();
+    QTest::keyClicks(level, "40");
+    EXPECT_EQ(h.form.State.Levels, 40);
+    EXPECT_EQ(h.scrollBar()->value(), 32767 - 40);
+    EXPECT_EQ(level->text().toStdString(), "40");
+}
+
+TEST(QtDepth, ScrollBarArrowsTroughAndThumb) {
+    QtHarness h;
+    h.form.start();
+    QScrollBar* bar = h.scrollBar();
+    bar->triggerAction(QAbstractSlider::SliderSingleStepSub);
+    EXPECT_EQ(h.form.State.Levels, 2);
+    EXPECT_EQ(U(h.form.C.txtLevel->text()), "2");
+    bar->triggerAction(QAbstractSlider::SliderPageStepSub);
+    EXPECT_EQ(h.form.State.Levels, 12);
+    EXPECT_EQ(U(h.form.C.txtLevel->text()), "12");
+    bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(U(h.form.C.txtLevel->text()), "2");
+    bar->setSliderDown(true);
+    bar->setSliderPosition(32767 - 300);
+    EXPECT_EQ(U(h.form.C.txtLevel->text()), "300");
+    bar->setSliderDown(false);
+    EXPECT_EQ(h.form.State.Levels, 300);
+    EXPECT_EQ(U(h.form.C.txtLevel->text()), "300");
+}
+
+}  // namespace
+}  // namespace malvorn::qttest

@@ -1,0 +1,15 @@
+// One QApplication for all the window tests, on the offscreen platform
+// unless the caller asked for another.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    ::testing::InitGoogleTest(&argc, argv);
+    // Death tests run again in a fresh process rather than in a fork of one
+    // that already has Qt's threads.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    QApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}

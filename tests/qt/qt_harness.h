@@ -1,0 +1,123 @@
+// The window object on the Qt window system, for the window tests: real
+// widgets, an in-memory file system for listings, recorded messages.
+#pragma once
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/headless/headless_services.h"
+#include "platform/headless/memory_file_system.h"
+#include "platform/posix/posix_text_file.h"
+#include "platform/qt/qt_save_dialog.h"
+#include "platform/qt/qt_window_system.h"
+#include "window/frmMain.h"
+#include "window/frmMainDesign.h"
+
+namespace malvorn::qttest {
+
+inline Text T(const char* utf8) { return fromUtf8(utf8); }
+inline std::string U(const Text& text) { return toUtf8(text); }
+
+struct Message {
+    std::string text, title;
+    int style;
+};
+
+// Thrown by the end hook, so that a test sees the program end.
+struct ProgramEnded {};
+
+struct QtHarness {
+    qt::QtWindowSystem ws;
+    headless::MemoryFileSystem fs{u'/'};
+    qt::QtSaveDialog dialog;
+    posix::PosixTextFileSystem files;
+    headless::ProcessStarter processes;
+    Platform platform{ws, fs, dialog, files, processes};
+    frmMain form{platform};
+    std::vector<Message> messages;
+
+    QtHarness() {
+        ws.messageHook = [this](const Text& text, const Text& title, int style) {
+            messages.push_back({U(text), U(title), style});
+        };
+        ws.endHook = [] { throw ProgramEnded{}; };
+        fs.addRoot(Text());
+    }
+
+    QWidget* w(ControlId id) const { return ws.widget(id); }
+    QLineEdit* lineEdit(ControlId id) const { return qobject_cast<QLineEdit*>(w(id)); }
+    QPushButton* button(ControlId id) const { return qobject_cast<QPushButton*>(w(id)); }
+    QScrollBar* scrollBar() const { return qobject_cast<QScrollBar*>(w(ControlId::VSLevel)); }
+    QPlainTextEdit* resultEdit() const { return qobject_cast<QPlainTextEdit*>(w(ControlId::txtResult)); }
+
+    // The result box through the interface, split into lines (each must end
+    // in CR LF).
+    std::vector<std::string> lines() const {
+        std::vector<std::string> out;
+        const std::string text = U(form.C.txtResult->text());
+        std::size_t pos = 0;
+        while (pos < text.size()) {
+            const std::size_t end = text.find("\r\n", pos);
+            if (end == std::string::npos) {
+                out.push_back("<unterminated>" + text.substr(pos));
+                break;
+            }
+            out.push_back(text.substr(pos, end - pos));
+            pos = end + 2;
+        }
+        return out;
+    }
+
+    // Puts `start` into the path box without the folder chain following it
+    // (the listing's folders live in memory, not on the disk).
+    void listFrom(const std::string& start) {
+        form.State.SkipChange = True;
+        form.C.txtPath->setText(T(start.c_str()));
+    }
+};
+
+// Events as they arrive, for the rules of the controls themselves.
+struct Recorder : IFormEvents {
+    std::map<std::string, int> calls;
+    std::vector<std::pair<int, int>> keys;  // (key code, shift)
+    std::int16_t cancelClose = 0;
+
+    int count(const std::string& name) const {
+        auto it = calls.find(name);
+        return it == calls.end() ? 0 : it->second;
+    }
+    void Form_Load() override { ++calls["Form_Load"]; }
+    void Form_Resize() override { ++calls["Form_Resize"]; }
+    void Form_Unload(std::int16_t& Cancel) override {
+        ++calls["Form_Unload"];
+        Cancel = cancelClose;
+    }
+    void cmdDoIt_Click() override { ++calls["cmdDoIt_Click"]; }
+    void cmdSave_Click() override { ++calls["cmdSave_Click"]; }
+    void drDrive_Change() override { ++calls["drDrive_Change"]; }
+    void drDir_Change() override { ++calls["drDir_Change"]; }
+    void txtPath_Change() override { ++calls["txtPath_Change"]; }
+    void txtLevel_Change() override { ++calls["txtLevel_Change"]; }
+    void txtLevel_KeyDown(std::int16_t& KeyCode, std::int16_t Shift) override {
+        ++calls["txtLevel_KeyDown"];
+        keys.emplace_back(KeyCode, Shift);
+    }
+    void VSLevel_Change() override { ++calls["VSLevel_Change"]; }
+    void VSLevel_Scroll() override { ++calls["VSLevel_Scroll"]; }
+};
+
+struct RecordedWindow {
+    qt::QtWindowSystem ws;
+    Recorder events;
+    MainWindow C = ws.createMainWindow(frmMainDesign(), events);
+    QWidget* w(ControlId id) const { return ws.widget(id); }
+};
+
+}  // namespace malvorn::qttest
