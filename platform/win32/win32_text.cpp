@@ -33,6 +33,23 @@ Text fromAnsi(std::string_view ansi) {
     return fromWide(out.data(), out.size());
 }
 
+namespace {
+
+// Whether a component of the path is "." or "..".
+bool hasDotComponent(const std::wstring& p) {
+    std::size_t start = 0;
+    while (start <= p.size()) {
+        std::size_t end = p.find(L'\\', start);
+        if (end == std::wstring::npos) end = p.size();
+        const std::size_t n = end - start;
+        if ((n == 1 && p[start] == L'.') || (n == 2 && p[start] == L'.' && p[start + 1] == L'.')) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+} // namespace
+
 std::wstring apiPath(TextView path) {
     std::wstring p(reinterpret_cast<const wchar_t*>(path.data()), path.size());
     // 248 rather than 260: CreateDirectory and FindFirstFile on a folder
@@ -40,6 +57,19 @@ std::wstring apiPath(TextView path) {
     constexpr std::size_t ClassicLimit = MAX_PATH - 12;
     if (p.size() < ClassicLimit) return p;
     if (p.rfind(L"\\\\?\\", 0) == 0 || p.rfind(L"\\\\.\\", 0) == 0) return p;
+    // The long form is taken literally: "/", "." and ".." must be resolved
+    // before it is put in front.
+    if (p.find(L'/') != std::wstring::npos || hasDotComponent(p)) {
+        const DWORD size = GetFullPathNameW(p.c_str(), 0, nullptr, nullptr);
+        if (size > 0) {
+            std::wstring full(size, L'\0');
+            const DWORD got = GetFullPathNameW(p.c_str(), size, full.data(), nullptr);
+            if (got > 0 && got < size) {
+                full.resize(got);
+                p = full;
+            }
+        }
+    }
     if (p.size() >= 3 && p[1] == L':' && (p[2] == L'\\' || p[2] == L'/')) return L"\\\\?\\" + p;
     if (p.rfind(L"\\\\", 0) == 0) return L"\\\\?\\UNC\\" + p.substr(2);
     return p;

@@ -81,6 +81,18 @@ TEST(Win32FileSystem, AttributesAndIdentities) {
     const FileAttributes b = fs.attributes(dir / "b");
     ASSERT_TRUE(b.identity.known);
     EXPECT_NE(b.identity, a.identity);
+    // After a listing of the folder the ids come from the listing, and
+    // they are the same as those the folders give when opened.
+    EXPECT_EQ(fs.identitiesFromEnumeration, 0u);
+    enumerate(fs, dir.path() + u"\\", 16);
+    EXPECT_EQ(fs.attributes(dir / "a").identity, a.identity);
+    EXPECT_EQ(fs.attributes(dir / "b").identity, b.identity);
+    EXPECT_EQ(fs.identitiesFromEnumeration, 2u);
+    // Again, and from a subfolder: the chain keeps its folders.
+    enumerate(fs, dir.path() + u"\\", 16);
+    enumerate(fs, dir / "b\\", 16);
+    EXPECT_EQ(fs.attributes(dir / "a").identity, a.identity);
+    EXPECT_EQ(fs.identitiesFromEnumeration, 3u);
     const FileAttributes f = fs.attributes(dir / "f");
     EXPECT_EQ(f.word & (attr::Directory | attr::System), attr::System);
     try {
@@ -109,6 +121,11 @@ TEST(Win32FileSystem, LongPathsAreReachedThroughTheLongForm) {
     EXPECT_EQ(fs.attributes(deep + u"\\leaf.txt").word & attr::Directory, 0);
     EXPECT_EQ(apiPath(deep).substr(0, 4), L"\\\\?\\");
     EXPECT_EQ(apiPath(u"C:\\short"), L"C:\\short");
+    // "/", "." and ".." are resolved before the long form is put in front.
+    Text roundabout = deep + u"\\.\\..\\" + fromUtf8(segment + "7");
+    std::replace(roundabout.begin() + 3, roundabout.end(), u'\\', u'/');
+    EXPECT_EQ(apiPath(roundabout), L"\\\\?\\" + w(deep));
+    EXPECT_EQ(fs.attributes(roundabout).word & attr::Directory, attr::Directory);
 
     // The whole walk through the window object shows ordinary paths.
     Window win;
@@ -121,6 +138,30 @@ TEST(Win32FileSystem, LongPathsAreReachedThroughTheLongForm) {
     const std::vector<std::string> lines = win.resultLines();
     ASSERT_EQ(lines.size(), 9u);
     EXPECT_EQ(lines.back(), toUtf8(deep) + "\\leaf.txt");
+}
+
+TEST(Win32FileSystem, AFolderMetAgainThroughALinkIsNotWalkedTwice) {
+    ScratchFolder dir;
+    dir.folder("sub");
+    const std::wstring link = apiPath(dir / "sub\\back");
+    if (!CreateSymbolicLinkW(link.c_str(), w(dir.path()).c_str(),
+                             SYMBOLIC_LINK_FLAG_DIRECTORY | 2 /* unprivileged create */))
+        GTEST_SKIP() << "no directory links here (error " << GetLastError() << ")";
+    Win32FileSystem fs;
+    try {
+        fs.attributes(dir / "sub\\back");
+    } catch (const PlatformError& e) {
+        GTEST_SKIP() << "a directory link made here does not lead anywhere (" << e.what() << ")";
+    }
+    EXPECT_EQ(fs.attributes(dir / "sub\\back").identity, fs.attributes(dir.path()).identity);
+    Window win;
+    win.form->C.txtPath->setText(dir.path());
+    win.form->C.ChNoPath->setValue(0);
+    win.form->C.txtLevel->setText(u"10");
+    SendMessageW(win.hwnd(ControlId::cmdDoIt), BM_CLICK, 0, 0);
+    win.ws.rethrowHeld();
+    const std::string base = toUtf8(dir.path());
+    EXPECT_EQ(win.resultLines(), (std::vector<std::string>{base + "\\sub", base + "\\sub\\back"}));
 }
 
 TEST(Win32FileSystem, NamesOutsideTheCodePageSurvive) {

@@ -1,0 +1,78 @@
+// The window program with a listing already under way, for pictures and
+// timings: lists FOLDER to DEPTH levels, as a user would by typing the
+// folder into the path box and pressing the start button.
+//
+//   malvorn_window_demo FOLDER [DEPTH [SECONDS]]
+//
+// With SECONDS the program ends by itself that long after start-up (for a
+// screenshot); without, it ends as soon as the listing is done and prints
+// the number of lines and the time the listing took (for a benchmark).
+#include <windows.h>
+#include <shellapi.h>
+
+#include <chrono>
+#include <cstdio>
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_process.h"
+#include "platform/win32/win32_save.h"
+#include "platform/win32/win32_text.h"
+#include "platform/win32/win32_window_system.h"
+#include "window/frmMain.h"
+
+namespace {
+
+// The window closes without starting the browser.
+class NoProcesses : public malvorn::IProcessStarter {
+public:
+    malvorn::Text urlOpenCommand(const malvorn::Text& url) const override { return url; }
+    void startHidden(const malvorn::Text&) override {}
+};
+
+void CALLBACK timeUp(HWND, UINT, UINT_PTR, DWORD) { ExitProcess(0); }
+
+} // namespace
+
+int main() {
+    using namespace malvorn;
+    int argc = 0;
+    wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: malvorn_window_demo FOLDER [DEPTH [SECONDS]]\n");
+        return 2;
+    }
+    const Text folder = win32::fromWide(argv[1]);
+    const Text depth = argc > 2 ? win32::fromWide(argv[2]) : Text(u"2");
+    const int seconds = argc > 3 ? _wtoi(argv[3]) : 0;
+
+    win32::Win32WindowSystem windows;
+    win32::Win32FileSystem files;
+    win32::Win32SaveDialog saveDialog;
+    win32::Win32TextFileSystem textFiles;
+    NoProcesses processes;
+    Platform platform{windows, files, saveDialog, textFiles, processes};
+    frmMain form(platform);
+    form.start();
+    form.C.txtPath->setText(folder);
+    form.C.txtLevel->setText(depth);
+    windows.doEvents();
+    if (seconds > 0) {
+        SetTimer(nullptr, 0, static_cast<UINT>(seconds) * 1000u, timeUp);
+        PostMessageW(windows.control(ControlId::cmdDoIt).handle(), BM_CLICK, 0, 0);
+        windows.run();
+        return 0;
+    }
+    const auto started = std::chrono::steady_clock::now();
+    SendMessageW(windows.control(ControlId::cmdDoIt).handle(), BM_CLICK, 0, 0);
+    const Text text = form.C.txtResult->text();  // everything handed to the box
+    const double elapsed =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    std::size_t lines = 0;
+    for (std::size_t i = 0; i + 1 < text.size(); ++i)
+        if (text[i] == u'\r' && text[i + 1] == u'\n') ++lines;
+    std::printf("lines %zu seconds %.3f\n", lines, elapsed);
+    std::fflush(stdout);
+    ExitProcess(0);
+}
