@@ -89,7 +89,12 @@ void frmMain::ListFile(Text Path, std::int32_t Layer) {
                         accept = false;
                     }
                 }
-                if (accept) frame.names.push_back(std::move(name));
+                if (accept) {
+                    // Room for a typical folder at once rather than growing
+                    // through 1, 2, 4, 8 names.
+                    if (frame.names.empty()) frame.names.reserve(16);
+                    frame.names.push_back(std::move(name));
+                }
             }
             try {
                 name = fs.nextName();

@@ -108,7 +108,7 @@ private:
         }
     }
 
-    static constexpr std::size_t Capacity = 1 << 20;
+    static constexpr std::size_t Capacity = 1 << 17;
     std::unique_ptr<char[]> buffer_;
     std::size_t used_ = 0;
     int error_ = 0;

@@ -28,18 +28,36 @@ inline char* encodeUtf8(TextView text, char* out) {
     const char16_t* const e = p + text.size();
     while (p < e) {
 #if defined(__SSE2__)
-        // Eight ASCII units at a time: the common case in a path.
-        if (e - p >= 8) {
-            const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-            const __m128i high = _mm_and_si128(units, _mm_set1_epi16(static_cast<short>(0xFF80)));
+        // Eight units at a time while they are ASCII: the leading ASCII ones
+        // of each eight are written in one store, the rest one by one.
+        if (e - p >= 16) {
+            // Sixteen at once when all are ASCII.
+            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 8));
+            const __m128i high = _mm_and_si128(_mm_or_si128(a, b), _mm_set1_epi16(static_cast<short>(0xFF80)));
             if (_mm_movemask_epi8(_mm_cmpeq_epi16(high, _mm_setzero_si128())) == 0xFFFF) {
-                _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(units, units));
-                out += 8;
-                p += 8;
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(a, b));
+                out += 16;
+                p += 16;
                 continue;
             }
         }
-#endif
+        if (e - p >= 8) {
+            const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            const __m128i high = _mm_and_si128(units, _mm_set1_epi16(static_cast<short>(0xFF80)));
+            const unsigned ascii = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(high, _mm_setzero_si128())));
+            // Two mask bits a unit; the count of leading ASCII units.
+            const int lead = ascii == 0xFFFF ? 8 : __builtin_ctz(~ascii) / 2;
+            if (lead > 0) {
+                // All eight are stored; only the ASCII ones are kept. The
+                // room for the whole text leaves space for the other bytes.
+                _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(units, units));
+                out += lead;
+                p += lead;
+                continue;
+            }
+        }
+#else
         // Four ASCII units at a time.
         if (e - p >= 4) {
             std::uint64_t four;
@@ -54,6 +72,7 @@ inline char* encodeUtf8(TextView text, char* out) {
                 continue;
             }
         }
+#endif
         const char16_t c = *p++;
         if (c < 0x80) {
             *out++ = static_cast<char>(c);
