@@ -998,6 +998,25 @@ LRESULT CALLBACK Win32WindowSystem::frameProc(HWND hwnd, UINT msg, WPARAM wParam
                                               DWORD_PTR self) {
     auto* ws = reinterpret_cast<Win32WindowSystem*>(self);
     if ((msg == WM_COMMAND || msg == WM_VSCROLL) && ws->routeControlMessage(msg, wParam, lParam)) return 0;
+    switch (msg) {
+    case WM_ERASEBKGND: {
+        // A group box paints only its border and caption; as a container it
+        // must paint the ground its children stand on.
+        RECT r;
+        GetClientRect(hwnd, &r);
+        FillRect(reinterpret_cast<HDC>(wParam), &r, GetSysColorBrush(COLOR_BTNFACE));
+        return 1;
+    }
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORSCROLLBAR:
+        // The colours a window gives its controls by default (a button
+        // window as parent would leave them unpainted).
+        return DefWindowProcW(hwnd, msg, wParam, lParam);
+    default: break;
+    }
     if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, frameProc, 1);
     return DefSubclassProc(hwnd, msg, wParam, lParam);
 }

@@ -164,6 +164,24 @@ TEST(Win32FileSystem, AFolderMetAgainThroughALinkIsNotWalkedTwice) {
     EXPECT_EQ(win.resultLines(), (std::vector<std::string>{base + "\\sub", base + "\\sub\\back"}));
 }
 
+// Under Wine a Unix symbolic link is the link; scripts/ci-windows makes
+// FOLDER/sub/back -> FOLDER and names FOLDER in MALVORN_LINK_FIXTURE.
+TEST(Win32FileSystem, AFolderMetAgainThroughAHostLinkIsNotWalkedTwice) {
+    const wchar_t* fixture = _wgetenv(L"MALVORN_LINK_FIXTURE");
+    if (!fixture || !*fixture) GTEST_SKIP() << "MALVORN_LINK_FIXTURE not set";
+    const Text base = fromWide(fixture);
+    Win32FileSystem fs;
+    EXPECT_EQ(fs.attributes(base + u"\\sub\\back").identity, fs.attributes(base).identity);
+    Window win;
+    win.form->C.txtPath->setText(base);
+    win.form->C.ChNoPath->setValue(0);
+    win.form->C.txtLevel->setText(u"10");
+    SendMessageW(win.hwnd(ControlId::cmdDoIt), BM_CLICK, 0, 0);
+    win.ws.rethrowHeld();
+    const std::string b = toUtf8(base);
+    EXPECT_EQ(win.resultLines(), (std::vector<std::string>{b + "\\sub", b + "\\sub\\back"}));
+}
+
 TEST(Win32FileSystem, NamesOutsideTheCodePageSurvive) {
     ScratchFolder dir;
     const std::string names[] = {"\xE4\xB8\xAD\xE6\x96\x87",            // 中文

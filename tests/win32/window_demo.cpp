@@ -55,8 +55,10 @@ int main() {
     Platform platform{windows, files, saveDialog, textFiles, processes};
     frmMain form(platform);
     form.start();
-    form.C.txtPath->setText(folder);
+    // The depth first: a path box that names the folder already shown
+    // leaves the next change of the depth box to be swallowed.
     form.C.txtLevel->setText(depth);
+    form.C.txtPath->setText(folder);
     windows.doEvents();
     if (seconds > 0) {
         SetTimer(nullptr, 0, static_cast<UINT>(seconds) * 1000u, timeUp);
