@@ -58,6 +58,10 @@ void installInterruptHandler() {
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = SA_RESTART;
     sigaction(SIGINT, &sa, nullptr);
+    sigset_t interrupt;
+    sigemptyset(&interrupt);
+    sigaddset(&interrupt, SIGINT);
+    sigprocmask(SIG_UNBLOCK, &interrupt, nullptr);  // whatever the starting program had blocked
     // A reader that goes away (`| head`) ends the listing quietly, the way
     // it ends any other program that writes to a pipe.
     signal(SIGPIPE, SIG_DFL);

@@ -104,7 +104,7 @@ Text PosixFileSystem::startEnumeration(const Text& folderPath, std::int32_t mask
     std::size_t bytes = 0;
     const std::size_t parentLength = held_.empty() ? 0 : held_.back().path.size();
     const std::size_t slash = folder.size() >= 2 ? folder.rfind(u'/', folder.size() - 2) : Text::npos;
-    if (!held_.empty() && slash != Text::npos && slash + 1 == parentLength) {
+    if (!held_.empty() && slash != Text::npos && slash + 1 == parentLength && slash + 2 < folder.size()) {
         const std::string name = toUtf8(TextView(folder).substr(parentLength, folder.size() - 1 - parentLength));
         bytes = held_.back().bytes + name.size() + 1;
         if (bytes >= PATH_MAX) throwErrno(ENAMETOOLONG);  // as an open by path would

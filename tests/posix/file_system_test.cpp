@@ -64,6 +64,14 @@ TEST_F(FileSystemTest, AFolderPathWithoutTheFinalSeparatorIsTheSameFolder) {
     EXPECT_EQ(enumerate(fs, D, attr::Directory), enumerate(fs, D + "/", attr::Directory));
 }
 
+TEST_F(FileSystemTest, DoubledSeparatorsNameTheSameFolderAfterItsParentWasEnumerated) {
+    enumerate(fs, D + "/", attr::Directory);
+    EXPECT_EQ(enumerate(fs, D + "//", attr::Directory), enumerate(fs, D + "/", attr::Directory));
+    enumerate(fs, D + "/", attr::Directory);
+    EXPECT_EQ(enumerate(fs, D + "/dir//", attr::Directory), (Names{".", ".."}));
+    EXPECT_EQ(fs.attributes(fromUtf8(D + "//dir")).word, attr::Directory);
+}
+
 TEST_F(FileSystemTest, NextNameAfterTheEndAndANewStartEndsTheOldEnumeration) {
     Text n = fs.startEnumeration(fromUtf8(D + "/"), attr::Directory);
     while (!n.empty()) n = fs.nextName();

@@ -263,7 +263,7 @@ struct Piped {
         for (;;) {
             int queued = 0;
             if (::ioctl(fd, FIONREAD, &queued) != 0) throw std::runtime_error("FIONREAD");
-            if (queued >= 65536) return;
+            if (queued >= ::fcntl(fd, F_GETPIPE_SZ)) return;
             ::usleep(1000);
         }
     }
