@@ -226,14 +226,14 @@ int run(const Options& o) {
     Platform platform{ws, fs, dialog, textFiles, processes};
     frmMain form(platform);
 
-    // Message boxes: while the options are typed, the drive list may object
-    // to a relative folder, which the listing does not care about (it takes
-    // the folder from the path box alone). During the run anything the window
-    // reports is passed on.
-    bool listing = false;
+    // Message boxes are passed on, all but one: when the folder is typed,
+    // the drive list objects to a relative folder (it names no drive), which
+    // the listing does not care about, since it takes the folder from the
+    // path box alone.
+    bool typingFolder = false;
     bool reported = false;
     ws.onMessage = [&](const headless::MessageRecord& m) {
-        if (!listing) return;
+        if (typingFolder) return;
         reported = true;
         std::fprintf(stderr, "malvorn-list: %s: %s\n", toUtf8(m.title).c_str(), toUtf8(m.text).c_str());
     };
@@ -258,10 +258,10 @@ int run(const Options& o) {
         ws.checkBox(ControlId::ChFiles).setValue(o.files ? 1 : 0);
         ws.checkBox(ControlId::ChHidden).setValue(o.hidden ? 1 : 0);
         ws.checkBox(ControlId::ChNoPath).setValue(o.noPath ? 1 : 0);
+        typingFolder = true;
         ws.textBox(ControlId::txtPath).userType(fromUtf8(o.folder));
-        listing = true;
+        typingFolder = false;
         ws.button(ControlId::cmdDoIt).click();
-        listing = false;
     } catch (const headless::ProgramEnded&) {
         out.flush();
         std::fprintf(stderr, "malvorn-list: the listing ended on a failure\n");
