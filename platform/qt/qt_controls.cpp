@@ -7,16 +7,15 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
-#include <QTextCursor>
 #include <QTimer>
 #include <cmath>
 
 #include "platform/dispatch.h"
 #include "platform/error.h"
+#include "platform/qt/listing_view.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/qt_window_system.h"
 
@@ -234,21 +233,17 @@ void LineEdit::replaceSelection(const Text& text) {
 // ---------------------------------------------------------------- ResultBox
 
 ResultBox::ResultBox(QtWindowSystem& ws, QWidget* parent, const ControlDesign& d)
-    : Control(ws, new QPlainTextEdit(parent), d),
-      edit_(static_cast<QPlainTextEdit*>(widget_)),
-      flushTimer_(new QTimer(edit_)) {
-    edit_->setLineWrapMode(QPlainTextEdit::NoWrap);
-    edit_->setWordWrapMode(QTextOption::NoWrap);
-    edit_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    edit_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    // A listing runs to hundreds of thousands of lines; an undo record of
-    // every insertion would double the memory for nothing the user needs.
-    edit_->setUndoRedoEnabled(false);
-    edit_->setPlainText(toQString(d.caption));
+    : Control(ws, new ListingView(parent), d),
+      view_(static_cast<ListingView*>(widget_)),
+      flushTimer_(new QTimer(view_)) {
+    // Both scroll bars, no wrapping: long paths scroll sideways.
+    view_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    view_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    view_->setText(toQString(d.caption));
     // The screen follows the listing a few times a second, not per line.
     flushTimer_->setSingleShot(true);
     flushTimer_->setInterval(40);
-    QObject::connect(flushTimer_, &QTimer::timeout, edit_, [this] { flush(); });
+    QObject::connect(flushTimer_, &QTimer::timeout, view_, [this] { flush(); });
     // Anything the user does to the box sees every line added before it.
     auto flushFirst = [this](QObject*, QEvent* e) {
         switch (e->type()) {
@@ -271,36 +266,30 @@ ResultBox::ResultBox(QtWindowSystem& ws, QWidget* parent, const ControlDesign& d
         }
         return false;
     };
-    new EventHook(edit_, flushFirst);
-    new EventHook(edit_->viewport(), flushFirst);
+    new EventHook(view_, flushFirst);
+    new EventHook(view_->viewport(), flushFirst);
 }
 
 void ResultBox::flush() const {
     if (pending_.isEmpty()) return;
     flushTimer_->stop();
-    QTextCursor cursor = edit_->textCursor();
-    cursor.insertText(pending_);
-    edit_->setTextCursor(cursor);
+    view_->insert(pending_);
     pending_.clear();
 }
 
 Text ResultBox::text() const {
     flush();
-    // The document keeps each line as a block; the box's text has CR LF
-    // between them, as it was given.
-    QString raw = edit_->document()->toRawText();
-    raw.replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
-    return toText(raw);
+    return toText(view_->text());
 }
 
 void ResultBox::setText(const Text& text) {
     pending_.clear();
     flushTimer_->stop();
-    edit_->setPlainText(toQString(text));
+    view_->setText(toQString(text));
 }
 
 void ResultBox::replaceSelection(const Text& text) {
-    pending_.append(toQString(text));
+    pending_.append(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
     if (!flushTimer_->isActive()) flushTimer_->start();
 }
 

@@ -20,7 +20,6 @@ class QComboBox;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 class QScrollBar;
 class QTimer;
@@ -29,6 +28,7 @@ class QTreeWidgetItem;
 
 namespace malvorn::qt {
 
+class ListingView;
 class QtWindowSystem;
 
 using Handler = void (IFormEvents::*)();
@@ -100,10 +100,10 @@ public:
     void setText(const Text& text) override;
     void replaceSelection(const Text& text) override;
     void flush() const;
-    QPlainTextEdit* edit() const { return edit_; }
+    ListingView* view() const { return view_; }
 
 private:
-    QPlainTextEdit* edit_;
+    ListingView* view_;
     QTimer* flushTimer_;
     mutable QString pending_;
 };

@@ -147,46 +147,54 @@ TEST(QtChangeRule, ResultBoxGathersInsertionsYetReadsAsIfEachHappened) {
     EXPECT_EQ(U(r.C.txtResult->text()), "one\r\ntwo\r\n");
     // The caret is behind the insertion; a caret the user put elsewhere
     // takes the next lines.
-    auto* edit = qobject_cast<QPlainTextEdit*>(r.w(ControlId::txtResult));
-    QTextCursor c = edit->textCursor();
-    c.setPosition(4);  // start of "two"
-    edit->setTextCursor(c);
+    qt::ListingView* view = r.resultView();
+    EXPECT_EQ(view->caret(), 10);
+    view->select(5, 5);  // start of "two"
     r.C.txtResult->replaceSelection(u"mid\r\n");
     r.C.txtResult->replaceSelection(u"dle\r\n");
     EXPECT_EQ(U(r.C.txtResult->text()), "one\r\nmid\r\ndle\r\ntwo\r\n");
     // A selection is replaced.
-    c.setPosition(0);
-    c.setPosition(3, QTextCursor::KeepAnchor);
-    edit->setTextCursor(c);
+    view->select(0, 3);
     r.C.txtResult->replaceSelection(u"ONE");
     EXPECT_EQ(U(r.C.txtResult->text()), "ONE\r\nmid\r\ndle\r\ntwo\r\n");
+    EXPECT_EQ(view->lineCount(), 5);
     // Emptying starts again at the top.
     r.C.txtResult->setText(Text());
     r.C.txtResult->replaceSelection(u"x\r\n");
     EXPECT_EQ(U(r.C.txtResult->text()), "x\r\n");
+    EXPECT_EQ(view->lineCount(), 2);
 }
 
 TEST(QtChangeRule, TheUserTouchingTheBoxSeesEveryLineFirst) {
     RecordedWindow r;
     r.C.form->show();
-    auto* edit = qobject_cast<QPlainTextEdit*>(r.w(ControlId::txtResult));
+    qt::ListingView* view = r.resultView();
     r.C.txtResult->replaceSelection(u"first\r\n");
     // A click at the very top puts the caret before "first" only if "first"
     // is already there when the click lands.
-    QTest::mouseClick(edit->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(1, 1));
-    EXPECT_EQ(edit->toPlainText().toStdString(), "first\n");
-    EXPECT_EQ(edit->textCursor().position(), 0);
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(1, 1));
+    EXPECT_EQ(view->text().toStdString(), "first\r\n");
+    EXPECT_EQ(view->caret(), 0);
     r.C.txtResult->replaceSelection(u"zero\r\n");
     EXPECT_EQ(U(r.C.txtResult->text()), "zero\r\nfirst\r\n");
 }
 
 TEST(QtChangeRule, PendingLinesReachTheScreenInAPump) {
     RecordedWindow r;
-    auto* edit = qobject_cast<QPlainTextEdit*>(r.w(ControlId::txtResult));
+    qt::ListingView* view = r.resultView();
     r.C.txtResult->replaceSelection(u"line\r\n");
     // The gathered lines go in when the flush timer fires in some pump.
-    for (int i = 0; i < 100000 && edit->toPlainText().isEmpty(); ++i) r.ws.doEvents();
-    EXPECT_EQ(edit->toPlainText().toStdString(), "line\n");
+    for (int i = 0; i < 100000 && view->text().isEmpty(); ++i) r.ws.doEvents();
+    EXPECT_EQ(view->text().toStdString(), "line\r\n");
+}
+
+TEST(QtChangeRule, EscapedBytesSurviveTheResultBox) {
+    RecordedWindow r;
+    Text line = u"/x/";
+    line.push_back(0xDC80);
+    line += u"\r\n";
+    r.C.txtResult->replaceSelection(line);
+    EXPECT_EQ(r.C.txtResult->text(), line);
 }
 
 TEST(QtChangeRule, CheckBoxValues) {

@@ -78,9 +78,8 @@ TEST(QtStartUp, LayoutAtTheStartSize) {
 
 TEST(QtStartUp, KindsAndSettings) {
     RecordedWindow r;
-    auto* result = qobject_cast<QPlainTextEdit*>(r.w(ControlId::txtResult));
+    qt::ListingView* result = r.resultView();
     ASSERT_NE(result, nullptr);
-    EXPECT_EQ(result->lineWrapMode(), QPlainTextEdit::NoWrap);
     EXPECT_EQ(result->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     EXPECT_EQ(result->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     auto* bar = qobject_cast<QScrollBar*>(r.w(ControlId::VSLevel));

@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <map>
@@ -15,6 +14,7 @@
 #include "platform/headless/headless_services.h"
 #include "platform/headless/memory_file_system.h"
 #include "platform/posix/posix_text_file.h"
+#include "platform/qt/listing_view.h"
 #include "platform/qt/qt_save_dialog.h"
 #include "platform/qt/qt_window_system.h"
 #include "window/frmMain.h"
@@ -55,7 +55,7 @@ struct QtHarness {
     QLineEdit* lineEdit(ControlId id) const { return qobject_cast<QLineEdit*>(w(id)); }
     QPushButton* button(ControlId id) const { return qobject_cast<QPushButton*>(w(id)); }
     QScrollBar* scrollBar() const { return qobject_cast<QScrollBar*>(w(ControlId::VSLevel)); }
-    QPlainTextEdit* resultEdit() const { return qobject_cast<QPlainTextEdit*>(w(ControlId::txtResult)); }
+    qt::ListingView* resultView() const { return dynamic_cast<qt::ListingView*>(w(ControlId::txtResult)); }
 
     // The result box through the interface, split into lines (each must end
     // in CR LF).
@@ -118,6 +118,7 @@ struct RecordedWindow {
     Recorder events;
     MainWindow C = ws.createMainWindow(frmMainDesign(), events);
     QWidget* w(ControlId id) const { return ws.widget(id); }
+    qt::ListingView* resultView() const { return dynamic_cast<qt::ListingView*>(w(ControlId::txtResult)); }
 };
 
 }  // namespace malvorn::qttest

@@ -1,0 +1,75 @@
+// malvorn-window-bench: the real window, offscreen, listing a folder the way
+// a person would (path typed, files on, full paths, the deepest depth, the
+// start button clicked), timed from the click to the last line in the box.
+//
+//   malvorn-window-bench FOLDER
+//
+// Prints the lines listed, the listing's size in UTF-16, the seconds from
+// click to finished (wall clock and processor) and the peak resident memory. bench/window-bench runs it.
+#include <sys/resource.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QPushButton>
+#include <chrono>
+#include <cstdio>
+
+#include "platform/headless/headless_services.h"
+#include "platform/posix/posix_file_system.h"
+#include "platform/posix/posix_text_file.h"
+#include "platform/qt/listing_view.h"
+#include "platform/qt/qt_controls.h"
+#include "platform/qt/qt_save_dialog.h"
+#include "platform/qt/qt_window_system.h"
+#include "window/frmMain.h"
+
+int main(int argc, char** argv) {
+    using namespace malvorn;
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: malvorn-window-bench FOLDER\n");
+        return 2;
+    }
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    qt::QtWindowSystem windows;
+    posix::PosixFileSystem files;
+    qt::QtSaveDialog saveDialog;
+    posix::PosixTextFileSystem textFiles;
+    headless::ProcessStarter processes;  // closing opens nothing here
+    Platform platform{windows, files, saveDialog, textFiles, processes};
+    frmMain form(platform);
+    form.start();
+
+    form.C.txtPath->setText(fromUtf8(argv[1]));
+    form.C.txtLevel->setText(u"32767");
+    qobject_cast<QCheckBox*>(windows.widget(ControlId::ChFiles))->setChecked(true);
+    qobject_cast<QCheckBox*>(windows.widget(ControlId::ChNoPath))->setChecked(false);
+    windows.doEvents();
+    if (!windows.windowOpen() || form.C.txtPath->text() != fromUtf8(argv[1])) {
+        std::fprintf(stderr, "malvorn-window-bench: the window did not take the folder\n");
+        return 1;
+    }
+
+    auto* start = qobject_cast<QPushButton*>(windows.widget(ControlId::cmdDoIt));
+    auto* result = dynamic_cast<qt::ResultBox*>(form.C.txtResult);
+    auto cpuSeconds = [] {
+        rusage u{};
+        getrusage(RUSAGE_SELF, &u);
+        return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+               static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+    };
+    const double cpu0 = cpuSeconds();
+    const auto t0 = std::chrono::steady_clock::now();
+    start->click();
+    result->flush();
+    const auto t1 = std::chrono::steady_clock::now();
+    const double cpu1 = cpuSeconds();
+
+    const long long lines = result->view()->lineCount() - 1;  // the last line is the empty one after the last CR LF
+    const long long chars = result->view()->text().size();
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("lines %lld\nutf16_bytes %lld\nseconds %.3f\ncpu_seconds %.3f\npeak_rss_kb %ld\n", lines, chars * 2,
+                std::chrono::duration<double>(t1 - t0).count(), cpu1 - cpu0, usage.ru_maxrss);
+    return 0;
+}
