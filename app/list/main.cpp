@@ -9,6 +9,7 @@
 //
 // Exit status: 0 listed, 1 the folder cannot be listed or the output cannot
 // be written, 2 bad usage, 130 stopped by Ctrl-C.
+#include <poll.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -104,7 +105,14 @@ private:
         while (left > 0 && !failed()) {
             const ssize_t n = ::write(STDOUT_FILENO, p, left);
             if (n < 0) {
-                if (errno != EINTR) error_ = errno;
+                if (errno == EAGAIN || errno == EWOULDBLOCK) {
+                    // An output left non-blocking by whoever set it up:
+                    // wait until it takes more.
+                    pollfd ready{STDOUT_FILENO, POLLOUT, 0};
+                    ::poll(&ready, 1, -1);
+                } else if (errno != EINTR) {
+                    error_ = errno;
+                }
                 continue;
             }
             p += n;

@@ -337,6 +337,40 @@ TEST_F(ListProgramTest, SecondCtrlCEndsAtOnce) {
     EXPECT_EQ(p.wait(), 130);
 }
 
+TEST_F(ListProgramTest, NonBlockingOutputIsWaitedFor) {
+    buildLarge();
+    const std::string full = runList({"--levels", "3", D}).out;
+    // The program gets a pipe left non-blocking; it must wait for the reader
+    // rather than give up when the pipe is full.
+    int p[2];
+    ASSERT_EQ(::pipe(p), 0);
+    ASSERT_EQ(::fcntl(p[1], F_SETFL, ::fcntl(p[1], F_GETFL) | O_NONBLOCK), 0);
+    std::vector<std::string> words{MALVORN_LIST_PROGRAM, "--levels", "3", D};
+    std::vector<char*> argv;
+    for (std::string& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t a;
+    posix_spawn_file_actions_init(&a);
+    posix_spawn_file_actions_adddup2(&a, p[1], 1);
+    posix_spawn_file_actions_addclose(&a, p[0]);
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, argv[0], &a, nullptr, argv.data(), environ), 0);
+    posix_spawn_file_actions_destroy(&a);
+    ::close(p[1]);
+    std::string out;
+    char buf[4096];
+    for (ssize_t n; (n = ::read(p[0], buf, sizeof buf)) != 0;) {
+        if (n < 0 && errno == EINTR) continue;
+        ASSERT_GT(n, 0);
+        out.append(buf, static_cast<std::size_t>(n));
+    }
+    ::close(p[0]);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(out, full);
+}
+
 TEST_F(ListProgramTest, ClosedPipeEndsQuietly) {
     buildLarge();
     Piped p({"--levels", "3", D}, tmp / "err");
