@@ -231,6 +231,7 @@ TEST_F(ListProgramTest, FullOutputFailsWithOne) {
 struct Piped {
     pid_t pid = 0;
     int fd = -1;
+    int ended = -1;  // exit status once collected
     std::string errPath;
 
     Piped(const std::vector<std::string>& args, const std::string& err) : errPath(err) {
@@ -264,6 +265,12 @@ struct Piped {
             int queued = 0;
             if (::ioctl(fd, FIONREAD, &queued) != 0) throw std::runtime_error("FIONREAD");
             if (queued >= ::fcntl(fd, F_GETPIPE_SZ)) return;
+            // A program that ended cannot fill the pipe: no waiting forever.
+            int status = 0;
+            if (::waitpid(pid, &status, WNOHANG) == pid) {
+                ended = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+                throw std::runtime_error("malvorn-list ended before filling the pipe: " + std::to_string(ended));
+            }
             ::usleep(1000);
         }
     }
@@ -294,6 +301,7 @@ struct Piped {
         }
     }
     int wait() {
+        if (ended >= 0) return ended;
         int status = 0;
         while (::waitpid(pid, &status, 0) < 0)
             if (errno != EINTR) return -1;
