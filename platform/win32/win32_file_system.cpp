@@ -122,7 +122,8 @@ Text Win32FileSystem::startEnumeration(const Text& folderPath, std::int32_t mask
     if (cut != Text::npos) {
         const Text parent = folderPath.substr(0, cut + 1);
         const Text name = folderPath.substr(cut + 1, folderPath.size() - cut - 2);
-        if (FolderIds* p = idsOf(parent); p && p->volumeKnown && p->ids.count(name)) {
+        if (FolderIds* p = idsOf(parent); p && p->volumeKnown && p->ids.count(name) &&
+                                           !(p->ids.at(name).attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
             ids.volume = p->volume;
             ids.volumeKnown = true;
         }
@@ -182,9 +183,8 @@ Text Win32FileSystem::nextAccepted() {
         else offset_ += info->NextEntryOffset;
         Text name = fromWide(info->FileName, info->FileNameLength / sizeof(wchar_t));
         const DWORD attributes = info->FileAttributes;
-        if ((attributes & FILE_ATTRIBUTE_DIRECTORY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
-            !chain_.empty() && name != u"." && name != u"..")
-            chain_.back().ids[name] = static_cast<std::uint64_t>(info->FileId.QuadPart);
+        if (!chain_.empty() && name != u"." && name != u"..")
+            chain_.back().ids[name] = {attributes, static_cast<std::uint64_t>(info->FileId.QuadPart)};
         if (root_ && (name == u"." || name == u"..")) continue;
         if (passesMask(attributes, mask_)) return name;
     }
@@ -194,28 +194,29 @@ Text Win32FileSystem::nextAccepted() {
 Text Win32FileSystem::nextName() { return nextAccepted(); }
 
 FileAttributes Win32FileSystem::attributes(const Text& path) {
-    const std::wstring p = apiPath(path);
-    const DWORD word = GetFileAttributesW(p.c_str());
-    if (word == INVALID_FILE_ATTRIBUTES) throwLastError();
     FileAttributes a;
-    a.word = static_cast<std::int32_t>(word);
-    if (!(word & FILE_ATTRIBUTE_DIRECTORY)) return a;  // only folders are walked into
-
-    // A folder listed by the walk: its id came with the listing.
-    if (!(word & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        const std::size_t cut = path.rfind(u'\\');
-        if (cut != Text::npos && cut + 1 < path.size()) {
-            if (FolderIds* ids = idsOf(path.substr(0, cut + 1)); ids && ids->volumeKnown) {
-                const auto it = ids->ids.find(path.substr(cut + 1));
-                if (it != ids->ids.end()) {
-                    ++identitiesFromEnumeration;
-                    // Id 0: a file system without ids (FAT), and without links.
-                    if (it->second != 0) a.identity = {ids->volume, it->second, true};
-                    return a;
-                }
+    // A name of a folder on the walk's chain: the listing told all.
+    const std::size_t cut = path.rfind(u'\\');
+    if (cut != Text::npos && cut + 1 < path.size()) {
+        if (FolderIds* ids = idsOf(path.substr(0, cut + 1))) {
+            const auto it = ids->ids.find(path.substr(cut + 1));
+            if (it != ids->ids.end() && !(it->second.attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+                ++answeredFromListing;
+                a.word = static_cast<std::int32_t>(it->second.attributes);
+                // Id 0: a file system without ids (FAT), and without links.
+                if ((a.word & FILE_ATTRIBUTE_DIRECTORY) && ids->volumeKnown && it->second.fileId != 0)
+                    a.identity = {ids->volume, it->second.fileId, true};
+                return a;
             }
         }
     }
+
+    const std::wstring p = apiPath(path);
+    const DWORD word = GetFileAttributesW(p.c_str());
+    if (word == INVALID_FILE_ATTRIBUTES) throwLastError();
+    a.word = static_cast<std::int32_t>(word);
+    if (!(word & FILE_ATTRIBUTE_DIRECTORY)) return a;  // only folders are walked into
+
     // Otherwise, and for links (whose target counts), open it.
     HANDLE h = CreateFileW(p.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);

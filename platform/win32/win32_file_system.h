@@ -1,14 +1,15 @@
 // Folder enumeration and attribute queries over the wide Windows API.
 //
-// The walk asks for the attributes of every name it reads, and for the
-// identity of every folder it may enter, so that a folder met again through
-// a link is not walked twice. Opening each folder to learn its identity cost
-// a handle a folder and made a listing ten times slower; instead the folder
-// is read through its own handle (GetFileInformationByHandleEx with
-// FileIdBothDirectoryInfo), which hands over the file id of every entry, and
-// the ids of the subfolders of the folders on the current chain are kept
-// until the walk has left those folders. Only links (reparse points), whose
-// listed id is the link's own and not its target's, are still opened.
+// The walk asks for the attributes of every name it reads, up to three
+// times, and for the identity of every folder it may enter, so that a folder
+// met again through a link is not walked twice. Asking the system each time
+// (and opening each folder for its identity) made a listing ten times
+// slower, under Wine above all. Instead a folder is read through its own
+// handle (GetFileInformationByHandleEx, FileIdBothDirectoryInfo), which
+// hands over the attributes and the file id of every entry, and these are
+// kept for the folders on the current chain until the walk has left them.
+// Links (reparse points), whose listed attributes and id are the link's own
+// and not its target's, are still asked about one by one.
 #pragma once
 
 #include <cstdint>
@@ -33,22 +34,21 @@ public:
     Text nextName() override;
     FileAttributes attributes(const Text& path) override;
 
-    // How many identities came from an enumeration rather than from opening
-    // the folder (for tests).
-    std::size_t identitiesFromEnumeration = 0;
+    // How many queries were answered from a listing rather than by the
+    // system (for tests).
+    std::size_t answeredFromListing = 0;
 
 private:
-    struct Entry {
-        Text name;
+    struct Listed {
         std::uint32_t attributes;
-        std::uint64_t fileId;
+        std::uint64_t fileId;  // 0: no ids on this file system
     };
-    // The subfolder ids of one enumerated folder.
+    // What the listing of one folder said about its entries.
     struct FolderIds {
         Text folder;  // as enumerated, with the final separator
         std::uint64_t volume = 0;
         bool volumeKnown = false;
-        std::unordered_map<Text, std::uint64_t> ids;  // 0: no id on this file system
+        std::unordered_map<Text, Listed> ids;
     };
 
     void endEnumeration();

@@ -83,16 +83,16 @@ TEST(Win32FileSystem, AttributesAndIdentities) {
     EXPECT_NE(b.identity, a.identity);
     // After a listing of the folder the ids come from the listing, and
     // they are the same as those the folders give when opened.
-    EXPECT_EQ(fs.identitiesFromEnumeration, 0u);
+    EXPECT_EQ(fs.answeredFromListing, 0u);
     enumerate(fs, dir.path() + u"\\", 16);
     EXPECT_EQ(fs.attributes(dir / "a").identity, a.identity);
     EXPECT_EQ(fs.attributes(dir / "b").identity, b.identity);
-    EXPECT_EQ(fs.identitiesFromEnumeration, 2u);
+    EXPECT_EQ(fs.answeredFromListing, 2u);
     // Again, and from a subfolder: the chain keeps its folders.
     enumerate(fs, dir.path() + u"\\", 16);
     enumerate(fs, dir / "b\\", 16);
     EXPECT_EQ(fs.attributes(dir / "a").identity, a.identity);
-    EXPECT_EQ(fs.identitiesFromEnumeration, 3u);
+    EXPECT_EQ(fs.answeredFromListing, 3u);
     const FileAttributes f = fs.attributes(dir / "f");
     EXPECT_EQ(f.word & (attr::Directory | attr::System), attr::System);
     try {
