@@ -178,6 +178,28 @@ TEST_F(ListProgramTest, RelativeFolderGivesRelativePaths) {
     EXPECT_EQ(o.err, "");
 }
 
+TEST_F(ListProgramTest, DeepChainNeedsFewFileDescriptors) {
+    // 2100 levels, deeper than any path may be long, listed with no more
+    // than 48 descriptors allowed.
+    int fd = ::open(D.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_GE(fd, 0);
+    for (int i = 0; i < 2100; ++i) {
+        ASSERT_EQ(::mkdirat(fd, "d", 0777), 0);
+        const int next = ::openat(fd, "d", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        ::close(fd);
+        ASSERT_GE(next, 0);
+        fd = next;
+    }
+    ::close(fd);
+    const std::string script = "ulimit -n 48 && exec '" + std::string(MALVORN_LIST_PROGRAM) + "' --levels 32767 '" + D +
+                               "/d' > '" + tmp.path() + "/deep.out'";
+    ASSERT_EQ(std::system(script.c_str()), 0);
+    const std::vector<std::string> lines = splitLines(readFile(tmp / "deep.out"));
+    const std::size_t expected = (PATH_MAX - 1 - (D + "/d").size()) / 2;
+    ASSERT_EQ(lines.size(), expected);
+    EXPECT_EQ(lines.back().size(), (D + "/d").size() + 2 * expected);
+}
+
 TEST_F(ListProgramTest, BadUsageExitsWithTwoAndTheUsage) {
     for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
              {},
