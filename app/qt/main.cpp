@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/qt/forgiving_starter.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_process.h"
 #include "platform/posix/posix_text_file.h"
@@ -16,36 +17,20 @@ namespace {
 
 using namespace malvorn;
 
-// Closing the window opens the publisher's page. A desktop without an URL
-// opener must still let the window close: the failure is only noted on
-// stderr, with no box to dismiss on the way out.
-class ForgivingStarter final : public IProcessStarter {
-public:
-    explicit ForgivingStarter(IProcessStarter& inner) : inner_(inner) {}
-    Text urlOpenCommand(const Text& url) const override { return inner_.urlOpenCommand(url); }
-    void startHidden(const Text& commandLine) override {
-        try {
-            inner_.startHidden(commandLine);
-        } catch (const PlatformError& e) {
-            std::fprintf(stderr, "malvorn: could not start \"%s\": %d %s\n", toUtf8(commandLine).c_str(),
-                         static_cast<int>(e.number()), toUtf8(e.description()).c_str());
-        }
-    }
-
-private:
-    IProcessStarter& inner_;
-};
-
 // Screenshot aid (scripts/screenshot): MALVORN_AUTOLIST=<folder> puts the
-// folder into the path box and clicks the start button once the window is
-// up. Not meant for users; nothing else reads it.
+// folder into the path box (and MALVORN_AUTOLIST_LEVELS=<n> the depth into
+// the depth box) and clicks the start button once the window is up. Not
+// meant for users; nothing else reads them.
 void scheduleAutoList(frmMain& form, qt::QtWindowSystem& windows) {
     const char* folder = std::getenv("MALVORN_AUTOLIST");
     if (!folder || !*folder) return;
     const Text path = fromUtf8(folder);
-    QTimer::singleShot(200, windows.window(), [&form, &windows, path] {
+    const char* levels = std::getenv("MALVORN_AUTOLIST_LEVELS");
+    const Text depth = levels && *levels ? fromUtf8(levels) : Text();
+    QTimer::singleShot(200, windows.window(), [&form, &windows, path, depth] {
         try {
             form.C.txtPath->setText(path);
+            if (!depth.empty()) form.C.txtLevel->setText(depth);
         } catch (const PlatformError&) {
             return;
         }
@@ -62,7 +47,7 @@ int main(int argc, char** argv) {
     qt::QtSaveDialog saveDialog;
     posix::PosixTextFileSystem textFiles;
     posix::PosixProcessStarter opener;
-    ForgivingStarter processes(opener);
+    app::ForgivingStarter processes(opener);
     Platform platform{windows, files, saveDialog, textFiles, processes};
 
     frmMain form(platform);

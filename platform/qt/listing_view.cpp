@@ -293,6 +293,13 @@ void ListingView::mouseMoveEvent(QMouseEvent* event) {
     moveCaret(positionAt(event->position().toPoint()), true);
 }
 
+void ListingView::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton)
+        event->accept();
+    else
+        QAbstractScrollArea::mouseReleaseEvent(event);
+}
+
 void ListingView::mouseDoubleClickEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
     // A word: everything between blanks and path separators.

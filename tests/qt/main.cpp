@@ -4,6 +4,11 @@
 
 #include <QApplication>
 
+// Fontconfig keeps its caches to the end of the process on purpose; the leak
+// checker of sanitised builds is told so here, where every run (death tests'
+// child processes included) picks it up.
+extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig.so\n"; }
+
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     ::testing::InitGoogleTest(&argc, argv);

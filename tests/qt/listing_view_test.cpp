@@ -1,0 +1,183 @@
+// The result box's text view on its own: lines, caret, selection, keys,
+// mouse, clipboard, scrolling.
+#include "platform/qt/listing_view.h"
+
+#include <gtest/gtest.h>
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QScrollBar>
+#include <QTest>
+
+namespace malvorn::qttest {
+namespace {
+
+using qt::ListingView;
+
+struct ViewFixture : ::testing::Test {
+    ListingView view;
+    void SetUp() override {
+        view.resize(300, 200);
+        view.show();
+    }
+    std::string text() const { return view.text().toStdString(); }
+    void key(Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier) { QTest::keyClick(&view, k, m); }
+};
+
+TEST_F(ViewFixture, LinesAreIndexedAsTheyComeIn) {
+    EXPECT_EQ(view.lineCount(), 1);
+    view.insert(QStringLiteral("a\r\nbb\r\n"));
+    view.insert(QStringLiteral("ccc\r\n"));
+    EXPECT_EQ(text(), "a\r\nbb\r\nccc\r\n");
+    EXPECT_EQ(view.lineCount(), 4);
+    EXPECT_EQ(view.caret(), view.text().size());
+}
+
+TEST_F(ViewFixture, OtherLineEndsBecomeCrLf) {
+    view.insert(QStringLiteral("a\nb\rc\r\n"));
+    EXPECT_EQ(text(), "a\r\nb\r\nc\r\n");
+    EXPECT_EQ(view.lineCount(), 4);
+    view.setText(QStringLiteral("x\ny"));
+    EXPECT_EQ(text(), "x\r\ny");
+    EXPECT_EQ(view.caret(), 0);
+}
+
+TEST_F(ViewFixture, InsertingInTheMiddleKeepsTheLinesAfter) {
+    view.insert(QStringLiteral("one\r\nthree\r\n"));
+    view.select(5, 5);
+    view.insert(QStringLiteral("two\r\n"));
+    EXPECT_EQ(text(), "one\r\ntwo\r\nthree\r\n");
+    EXPECT_EQ(view.lineCount(), 4);
+    // The lines after still begin where they should: Down from the top
+    // reaches each of them.
+    view.select(0, 0);
+    key(Qt::Key_Down);
+    EXPECT_EQ(view.caret(), 5);
+    key(Qt::Key_Down);
+    EXPECT_EQ(view.caret(), 10);
+    key(Qt::Key_End);
+    EXPECT_EQ(view.caret(), 15);
+    // A selection over a line end, replaced.
+    view.select(2, 7);
+    view.insert(QStringLiteral("-"));
+    EXPECT_EQ(text(), "on-o\r\nthree\r\n");
+    EXPECT_EQ(view.lineCount(), 3);
+}
+
+TEST_F(ViewFixture, TheCaretStepsOverLineEndsAsOne) {
+    view.insert(QStringLiteral("ab\r\ncd"));
+    view.select(2, 2);
+    key(Qt::Key_Right);
+    EXPECT_EQ(view.caret(), 4);
+    key(Qt::Key_Left);
+    EXPECT_EQ(view.caret(), 2);
+    key(Qt::Key_Home);
+    EXPECT_EQ(view.caret(), 0);
+    key(Qt::Key_End, Qt::ControlModifier);
+    EXPECT_EQ(view.caret(), 6);
+    key(Qt::Key_Home, Qt::ControlModifier);
+    EXPECT_EQ(view.caret(), 0);
+    // Never inside a CR LF, whatever is asked.
+    view.select(3, 3);
+    EXPECT_EQ(view.caret(), 2);
+}
+
+TEST_F(ViewFixture, ShiftExtendsTheSelection) {
+    view.insert(QStringLiteral("abc\r\ndef"));
+    view.select(0, 0);
+    key(Qt::Key_Right, Qt::ShiftModifier);
+    key(Qt::Key_Right, Qt::ShiftModifier);
+    EXPECT_EQ(view.selectedText().toStdString(), "ab");
+    key(Qt::Key_Down, Qt::ShiftModifier);
+    EXPECT_EQ(view.selectedText().toStdString(), "abc\r\nde");
+    key(Qt::Key_Left);
+    EXPECT_EQ(view.caret(), 0);
+    EXPECT_TRUE(view.selectedText().isEmpty());
+}
+
+TEST_F(ViewFixture, TypingBackspaceDeleteAndEnter) {
+    view.insert(QStringLiteral("ab\r\ncd"));
+    view.select(4, 4);
+    key(Qt::Key_Backspace);  // joins the two lines
+    EXPECT_EQ(text(), "abcd");
+    EXPECT_EQ(view.lineCount(), 1);
+    QTest::keyClicks(&view, "X");
+    EXPECT_EQ(text(), "abXcd");
+    key(Qt::Key_Return);
+    EXPECT_EQ(text(), "abX\r\ncd");
+    key(Qt::Key_Left);
+    key(Qt::Key_Delete);  // the line end again
+    EXPECT_EQ(text(), "abXcd");
+    key(Qt::Key_Delete);
+    EXPECT_EQ(text(), "abXd");
+}
+
+TEST_F(ViewFixture, SelectAllCopyCutPaste) {
+    view.insert(QStringLiteral("x\r\ny\r\n"));
+    key(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(view.selectedText().toStdString(), "x\r\ny\r\n");
+    key(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), "x\r\ny\r\n");
+    key(Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(text(), "");
+    QGuiApplication::clipboard()->setText(QStringLiteral("p\nq"));
+    key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(text(), "p\r\nq");
+}
+
+TEST_F(ViewFixture, MouseSetsTheCaretAndDragSelects) {
+    view.insert(QStringLiteral("first\r\nsecond\r\nthird\r\n"));
+    const int h = view.fontMetrics().lineSpacing();
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(1, h + h / 2));
+    EXPECT_EQ(view.caret(), 7);  // start of "second"
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(250, h / 2));
+    EXPECT_EQ(view.caret(), 5);  // right of "first": its end
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::ShiftModifier, QPoint(1, 2 * h + h / 2));
+    EXPECT_EQ(view.selectedText().toStdString(), "\r\nsecond\r\n");
+    QTest::mouseDClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(3, 2 * h + h / 2));
+    EXPECT_EQ(view.selectedText().toStdString(), "third");
+}
+
+TEST_F(ViewFixture, AWordIsBetweenSeparators) {
+    view.insert(QStringLiteral("/tmp/folder/name.txt\r\n"));
+    const int h = view.fontMetrics().lineSpacing();
+    const int x = view.fontMetrics().horizontalAdvance(QStringLiteral("/tmp/fol")) + 3;
+    QTest::mouseDClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(x, h / 2));
+    EXPECT_EQ(view.selectedText().toStdString(), "folder");
+}
+
+TEST_F(ViewFixture, NewLinesAtTheEndKeepTheLastInSight) {
+    QString many;
+    for (int i = 0; i < 1000; ++i) many += QStringLiteral("line %1\r\n").arg(i);
+    view.insert(many);
+    QScrollBar* v = view.verticalScrollBar();
+    EXPECT_EQ(v->value(), v->maximum());
+    EXPECT_GT(v->maximum(), 900);
+    // A long line makes room sideways.
+    view.insert(QString(400, QLatin1Char('w')) + QStringLiteral("\r\n"));
+    EXPECT_GT(view.horizontalScrollBar()->maximum(), 0);
+    EXPECT_EQ(view.horizontalScrollBar()->value(), 0);  // the caret is at the start of a line
+}
+
+TEST_F(ViewFixture, SurrogatePairsAreOneStep) {
+    view.insert(
+        QString::fromUtf8("a\xF0\x9F\x98\x80"
+                          "b"));  // a, U+1F600, b
+    view.select(1, 1);
+    key(Qt::Key_Right);
+    EXPECT_EQ(view.caret(), 3);
+    key(Qt::Key_Left);
+    EXPECT_EQ(view.caret(), 1);
+    key(Qt::Key_Delete);
+    EXPECT_EQ(text(), "ab");
+}
+
+TEST_F(ViewFixture, TabLeavesTheBox) {
+    view.insert(QStringLiteral("x"));
+    QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier, QStringLiteral("\t"));
+    QCoreApplication::sendEvent(&view, &tab);
+    EXPECT_EQ(text(), "x");
+}
+
+}  // namespace
+}  // namespace malvorn::qttest
