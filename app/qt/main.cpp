@@ -29,8 +29,10 @@ void scheduleAutoList(frmMain& form, qt::QtWindowSystem& windows) {
     const Text depth = levels && *levels ? fromUtf8(levels) : Text();
     QTimer::singleShot(200, windows.window(), [&form, &windows, path, depth] {
         try {
-            form.C.txtPath->setText(path);
+            // The depth first: a path that is already the folder list's own
+            // leaves the next change swallowed, as typing it would.
             if (!depth.empty()) form.C.txtLevel->setText(depth);
+            form.C.txtPath->setText(path);
         } catch (const PlatformError&) {
             return;
         }

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFontMetricsF>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -24,6 +25,7 @@ bool isHigh(QChar c) { return c.isHighSurrogate(); }
 
 ListingView::ListingView(QWidget* parent) : QAbstractScrollArea(parent) {
     setFocusPolicy(Qt::StrongFocus);
+    setAttribute(Qt::WA_InputMethodEnabled);  // Chinese is typed through an input method
     viewport()->setCursor(Qt::IBeamCursor);
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);
@@ -418,6 +420,25 @@ void ListingView::keyPressEvent(QKeyEvent* event) {
         return;
     }
     event->ignore();
+}
+
+void ListingView::inputMethodEvent(QInputMethodEvent* event) {
+    // Only the committed text goes in; the text being composed stays in the
+    // input method's own window.
+    if (!event->commitString().isEmpty()) insert(event->commitString());
+    event->accept();
+}
+
+QVariant ListingView::inputMethodQuery(Qt::InputMethodQuery query) const {
+    if (query == Qt::ImCursorRectangle) {
+        const qsizetype line = lineOf(caret_);
+        const int x = Margin - horizontalScrollBar()->value() +
+                      static_cast<int>(xOf(line, caret_ - starts_[static_cast<std::size_t>(line)]));
+        const int y = static_cast<int>(line - verticalScrollBar()->value()) * lineHeight();
+        return QRect(x, y, 1, lineHeight());
+    }
+    if (query == Qt::ImEnabled) return true;
+    return QAbstractScrollArea::inputMethodQuery(query);
 }
 
 void ListingView::focusInEvent(QFocusEvent* event) {

@@ -11,6 +11,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QSignalBlocker>
 #include <QStorageInfo>
 #include <QStyle>
@@ -113,6 +114,16 @@ DriveList::DriveList(QtWindowSystem& ws, QWidget* parent, const ControlDesign& d
     roots_ = mountedRoots();
     const Text* start = volumeOf(roots_, currentFolder());
     select(start ? Text(*start) : Text(u"/"));
+    // Volumes come and go: the list is read again whenever it is opened.
+    new EventHook(combo_, [this](QObject*, QEvent* e) {
+        if (e->type() == QEvent::MouseButtonPress) refresh();
+        if (e->type() == QEvent::KeyPress) {
+            const auto* key = static_cast<QKeyEvent*>(e);
+            if (key->key() == Qt::Key_F4 || ((key->modifiers() & Qt::AltModifier) && key->key() == Qt::Key_Down))
+                refresh();
+        }
+        return false;
+    });
     QObject::connect(combo_, &QComboBox::activated, combo_, [this](int index) {
         if (index < 0 || static_cast<std::size_t>(index) >= roots_.size()) return;
         if (roots_[static_cast<std::size_t>(index)] == drive_) return;

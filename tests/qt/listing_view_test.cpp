@@ -6,6 +6,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QInputMethodEvent>
 #include <QScrollBar>
 #include <QTest>
 
@@ -170,6 +171,18 @@ TEST_F(ViewFixture, SurrogatePairsAreOneStep) {
     EXPECT_EQ(view.caret(), 1);
     key(Qt::Key_Delete);
     EXPECT_EQ(text(), "ab");
+}
+
+TEST_F(ViewFixture, TextFromAnInputMethodGoesIn) {
+    view.insert(QStringLiteral("a"));
+    QInputMethodEvent composing(QStringLiteral("zhong"), {});
+    QCoreApplication::sendEvent(&view, &composing);
+    EXPECT_EQ(text(), "a");
+    QInputMethodEvent committed;
+    committed.setCommitString(QStringLiteral("中"));
+    QCoreApplication::sendEvent(&view, &committed);
+    EXPECT_EQ(text(), "a中");
+    EXPECT_TRUE(view.testAttribute(Qt::WA_InputMethodEnabled));
 }
 
 TEST_F(ViewFixture, TabLeavesTheBox) {
