@@ -140,9 +140,24 @@ QStringView ListingView::lineText(qsizetype line) const {
     return QStringView(text_).mid(start, lineEnd(line) - start);
 }
 
+QString ListingView::shown(QStringView text) {
+    QString out = text.toString();
+    for (qsizetype i = 0; i < out.size(); ++i) {
+        if (!out[i].isSurrogate()) continue;
+        if (out[i].isHighSurrogate() && i + 1 < out.size() && out[i + 1].isLowSurrogate()) {
+            ++i;
+            continue;
+        }
+        out[i] = QChar::ReplacementCharacter;
+    }
+    return out;
+}
+
+QString ListingView::shownLine(qsizetype line) const { return shown(lineText(line)); }
+
 qreal ListingView::xOf(qsizetype line, qsizetype column) const {
     if (column <= 0) return 0;
-    return QFontMetricsF(font()).horizontalAdvance(lineText(line).left(column).toString());
+    return QFontMetricsF(font()).horizontalAdvance(shownLine(line).left(column));
 }
 
 int ListingView::lineHeight() const { return std::max(1, fontMetrics().lineSpacing()); }
@@ -151,7 +166,7 @@ int ListingView::visibleLines() const { return std::max(1, viewport()->height() 
 
 void ListingView::noteWidth(QStringView line) {
     if (line.isEmpty()) return;
-    const qreal w = QFontMetricsF(font()).horizontalAdvance(line.toString());
+    const qreal w = QFontMetricsF(font()).horizontalAdvance(shown(line));
     if (w > widest_) widest_ = w;
 }
 
@@ -244,7 +259,7 @@ void ListingView::paintEvent(QPaintEvent*) {
     for (qsizetype line = first; line <= last; ++line) {
         const int y = static_cast<int>(line - first) * h;
         const qsizetype start = starts_[static_cast<std::size_t>(line)], end = lineEnd(line);
-        const QString text = lineText(line).toString();
+        const QString text = shownLine(line);
         p.setPen(pal.color(QPalette::Text));
         p.drawText(QPointF(x0, y + ascent), text);
         if (selFrom < selTo && selFrom <= end && selTo >= start && !(selTo == start && selFrom < start)) {

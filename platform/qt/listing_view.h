@@ -60,6 +60,10 @@ private:
     qsizetype lineOf(qsizetype position) const;
     qsizetype lineEnd(qsizetype line) const;  // before its CR LF
     QStringView lineText(qsizetype line) const;
+    // A line as a person sees it: a unit that is half a character (a byte
+    // of a name that is not text) shows as U+FFFD, which keeps the columns.
+    QString shownLine(qsizetype line) const;
+    static QString shown(QStringView text);
     qreal xOf(qsizetype line, qsizetype column) const;
     void moveCaret(qsizetype position, bool keepAnchor);
     void ensureCaretVisible();
