@@ -84,6 +84,35 @@ TEST(QtListing, AStopClickDuringTheRunEndsIt) {
     EXPECT_EQ(lines.front(), "/big/d0");
 }
 
+TEST(QtListing, AClickIntoTheBoxDuringTheRunTakesTheLaterLines) {
+    QtHarness h;
+    h.fs.addFolder(u"/data");
+    for (int i = 0; i < 5; ++i) {
+        h.fs.addFolder(u"/data/d" + decimal(i));
+        h.fs.addFolder(u"/data/d" + decimal(i) + u"/x");
+    }
+    h.form.start();
+    h.listFrom("/data");
+    h.form.C.txtLevel->setText(u"2");
+    h.form.C.ChNoPath->setValue(0);
+    qt::ListingView* view = h.resultView();
+    bool clicked = false;
+    h.fs.onAttributes = [&](const Text& path) {
+        if (path != u"/data/d1/x" || clicked) return;
+        clicked = true;
+        // The user clicks at the top of the box; the click waits for the
+        // walk's next pump, when three lines are in and still gathered.
+        QMetaObject::invokeMethod(
+            view, [view] { QTest::mouseClick(view->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(1, 1)); },
+            Qt::QueuedConnection);
+    };
+    QTest::mouseClick(h.button(ControlId::cmdDoIt), Qt::LeftButton);
+    ASSERT_TRUE(clicked);
+    const std::vector<std::string> expected = {"/data/d1/x", "/data/d2",   "/data/d2/x", "/data/d3",   "/data/d3/x",
+                                               "/data/d4",   "/data/d4/x", "/data/d0",   "/data/d0/x", "/data/d1"};
+    EXPECT_EQ(h.lines(), expected);
+}
+
 TEST(QtDepth, KeysStepTheDepth) {
     QtHarness h;
     h.form.start();

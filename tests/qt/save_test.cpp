@@ -137,6 +137,16 @@ TEST_F(SaveFixture, ANameWithAnExtensionIsKept) {
     EXPECT_EQ(fileBytes(name), "甲\r\nb\r\n\r\n");
 }
 
+TEST_F(SaveFixture, BytesThatAreNotTextAreSavedAsTheyWere) {
+    Text line = u"/x/";
+    line.push_back(0xDCFF);  // a name holding the byte 0xFF
+    h.form.C.txtResult->replaceSelection(line + u"\r\n");
+    const QString name = dir.filePath(QStringLiteral("bytes.txt"));
+    whenDialogOpens([&](QFileDialog& d) { typeAndAccept(d, name); });
+    clickSave();
+    EXPECT_EQ(fileBytes(name), "甲\r\nb\r\n/x/\xFF\r\n\r\n");
+}
+
 TEST_F(SaveFixture, ANameTooLongForTheBufferIsNotSaved) {
     // Each part of the name fits the file system; the whole does not fit
     // the 260-byte buffer.
