@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/qt/event_dispatcher.h"
 #include "app/qt/forgiving_starter.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_process.h"
@@ -43,6 +44,7 @@ void scheduleAutoList(frmMain& form, qt::QtWindowSystem& windows) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    app::preferQtEventDispatcher();
     QApplication app(argc, argv);
     qt::QtWindowSystem windows;
     posix::PosixFileSystem files;

@@ -14,6 +14,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "app/qt/event_dispatcher.h"
 #include "platform/headless/headless_services.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_text_file.h"
@@ -30,6 +31,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    app::preferQtEventDispatcher();
     QApplication app(argc, argv);
     qt::QtWindowSystem windows;
     posix::PosixFileSystem files;
