@@ -100,6 +100,21 @@ TEST(QtDrives, TheDriveListShowsMountedVolumes) {
     EXPECT_EQ(combo->currentText(), qt::toQString(r.C.drDrive->drive()));
 }
 
+TEST(QtDrives, ChoosingAnotherVolumeRaisesChange) {
+    RecordedWindow r;
+    auto* combo = qobject_cast<QComboBox*>(r.w(ControlId::drDrive));
+    // Opening the list reads the volumes again.
+    QTest::mouseClick(combo, Qt::LeftButton);
+    combo->hidePopup();
+    if (combo->count() < 2) GTEST_SKIP() << "one volume only";
+    const int other = combo->currentIndex() == 0 ? 1 : 0;
+    emit combo->activated(other);
+    EXPECT_EQ(r.events.count("drDrive_Change"), 1);
+    EXPECT_EQ(qt::toQString(r.C.drDrive->drive()), combo->itemText(other));
+    emit combo->activated(other);  // the same one again
+    EXPECT_EQ(r.events.count("drDrive_Change"), 1);
+}
+
 TEST(QtDrives, SetDriveTakesTheLongestLeadingVolume) {
     RecordedWindow r;
     r.C.drDrive->setDrive(u"/");
