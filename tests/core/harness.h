@@ -9,6 +9,7 @@
 #include "platform/headless/headless_services.h"
 #include "platform/headless/headless_window_system.h"
 #include "platform/headless/memory_file_system.h"
+#include "tests/support/listing_lines.h"
 #include "window/frmMain.h"
 
 namespace malvorn::testing {
@@ -42,22 +43,8 @@ struct Harness {
         chNoPath().setValue(bareNames ? 1 : 0);
     }
 
-    // The result box split into lines (each must end in CR LF).
-    std::vector<std::string> lines() {
-        std::vector<std::string> out;
-        const std::string text = toUtf8(result().text());
-        std::size_t pos = 0;
-        while (pos < text.size()) {
-            const std::size_t end = text.find("\r\n", pos);
-            if (end == std::string::npos) {
-                out.push_back("<unterminated>" + text.substr(pos));
-                break;
-            }
-            out.push_back(text.substr(pos, end - pos));
-            pos = end + 2;
-        }
-        return out;
-    }
+    // The result box split into its lines.
+    std::vector<std::string> lines() { return splitListingLines(toUtf8(result().text())); }
 };
 
 inline Text T(const char* utf8) { return fromUtf8(utf8); }

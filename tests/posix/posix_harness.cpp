@@ -1,5 +1,7 @@
 #include "posix_harness.h"
 
+#include "tests/support/listing_lines.h"
+
 #include <dirent.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -74,20 +76,7 @@ std::vector<std::string> Window::run(const std::string& start, int levels, bool 
 
 std::string Window::resultBytes() { return toUtf8(ws.textBox(ControlId::txtResult).text()); }
 
-std::vector<std::string> splitLines(const std::string& text) {
-    std::vector<std::string> out;
-    std::size_t pos = 0;
-    while (pos < text.size()) {
-        const std::size_t end = text.find("\r\n", pos);
-        if (end == std::string::npos) {
-            out.push_back("<unterminated>" + text.substr(pos));
-            break;
-        }
-        out.push_back(text.substr(pos, end - pos));
-        pos = end + 2;
-    }
-    return out;
-}
+std::vector<std::string> splitLines(const std::string& text) { return malvorn::testing::splitListingLines(text); }
 
 int openDescriptors() {
     int n = 0;

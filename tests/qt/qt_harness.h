@@ -18,6 +18,7 @@
 #include "platform/qt/qt_save_dialog.h"
 #include "platform/qt/qt_window_system.h"
 #include "window/frmMain.h"
+#include "tests/support/listing_lines.h"
 #include "window/frmMainDesign.h"
 
 namespace malvorn::qttest {
@@ -59,21 +60,7 @@ struct QtHarness {
 
     // The result box through the interface, split into lines (each must end
     // in CR LF).
-    std::vector<std::string> lines() const {
-        std::vector<std::string> out;
-        const std::string text = U(form.C.txtResult->text());
-        std::size_t pos = 0;
-        while (pos < text.size()) {
-            const std::size_t end = text.find("\r\n", pos);
-            if (end == std::string::npos) {
-                out.push_back("<unterminated>" + text.substr(pos));
-                break;
-            }
-            out.push_back(text.substr(pos, end - pos));
-            pos = end + 2;
-        }
-        return out;
-    }
+    std::vector<std::string> lines() const { return malvorn::testing::splitListingLines(U(form.C.txtResult->text())); }
 
     // Puts `start` into the path box without the folder chain following it
     // (the listing's folders live in memory, not on the disk).
