@@ -22,9 +22,13 @@ constexpr int FirstControlId = 100;
 constexpr int DropDownHeight = 200;
 // The result box hands gathered text to the edit control at most this
 // often while a listing runs (every pump otherwise: the walk pumps once a
-// folder, and the control redraws on each insertion).
+// folder, and the control redraws on each insertion). Once the box holds
+// megabytes, an insertion costs time of its own (the control moves its
+// whole text), so the interval grows with that cost: the listing spends at
+// most about a fifth of its time handing text over.
 constexpr ULONGLONG ResultFlushInterval = 100;  // ms
-constexpr std::size_t ResultFlushSize = 1u << 20;  // characters
+constexpr ULONGLONG ResultFlushCostFactor = 4;
+constexpr std::size_t ResultFlushSize = 4u << 20;  // characters held at most
 
 PlatformError invalidProperty() { return PlatformError(errors::InvalidProperty, fromUtf8("Invalid property value")); }
 
@@ -143,13 +147,15 @@ void Win32TextBox::replaceSelection(const Text& text) {
 void Win32TextBox::flush(bool force) {
     if (pending_.empty()) return;
     const ULONGLONG now = GetTickCount64();
-    if (!force && now - lastFlush_ < ResultFlushInterval) return;
-    lastFlush_ = now;
+    const ULONGLONG interval = std::max(ResultFlushInterval, ResultFlushCostFactor * lastFlushCost_);
+    if (!force && now - lastFlush_ < interval) return;
     Text text;
     text.swap(pending_);
     ++suppress_;
     SendMessageW(hwnd_, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wide(text)));
     --suppress_;
+    lastFlush_ = GetTickCount64();
+    lastFlushCost_ = lastFlush_ - now;
 }
 
 void Win32TextBox::raiseChange() {

@@ -80,7 +80,8 @@ private:
 
     int suppress_ = 0;  // inside a programmatic change: the native EN_CHANGE is not the event
     Text pending_;
-    ULONGLONG lastFlush_ = 0;
+    ULONGLONG lastFlush_ = 0;      // when the last hand-over ended
+    ULONGLONG lastFlushCost_ = 0;  // how long it took, ms
 };
 
 class Win32Button : public Win32Control, public IButton {

@@ -1,10 +1,11 @@
 // The window program with a listing already under way, for pictures and
-// timings: lists FOLDER to DEPTH levels, as a user would by typing the
-// folder into the path box and pressing the start button.
+// timings: lists FOLDER to DEPTH levels (default 2), as a user would by
+// typing the folder into the path box and pressing the start button.
 //
-//   malvorn_window_demo FOLDER [DEPTH [SECONDS]]
+//   malvorn_window_demo [--files] [--paths] [--seconds N] FOLDER [DEPTH]
 //
-// With SECONDS the program ends by itself that long after start-up (for a
+// --files and --paths tick "list files" and clear "bare names". With
+// --seconds the program ends by itself that long after start-up (for a
 // screenshot); without, it ends as soon as the listing is done and prints
 // the number of lines and the time the listing took (for a benchmark).
 #include <windows.h>
@@ -39,13 +40,22 @@ int main() {
     using namespace malvorn;
     int argc = 0;
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: malvorn_window_demo FOLDER [DEPTH [SECONDS]]\n");
+    bool withFiles = false, fullPaths = false;
+    int seconds = 0;
+    int i = 1;
+    for (; i < argc && argv[i][0] == L'-'; ++i) {
+        const std::wstring option = argv[i];
+        if (option == L"--files") withFiles = true;
+        else if (option == L"--paths") fullPaths = true;
+        else if (option == L"--seconds" && i + 1 < argc) seconds = _wtoi(argv[++i]);
+        else break;
+    }
+    if (i >= argc) {
+        std::fprintf(stderr, "usage: malvorn_window_demo [--files] [--paths] [--seconds N] FOLDER [DEPTH]\n");
         return 2;
     }
-    const Text folder = win32::fromWide(argv[1]);
-    const Text depth = argc > 2 ? win32::fromWide(argv[2]) : Text(u"2");
-    const int seconds = argc > 3 ? _wtoi(argv[3]) : 0;
+    const Text folder = win32::fromWide(argv[i]);
+    const Text depth = i + 1 < argc ? win32::fromWide(argv[i + 1]) : Text(u"2");
 
     win32::Win32WindowSystem windows;
     win32::Win32FileSystem files;
@@ -55,6 +65,8 @@ int main() {
     Platform platform{windows, files, saveDialog, textFiles, processes};
     frmMain form(platform);
     form.start();
+    form.C.ChFiles->setValue(withFiles ? 1 : 0);
+    form.C.ChNoPath->setValue(fullPaths ? 0 : 1);
     // The depth first: a path box that names the folder already shown
     // leaves the next change of the depth box to be swallowed.
     form.C.txtLevel->setText(depth);
@@ -72,8 +84,8 @@ int main() {
     const double elapsed =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     std::size_t lines = 0;
-    for (std::size_t i = 0; i + 1 < text.size(); ++i)
-        if (text[i] == u'\r' && text[i + 1] == u'\n') ++lines;
+    for (std::size_t k = 0; k + 1 < text.size(); ++k)
+        if (text[k] == u'\r' && text[k + 1] == u'\n') ++lines;
     std::printf("lines %zu seconds %.3f\n", lines, elapsed);
     std::fflush(stdout);
     ExitProcess(0);
