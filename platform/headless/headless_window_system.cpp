@@ -8,35 +8,6 @@
 
 namespace malvorn::headless {
 
-namespace {
-
-void refuseNegative(float width, float height) {
-    if (width < 0 || height < 0) throw PlatformError(errors::InvalidProperty, fromUtf8("Invalid property value"));
-}
-
-}  // namespace
-
-Control::Control(WindowSystem& ws, const ControlDesign& d)
-    : ws_(ws),
-      id_(d.id),
-      b_{static_cast<float>(d.left), static_cast<float>(d.top), static_cast<float>(d.width),
-         static_cast<float>(d.height)} {}
-
-void Control::move(float left, float top, float width, float height) {
-    refuseNegative(width, height);
-    b_ = {left, top, width, height};
-}
-
-void Control::setWidth(float width) {
-    refuseNegative(width, 0);
-    b_.width = width;
-}
-
-void Control::setHeight(float height) {
-    refuseNegative(0, height);
-    b_.height = height;
-}
-
 TextBox::TextBox(WindowSystem& ws, const ControlDesign& d) : Control(ws, d), text_(d.caption) {}
 
 void TextBox::setText(const Text& text) {

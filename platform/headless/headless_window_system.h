@@ -13,6 +13,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/kept_bounds.h"
 #include "platform/window_system.h"
 
 namespace malvorn::headless {
@@ -23,19 +24,14 @@ struct ProgramEnded {};
 
 class WindowSystem;
 
-class Control : public virtual IControl {
+class Control : public KeptBoundsControl {
 public:
-    Control(WindowSystem& ws, const ControlDesign& d);
-    Bounds bounds() const override { return b_; }
-    void move(float left, float top, float width, float height) override;
-    void setWidth(float width) override;
-    void setHeight(float height) override;
+    Control(WindowSystem& ws, const ControlDesign& d) : KeptBoundsControl(d), ws_(ws), id_(d.id) {}
     ControlId id() const { return id_; }
 
 protected:
     WindowSystem& ws_;
     ControlId id_;
-    Bounds b_;
 };
 
 class TextBox : public Control, public ITextBox {

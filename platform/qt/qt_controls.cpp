@@ -23,10 +23,6 @@ namespace malvorn::qt {
 
 namespace {
 
-void refuseNegative(float width, float height) {
-    if (width < 0 || height < 0) throw PlatformError(errors::InvalidProperty, fromUtf8("无效的属性值"));
-}
-
 int toPixels(float value, bool twips) {
     return static_cast<int>(std::lround(twips ? value / static_cast<float>(TwipsPerPixel) : value));
 }
@@ -143,32 +139,9 @@ bool EventHook::eventFilter(QObject* watched, QEvent* event) { return filter_(wa
 // ---------------------------------------------------------------- Control
 
 Control::Control(QtWindowSystem& ws, QWidget* widget, const ControlDesign& d)
-    : ws_(ws),
-      widget_(widget),
-      id_(d.id),
-      twips_(d.inFrame),
-      b_{static_cast<float>(d.left), static_cast<float>(d.top), static_cast<float>(d.width),
-         static_cast<float>(d.height)} {}
+    : KeptBoundsControl(d), ws_(ws), widget_(widget), id_(d.id), twips_(d.inFrame) {}
 
-void Control::move(float left, float top, float width, float height) {
-    refuseNegative(width, height);
-    b_ = {left, top, width, height};
-    applyGeometry();
-}
-
-void Control::setWidth(float width) {
-    refuseNegative(width, 0);
-    b_.width = width;
-    applyGeometry();
-}
-
-void Control::setHeight(float height) {
-    refuseNegative(0, height);
-    b_.height = height;
-    applyGeometry();
-}
-
-void Control::applyGeometry() {
+void Control::applyBounds() {
     widget_->setGeometry(toPixels(b_.left, twips_), toPixels(b_.top, twips_), toPixels(b_.width, twips_),
                          toPixels(b_.height, twips_));
 }
@@ -345,7 +318,7 @@ Label::Label(QtWindowSystem& ws, QWidget* parent, const ControlDesign& d)
     label_->setFocusPolicy(Qt::NoFocus);
 }
 
-void Label::applyGeometry() {
+void Label::applyBounds() {
     label_->adjustSize();
     label_->move(toPixels(b_.left, twips_), toPixels(b_.top, twips_));
 }

@@ -14,6 +14,7 @@
 #include "platform/controls.h"
 #include "platform/form_design.h"
 #include "platform/form_events.h"
+#include "platform/kept_bounds.h"
 
 class QCheckBox;
 class QComboBox;
@@ -44,18 +45,14 @@ private:
     std::function<bool(QObject*, QEvent*)> filter_;
 };
 
-class Control : public virtual IControl {
+class Control : public KeptBoundsControl {
 public:
     Control(QtWindowSystem& ws, QWidget* widget, const ControlDesign& design);
-    Bounds bounds() const override { return b_; }
-    void move(float left, float top, float width, float height) override;
-    void setWidth(float width) override;
-    void setHeight(float height) override;
 
     QWidget* widget() const { return widget_; }
     ControlId id() const { return id_; }
     // Puts the widget where the bounds say (frame controls: twips to pixels).
-    virtual void applyGeometry();
+    void applyBounds() override;
 
 protected:
     // A user event: through dispatchEvent.
@@ -67,7 +64,6 @@ protected:
     QWidget* widget_;
     ControlId id_;
     bool twips_;
-    Bounds b_;
 };
 
 // txtPath and txtLevel.
@@ -141,7 +137,7 @@ private:
 class Label : public Control, public ILabel {
 public:
     Label(QtWindowSystem& ws, QWidget* parent, const ControlDesign& design);
-    void applyGeometry() override;
+    void applyBounds() override;
 
 private:
     QLabel* label_;

@@ -107,7 +107,7 @@ MainWindow QtWindowSystem::createMainWindow(const FormDesign& design, IFormEvent
                 break;
         }
         c->widget()->setObjectName(QString::fromLatin1(controlName(d.id)));
-        c->applyGeometry();
+        c->applyBounds();
         Control& ref = *c;
         controls_[d.id] = std::move(c);
         return ref;

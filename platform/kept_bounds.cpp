@@ -1,0 +1,33 @@
+#include "platform/kept_bounds.h"
+
+#include "platform/error.h"
+
+namespace malvorn {
+
+void refuseNegativeSize(float width, float height) {
+    if (width < 0 || height < 0) throw PlatformError(errors::InvalidProperty, fromUtf8("无效的属性值"));
+}
+
+KeptBoundsControl::KeptBoundsControl(const ControlDesign& d)
+    : b_{static_cast<float>(d.left), static_cast<float>(d.top), static_cast<float>(d.width),
+         static_cast<float>(d.height)} {}
+
+void KeptBoundsControl::move(float left, float top, float width, float height) {
+    refuseNegativeSize(width, height);
+    b_ = {left, top, width, height};
+    applyBounds();
+}
+
+void KeptBoundsControl::setWidth(float width) {
+    refuseNegativeSize(width, 0);
+    b_.width = width;
+    applyBounds();
+}
+
+void KeptBoundsControl::setHeight(float height) {
+    refuseNegativeSize(0, height);
+    b_.height = height;
+    applyBounds();
+}
+
+}  // namespace malvorn
