@@ -144,11 +144,11 @@ void Win32TextBox::replaceSelection(const Text& text) {
     raiseChange();
 }
 
-void Win32TextBox::flush(bool force) {
-    if (pending_.empty()) return;
+bool Win32TextBox::flush(bool force) {
+    if (pending_.empty()) return false;
     const ULONGLONG now = GetTickCount64();
     const ULONGLONG interval = std::max(ResultFlushInterval, ResultFlushCostFactor * lastFlushCost_);
-    if (!force && now - lastFlush_ < interval) return;
+    if (!force && now - lastFlush_ < interval) return false;
     Text text;
     text.swap(pending_);
     ++suppress_;
@@ -156,7 +156,10 @@ void Win32TextBox::flush(bool force) {
     --suppress_;
     lastFlush_ = GetTickCount64();
     lastFlushCost_ = lastFlush_ - now;
+    return true;
 }
+
+void Win32TextBox::addFlushCost(ULONGLONG ms) { lastFlushCost_ += ms; }
 
 void Win32TextBox::raiseChange() {
     if (id_ == ControlId::txtPath) ws_.events().txtPath_Change();
@@ -790,7 +793,8 @@ void Win32WindowSystem::flushPendingOutput() {
 
 int Win32WindowSystem::doEvents() {
     rethrowHeld();
-    if (result_) result_->flush(false);
+    const bool handedOver = result_ && result_->flush(false);
+    const ULONGLONG started = handedOver ? GetTickCount64() : 0;
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
@@ -804,6 +808,8 @@ int Win32WindowSystem::doEvents() {
         }
         rethrowHeld();
     }
+    // Redrawing the box after a hand-over is part of its cost.
+    if (handedOver && result_) result_->addFlushCost(GetTickCount64() - started);
     return openWindows();
 }
 

@@ -71,7 +71,10 @@ public:
     // control in one piece: the control redraws on every insertion, which
     // made a long listing crawl. Called at pumps and before anything reads
     // or changes the box; `force` also when the last hand-over was recent.
-    void flush(bool force = true);
+    // True when text was handed over.
+    bool flush(bool force = true);
+    // Time spent afterwards because of the last hand-over (the redraw).
+    void addFlushCost(ULONGLONG ms);
     bool multiLine() const { return kind_ == ControlKind::MultiLineText; }
 
 private:
