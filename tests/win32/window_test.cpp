@@ -502,6 +502,28 @@ TEST(Win32Listing, AccessKeyStartsTheListingAndResultTextArrivesInOnePiece) {
     EXPECT_EQ(SendMessageW(box, EM_GETLINECOUNT, 0, 0), 51);
 }
 
+TEST(Win32Listing, AltXStopsARunningListing) {
+    ScratchFolder dir;
+    for (int i = 0; i < 20; ++i) {
+        dir.folder("f" + std::to_string(100 + i));
+        dir.folder("f" + std::to_string(100 + i) + "\\inner");
+    }
+    Window win;
+    win.form->start();
+    win.pump();
+    win.form->C.txtLevel->setText(u"5");
+    win.form->C.txtPath->setText(dir.path());
+    ASSERT_EQ(win.form->State.Levels, 5);
+    // Waiting in the queue: the walk's first pump finds it, while the
+    // button reads "停止(&X)".
+    PostMessageW(win.hwnd(ControlId::drDrive), WM_SYSKEYDOWN, 'X', 1 << 29);
+    SendMessageW(win.hwnd(ControlId::cmdDoIt), BM_CLICK, 0, 0);
+    win.ws.rethrowHeld();
+    EXPECT_LT(win.resultLines().size(), 40u);
+    EXPECT_FALSE(win.form->State.Running);
+    EXPECT_EQ(windowText(win.hwnd(ControlId::cmdDoIt)), w(captions::DoItIdle()));
+}
+
 TEST(Win32Listing, ReplaceSelectionGathersTextUntilItIsRead) {
     SpyWindow win;
     for (int i = 0; i < 1000; ++i) win.c.txtResult->replaceSelection(u"line " + decimal(i) + u"\r\n");
