@@ -10,11 +10,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <mutex>
 #include <thread>
 
 namespace {
 
 std::atomic<long long> deadline{0};
+std::mutex currentLock;
 std::string current = "(start-up)";
 std::atomic<bool> running{true};
 
@@ -31,7 +33,10 @@ int limitSeconds() {
 
 class Watchdog : public ::testing::EmptyTestEventListener {
     void OnTestStart(const ::testing::TestInfo& info) override {
-        current = std::string(info.test_suite_name()) + "." + info.name();
+        {
+            std::lock_guard<std::mutex> lock(currentLock);
+            current = std::string(info.test_suite_name()) + "." + info.name();
+        }
         deadline = nowMs() + limitSeconds() * 1000LL;
     }
     void OnTestEnd(const ::testing::TestInfo&) override { deadline = nowMs() + limitSeconds() * 1000LL; }
@@ -47,6 +52,7 @@ int main(int argc, char** argv) {
         while (running) {
             std::this_thread::sleep_for(std::chrono::milliseconds(200));
             if (running && nowMs() > deadline) {
+                std::lock_guard<std::mutex> lock(currentLock);
                 std::fprintf(stderr, "\nWATCHDOG: %s did not finish within %d s; ending the test program\n",
                              current.c_str(), limitSeconds());
                 std::fflush(stderr);
@@ -59,3 +65,8 @@ int main(int argc, char** argv) {
     watchdog.join();
     return result;
 }
+
+// Checks the watchdog itself (by hand): a test that hangs must end the
+// program with exit code 3.
+//   MALVORN_TEST_TIMEOUT=2 malvorn_win32_tests --gtest_also_run_disabled_tests --gtest_filter=*Watchdog*
+TEST(Watchdog, DISABLED_EndsAHangingTest) { Sleep(60000); }
