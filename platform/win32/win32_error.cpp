@@ -8,9 +8,9 @@ namespace malvorn::win32 {
 
 Text systemMessage(std::uint32_t code) {
     wchar_t* buffer = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
-        reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    const DWORD length =
+        FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
     Text text;
     if (length > 0 && buffer) text = fromWide(buffer, length);
     if (buffer) LocalFree(buffer);
@@ -27,4 +27,4 @@ PlatformError lastError() { return errorFor(GetLastError()); }
 
 void throwLastError() { throw lastError(); }
 
-} // namespace malvorn::win32
+}  // namespace malvorn::win32

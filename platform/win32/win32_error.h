@@ -17,4 +17,4 @@ PlatformError errorFor(std::uint32_t code);
 
 [[noreturn]] void throwLastError();
 
-} // namespace malvorn::win32
+}  // namespace malvorn::win32

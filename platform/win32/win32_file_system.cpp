@@ -37,7 +37,7 @@ WIN32_FIND_DATAW& findData(const std::unique_ptr<unsigned char[]>& p) {
     return *reinterpret_cast<WIN32_FIND_DATAW*>(p.get());
 }
 
-} // namespace
+}  // namespace
 
 Win32FileSystem::Win32FileSystem()
     : handle_(INVALID_HANDLE_VALUE), find_(new unsigned char[sizeof(WIN32_FIND_DATAW)]) {}
@@ -46,8 +46,10 @@ Win32FileSystem::~Win32FileSystem() { endEnumeration(); }
 
 void Win32FileSystem::endEnumeration() {
     if (handle_ != INVALID_HANDLE_VALUE) {
-        if (usingFind_) FindClose(handle_);
-        else CloseHandle(handle_);
+        if (usingFind_)
+            FindClose(handle_);
+        else
+            CloseHandle(handle_);
     }
     handle_ = INVALID_HANDLE_VALUE;
     usingFind_ = false;
@@ -100,8 +102,7 @@ Text Win32FileSystem::startEnumeration(const Text& folderPath, std::int32_t mask
 
     // Ids are kept for the folders that contain this one; the others have
     // been left by the walk.
-    while (!chain_.empty() &&
-           (chain_.back().folder == folderPath || !startsWith(folderPath, chain_.back().folder)))
+    while (!chain_.empty() && (chain_.back().folder == folderPath || !startsWith(folderPath, chain_.back().folder)))
         chain_.pop_back();
 
     const std::wstring api = apiPath(folderPath);
@@ -122,8 +123,8 @@ Text Win32FileSystem::startEnumeration(const Text& folderPath, std::int32_t mask
     if (cut != Text::npos) {
         const Text parent = folderPath.substr(0, cut + 1);
         const Text name = folderPath.substr(cut + 1, folderPath.size() - cut - 2);
-        if (FolderIds* p = idsOf(parent); p && p->volumeKnown && p->ids.count(name) &&
-                                           !(p->ids.at(name).attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        if (FolderIds* p = idsOf(parent);
+            p && p->volumeKnown && p->ids.count(name) && !(p->ids.at(name).attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
             ids.volume = p->volume;
             ids.volumeKnown = true;
         }
@@ -179,8 +180,10 @@ Text Win32FileSystem::nextAccepted() {
             }
         }
         const auto* info = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(buffer_.data() + offset_);
-        if (info->NextEntryOffset == 0) batchValid_ = false;
-        else offset_ += info->NextEntryOffset;
+        if (info->NextEntryOffset == 0)
+            batchValid_ = false;
+        else
+            offset_ += info->NextEntryOffset;
         Text name = fromWide(info->FileName, info->FileNameLength / sizeof(wchar_t));
         const DWORD attributes = info->FileAttributes;
         if (!chain_.empty() && name != u"." && name != u"..")
@@ -232,4 +235,4 @@ FileAttributes Win32FileSystem::attributes(const Text& path) {
     return a;
 }
 
-} // namespace malvorn::win32
+}  // namespace malvorn::win32

@@ -52,20 +52,20 @@ private:
     };
 
     void endEnumeration();
-    bool readBatch();                 // the next batch of entries; false at the end
+    bool readBatch();  // the next batch of entries; false at the end
     bool fallBackToFind(const Text& folderPath);
     Text nextAccepted();
     FolderIds* idsOf(const Text& folder);
 
-    void* handle_;        // HANDLE of the folder (or of FindFirstFile), INVALID_HANDLE_VALUE when none
+    void* handle_;  // HANDLE of the folder (or of FindFirstFile), INVALID_HANDLE_VALUE when none
     bool usingFind_ = false;
     bool findHasEntry_ = false;
     std::vector<unsigned char> buffer_;
     std::size_t offset_ = 0;
     bool batchValid_ = false;
     std::int32_t mask_ = 0;
-    bool root_ = false;   // a drive's root: no "." and ".."
-    std::vector<FolderIds> chain_;  // folders whose ids are kept, outermost first
+    bool root_ = false;                      // a drive's root: no "." and ".."
+    std::vector<FolderIds> chain_;           // folders whose ids are kept, outermost first
     std::unique_ptr<unsigned char[]> find_;  // WIN32_FIND_DATAW of the fallback
 };
 
@@ -73,4 +73,4 @@ private:
 // hidden, system and folder entries only when the mask names them.
 bool passesMask(std::uint32_t attributes, std::int32_t mask);
 
-} // namespace malvorn::win32
+}  // namespace malvorn::win32

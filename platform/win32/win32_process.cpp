@@ -25,4 +25,4 @@ void Win32ProcessStarter::startHidden(const Text& commandLine) {
     CloseHandle(pi.hProcess);
 }
 
-} // namespace malvorn::win32
+}  // namespace malvorn::win32

@@ -11,4 +11,4 @@ public:
     void startHidden(const Text& commandLine) override;
 };
 
-} // namespace malvorn::win32
+}  // namespace malvorn::win32

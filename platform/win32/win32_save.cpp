@@ -1,7 +1,7 @@
 #include "platform/win32/win32_save.h"
 
-#include <windows.h>
 #include <commdlg.h>
+#include <windows.h>
 
 #include <cstddef>
 #include <vector>
@@ -118,14 +118,14 @@ private:
     bool utf8_ = false;
 };
 
-} // namespace
+}  // namespace
 
 std::unique_ptr<ITextFile> Win32TextFileSystem::createForOutput(const Text& path) {
     const std::wstring p = apiPath(path);
-    HANDLE h = CreateFileW(p.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                           nullptr);
+    HANDLE h =
+        CreateFileW(p.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) throwLastError();
     return std::make_unique<Win32TextFile>(h);
 }
 
-} // namespace malvorn::win32
+}  // namespace malvorn::win32

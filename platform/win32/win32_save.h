@@ -23,4 +23,4 @@ public:
 // with a byte-order mark so that no name is lost.
 std::string encodeForFile(TextView text, bool* usedUtf8 = nullptr);
 
-} // namespace malvorn::win32
+}  // namespace malvorn::win32

@@ -48,7 +48,7 @@ bool hasDotComponent(const std::wstring& p) {
     return false;
 }
 
-} // namespace
+}  // namespace
 
 std::wstring apiPath(TextView path) {
     std::wstring p(reinterpret_cast<const wchar_t*>(path.data()), path.size());
@@ -75,4 +75,4 @@ std::wstring apiPath(TextView path) {
     return p;
 }
 
-} // namespace malvorn::win32
+}  // namespace malvorn::win32

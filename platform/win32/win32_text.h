@@ -27,4 +27,4 @@ Text fromAnsi(std::string_view ansi);
 // and paths that are not absolute, stay as they are.
 std::wstring apiPath(TextView path);
 
-} // namespace malvorn::win32
+}  // namespace malvorn::win32

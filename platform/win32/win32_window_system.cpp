@@ -30,11 +30,7 @@ constexpr ULONGLONG ResultFlushInterval = 100;  // ms
 constexpr ULONGLONG ResultFlushCostFactor = 4;
 constexpr std::size_t ResultFlushSize = 4u << 20;  // characters held at most
 
-PlatformError invalidProperty() { return PlatformError(errors::InvalidProperty, fromUtf8("Invalid property value")); }
-
-void refuseNegative(float width, float height) {
-    if (width < 0 || height < 0 || std::isnan(width) || std::isnan(height)) throw invalidProperty();
-}
+PlatformError invalidProperty() { return PlatformError(errors::InvalidProperty, fromUtf8("无效的属性值")); }
 
 // A coordinate in pixels, held inside what a window position can take.
 int toPixels(double value) {
@@ -71,14 +67,12 @@ std::int16_t shiftState() {
     return s;
 }
 
-} // namespace
+}  // namespace
 
 // ---------------------------------------------------------------- controls
 
 Win32Control::Win32Control(Win32WindowSystem& ws, const ControlDesign& d, HWND hwnd)
-    : ws_(ws), id_(d.id), kind_(d.kind), hwnd_(hwnd), inFrame_(d.inFrame),
-      b_{static_cast<float>(d.left), static_cast<float>(d.top), static_cast<float>(d.width),
-         static_cast<float>(d.height)} {}
+    : KeptBoundsControl(d), ws_(ws), id_(d.id), kind_(d.kind), hwnd_(hwnd), inFrame_(d.inFrame) {}
 
 RECT Win32Control::pixelRect() const {
     // Edges are rounded, not sizes, so that neighbours that touch in twips
@@ -92,27 +86,9 @@ RECT Win32Control::pixelRect() const {
     return r;
 }
 
-void Win32Control::place() {
+void Win32Control::applyBounds() {
     const RECT r = pixelRect();
     MoveWindow(hwnd_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
-}
-
-void Win32Control::move(float left, float top, float width, float height) {
-    refuseNegative(width, height);
-    b_ = {left, top, width, height};
-    place();
-}
-
-void Win32Control::setWidth(float width) {
-    refuseNegative(width, 0);
-    b_.width = width;
-    place();
-}
-
-void Win32Control::setHeight(float height) {
-    refuseNegative(0, height);
-    b_.height = height;
-    place();
 }
 
 // Text boxes.
@@ -211,7 +187,7 @@ Win32DriveList::Win32DriveList(Win32WindowSystem& ws, const ControlDesign& d, HW
     refresh();
 }
 
-void Win32DriveList::place() {
+void Win32DriveList::applyBounds() {
     // The window includes the drop-down part; the bounds are the box.
     const RECT r = pixelRect();
     MoveWindow(hwnd_, r.left, r.top, r.right - r.left, r.bottom - r.top + DropDownHeight, TRUE);
@@ -277,7 +253,8 @@ void Win32DriveList::onCommand(int code) {
 // The folder list: the current folder's ancestors from the root down, the
 // folder itself, then its subfolders, each line indented by its depth.
 
-Win32FolderList::Win32FolderList(Win32WindowSystem& ws, const ControlDesign& d, HWND hwnd) : Win32Control(ws, d, hwnd) {}
+Win32FolderList::Win32FolderList(Win32WindowSystem& ws, const ControlDesign& d, HWND hwnd)
+    : Win32Control(ws, d, hwnd) {}
 
 Text Win32FolderList::resolve(const Text& text) {
     if (text.empty()) throw PlatformError(errors::PathNotFound, fromUtf8("Path not found"));
@@ -438,40 +415,53 @@ void Win32ScrollBar::onScroll(int code, int position) {
     // The range fits in the 16 bits that the message carries.
     auto trackPosition = [&] { return std::clamp(position, s_.minimum, s_.maximum); };
     switch (code) {
-    case SB_LINEUP: stepTo(value_ - s_.smallChange); break;
-    case SB_LINEDOWN: stepTo(value_ + s_.smallChange); break;
-    case SB_PAGEUP: stepTo(value_ - s_.largeChange); break;
-    case SB_PAGEDOWN: stepTo(value_ + s_.largeChange); break;
-    case SB_TOP: stepTo(s_.minimum); break;
-    case SB_BOTTOM: stepTo(s_.maximum); break;
-    case SB_THUMBTRACK: {
-        // The thumb is being dragged: Scroll, the value following it.
-        if (!dragging_) {
-            dragging_ = true;
-            dragStart_ = value_;
+        case SB_LINEUP:
+            stepTo(value_ - s_.smallChange);
+            break;
+        case SB_LINEDOWN:
+            stepTo(value_ + s_.smallChange);
+            break;
+        case SB_PAGEUP:
+            stepTo(value_ - s_.largeChange);
+            break;
+        case SB_PAGEDOWN:
+            stepTo(value_ + s_.largeChange);
+            break;
+        case SB_TOP:
+            stepTo(s_.minimum);
+            break;
+        case SB_BOTTOM:
+            stepTo(s_.maximum);
+            break;
+        case SB_THUMBTRACK: {
+            // The thumb is being dragged: Scroll, the value following it.
+            if (!dragging_) {
+                dragging_ = true;
+                dragStart_ = value_;
+            }
+            value_ = static_cast<std::int16_t>(trackPosition());
+            show(value_);
+            ws_.deliver([this] { ws_.events().VSLevel_Scroll(); });
+            break;
         }
-        value_ = static_cast<std::int16_t>(trackPosition());
-        show(value_);
-        ws_.deliver([this] { ws_.events().VSLevel_Scroll(); });
-        break;
-    }
-    case SB_THUMBPOSITION: {
-        // Released: the change is reported with the end of the scroll.
-        if (!dragging_) {
-            dragging_ = true;
-            dragStart_ = value_;
+        case SB_THUMBPOSITION: {
+            // Released: the change is reported with the end of the scroll.
+            if (!dragging_) {
+                dragging_ = true;
+                dragStart_ = value_;
+            }
+            value_ = static_cast<std::int16_t>(trackPosition());
+            show(value_);
+            break;
         }
-        value_ = static_cast<std::int16_t>(trackPosition());
-        show(value_);
-        break;
-    }
-    case SB_ENDSCROLL:
-        if (dragging_) {
-            dragging_ = false;
-            if (value_ != dragStart_) ws_.deliver([this] { ws_.events().VSLevel_Change(); });
-        }
-        break;
-    default: break;
+        case SB_ENDSCROLL:
+            if (dragging_) {
+                dragging_ = false;
+                if (value_ != dragStart_) ws_.deliver([this] { ws_.events().VSLevel_Change(); });
+            }
+            break;
+        default:
+            break;
     }
 }
 
@@ -538,9 +528,7 @@ void Win32WindowSystem::focusInitial() {
     if (target) SetFocus(target);
 }
 
-bool Win32WindowSystem::ownsWindow(HWND hwnd) const {
-    return hwnd && main_ && (hwnd == main_ || IsChild(main_, hwnd));
-}
+bool Win32WindowSystem::ownsWindow(HWND hwnd) const { return hwnd && main_ && (hwnd == main_ || IsChild(main_, hwnd)); }
 
 MainWindow Win32WindowSystem::createMainWindow(const FormDesign& design, IFormEvents& events) {
     if (main_) throw std::logic_error("the main window exists already");
@@ -586,52 +574,53 @@ MainWindow Win32WindowSystem::createMainWindow(const FormDesign& design, IFormEv
         DWORD ex = 0;
         Text text;
         switch (d.kind) {
-        case ControlKind::SingleLineText:
-            cls = L"EDIT";
-            st |= WS_TABSTOP | ES_AUTOHSCROLL;
-            ex = WS_EX_CLIENTEDGE;
-            text = d.caption;
-            break;
-        case ControlKind::MultiLineText:
-            cls = L"EDIT";
-            st |= WS_TABSTOP | ES_MULTILINE | ES_AUTOHSCROLL | ES_AUTOVSCROLL | ES_WANTRETURN | WS_HSCROLL | WS_VSCROLL;
-            ex = WS_EX_CLIENTEDGE;
-            text = d.caption;
-            break;
-        case ControlKind::PushButton:
-            cls = L"BUTTON";
-            st |= WS_TABSTOP | BS_PUSHBUTTON;
-            text = d.caption;
-            break;
-        case ControlKind::CheckBox:
-            cls = L"BUTTON";
-            st |= WS_TABSTOP | BS_AUTOCHECKBOX;
-            text = d.caption;
-            break;
-        case ControlKind::Frame:
-            cls = L"BUTTON";
-            st |= BS_GROUPBOX | WS_CLIPCHILDREN;
-            ex = WS_EX_CONTROLPARENT;
-            text = d.caption;
-            break;
-        case ControlKind::Label:
-            cls = L"STATIC";
-            st |= SS_LEFT | SS_NOPREFIX;
-            text = d.caption;
-            break;
-        case ControlKind::DriveList:
-            cls = L"COMBOBOX";
-            st |= WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
-            break;
-        case ControlKind::FolderList:
-            cls = L"LISTBOX";
-            st |= WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS;
-            ex = WS_EX_CLIENTEDGE;
-            break;
-        case ControlKind::VerticalScrollBar:
-            cls = L"SCROLLBAR";
-            st |= WS_TABSTOP | SBS_VERT;
-            break;
+            case ControlKind::SingleLineText:
+                cls = L"EDIT";
+                st |= WS_TABSTOP | ES_AUTOHSCROLL;
+                ex = WS_EX_CLIENTEDGE;
+                text = d.caption;
+                break;
+            case ControlKind::MultiLineText:
+                cls = L"EDIT";
+                st |= WS_TABSTOP | ES_MULTILINE | ES_AUTOHSCROLL | ES_AUTOVSCROLL | ES_WANTRETURN | WS_HSCROLL |
+                      WS_VSCROLL;
+                ex = WS_EX_CLIENTEDGE;
+                text = d.caption;
+                break;
+            case ControlKind::PushButton:
+                cls = L"BUTTON";
+                st |= WS_TABSTOP | BS_PUSHBUTTON;
+                text = d.caption;
+                break;
+            case ControlKind::CheckBox:
+                cls = L"BUTTON";
+                st |= WS_TABSTOP | BS_AUTOCHECKBOX;
+                text = d.caption;
+                break;
+            case ControlKind::Frame:
+                cls = L"BUTTON";
+                st |= BS_GROUPBOX | WS_CLIPCHILDREN;
+                ex = WS_EX_CONTROLPARENT;
+                text = d.caption;
+                break;
+            case ControlKind::Label:
+                cls = L"STATIC";
+                st |= SS_LEFT | SS_NOPREFIX;
+                text = d.caption;
+                break;
+            case ControlKind::DriveList:
+                cls = L"COMBOBOX";
+                st |= WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST;
+                break;
+            case ControlKind::FolderList:
+                cls = L"LISTBOX";
+                st |= WS_TABSTOP | WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS;
+                ex = WS_EX_CLIENTEDGE;
+                break;
+            case ControlKind::VerticalScrollBar:
+                cls = L"SCROLLBAR";
+                st |= WS_TABSTOP | SBS_VERT;
+                break;
         }
         const double scale = d.inFrame ? 1.0 / TwipsPerPixel : 1.0;
         const int left = toPixels(d.left * scale), top = toPixels(d.top * scale);
@@ -650,36 +639,44 @@ MainWindow Win32WindowSystem::createMainWindow(const FormDesign& design, IFormEv
         HWND h = create(d, parent);
         std::unique_ptr<Win32Control> c;
         switch (d.kind) {
-        case ControlKind::SingleLineText:
-        case ControlKind::MultiLineText: {
-            auto box = std::make_unique<Win32TextBox>(*this, d, h);
-            // No limit beyond memory: the listing can be long.
-            if (d.kind == ControlKind::MultiLineText) {
-                SendMessageW(h, EM_SETLIMITTEXT, 0, 0);
-                result_ = box.get();
+            case ControlKind::SingleLineText:
+            case ControlKind::MultiLineText: {
+                auto box = std::make_unique<Win32TextBox>(*this, d, h);
+                // No limit beyond memory: the listing can be long.
+                if (d.kind == ControlKind::MultiLineText) {
+                    SendMessageW(h, EM_SETLIMITTEXT, 0, 0);
+                    result_ = box.get();
+                }
+                c = std::move(box);
+                break;
             }
-            c = std::move(box);
-            break;
-        }
-        case ControlKind::PushButton: c = std::make_unique<Win32Button>(*this, d, h); break;
-        case ControlKind::CheckBox: {
-            auto box = std::make_unique<Win32CheckBox>(*this, d, h);
-            box->setValue(d.initialValue);
-            c = std::move(box);
-            break;
-        }
-        case ControlKind::Frame:
-            frame_ = h;
-            // A group box keeps its children's notifications to itself.
-            SetWindowSubclass(h, frameProc, 1, reinterpret_cast<DWORD_PTR>(this));
-            c = std::make_unique<Win32Frame>(*this, d, h);
-            break;
-        case ControlKind::Label: c = std::make_unique<Win32Label>(*this, d, h); break;
-        case ControlKind::DriveList: c = std::make_unique<Win32DriveList>(*this, d, h); break;
-        case ControlKind::FolderList: c = std::make_unique<Win32FolderList>(*this, d, h); break;
-        case ControlKind::VerticalScrollBar:
-            c = std::make_unique<Win32ScrollBar>(*this, d, h, design.scrollBar);
-            break;
+            case ControlKind::PushButton:
+                c = std::make_unique<Win32Button>(*this, d, h);
+                break;
+            case ControlKind::CheckBox: {
+                auto box = std::make_unique<Win32CheckBox>(*this, d, h);
+                box->setValue(d.initialValue);
+                c = std::move(box);
+                break;
+            }
+            case ControlKind::Frame:
+                frame_ = h;
+                // A group box keeps its children's notifications to itself.
+                SetWindowSubclass(h, frameProc, 1, reinterpret_cast<DWORD_PTR>(this));
+                c = std::make_unique<Win32Frame>(*this, d, h);
+                break;
+            case ControlKind::Label:
+                c = std::make_unique<Win32Label>(*this, d, h);
+                break;
+            case ControlKind::DriveList:
+                c = std::make_unique<Win32DriveList>(*this, d, h);
+                break;
+            case ControlKind::FolderList:
+                c = std::make_unique<Win32FolderList>(*this, d, h);
+                break;
+            case ControlKind::VerticalScrollBar:
+                c = std::make_unique<Win32ScrollBar>(*this, d, h, design.scrollBar);
+                break;
         }
         if (d.id == ControlId::txtLevel) SetWindowSubclass(h, levelBoxProc, 2, reinterpret_cast<DWORD_PTR>(this));
         byHandle_[h] = c.get();
@@ -962,46 +959,47 @@ bool Win32WindowSystem::routeControlMessage(UINT msg, WPARAM wParam, LPARAM lPar
 
 LRESULT Win32WindowSystem::handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-    case WM_COMMAND:
-    case WM_VSCROLL:
-        if (routeControlMessage(msg, wParam, lParam)) return 0;
-        break;
-    case WM_SIZE:
-        if (form_ && form_->shown_ && open_) {
-            const int w = form_->innerWidth(), h = form_->innerHeight();
-            if (w != form_->lastWidth_ || h != form_->lastHeight_) {
-                form_->lastWidth_ = w;
-                form_->lastHeight_ = h;
-                deliver([this] { events_->Form_Resize(); });
+        case WM_COMMAND:
+        case WM_VSCROLL:
+            if (routeControlMessage(msg, wParam, lParam)) return 0;
+            break;
+        case WM_SIZE:
+            if (form_ && form_->shown_ && open_) {
+                const int w = form_->innerWidth(), h = form_->innerHeight();
+                if (w != form_->lastWidth_ || h != form_->lastHeight_) {
+                    form_->lastWidth_ = w;
+                    form_->lastHeight_ = h;
+                    deliver([this] { events_->Form_Resize(); });
+                }
             }
+            return 0;
+        case WM_ACTIVATE:
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                HWND focus = GetFocus();
+                if (ownsWindow(focus) && focus != main_) savedFocus_ = focus;
+            } else if (form_ && form_->shown_) {
+                focusInitial();
+            }
+            return 0;
+        case WM_SETFOCUS:
+            if (form_ && form_->shown_) focusInitial();
+            return 0;
+        case WM_CLOSE: {
+            if (building_) return 0;
+            bool close = false;
+            deliver([&] {
+                std::int16_t cancel = 0;
+                events_->Form_Unload(cancel);
+                close = cancel == 0;
+            });
+            if (close) DestroyWindow(hwnd);
+            return 0;
         }
-        return 0;
-    case WM_ACTIVATE:
-        if (LOWORD(wParam) == WA_INACTIVE) {
-            HWND focus = GetFocus();
-            if (ownsWindow(focus) && focus != main_) savedFocus_ = focus;
-        } else if (form_ && form_->shown_) {
-            focusInitial();
-        }
-        return 0;
-    case WM_SETFOCUS:
-        if (form_ && form_->shown_) focusInitial();
-        return 0;
-    case WM_CLOSE: {
-        if (building_) return 0;
-        bool close = false;
-        deliver([&] {
-            std::int16_t cancel = 0;
-            events_->Form_Unload(cancel);
-            close = cancel == 0;
-        });
-        if (close) DestroyWindow(hwnd);
-        return 0;
-    }
-    case WM_DESTROY:
-        if (hwnd == main_) open_ = false;
-        return 0;
-    default: break;
+        case WM_DESTROY:
+            if (hwnd == main_) open_ = false;
+            return 0;
+        default:
+            break;
     }
     return DefWindowProcW(hwnd, msg, wParam, lParam);
 }
@@ -1011,23 +1009,24 @@ LRESULT CALLBACK Win32WindowSystem::frameProc(HWND hwnd, UINT msg, WPARAM wParam
     auto* ws = reinterpret_cast<Win32WindowSystem*>(self);
     if ((msg == WM_COMMAND || msg == WM_VSCROLL) && ws->routeControlMessage(msg, wParam, lParam)) return 0;
     switch (msg) {
-    case WM_ERASEBKGND: {
-        // A group box paints only its border and caption; as a container it
-        // must paint the ground its children stand on.
-        RECT r;
-        GetClientRect(hwnd, &r);
-        FillRect(reinterpret_cast<HDC>(wParam), &r, GetSysColorBrush(COLOR_BTNFACE));
-        return 1;
-    }
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORSCROLLBAR:
-        // The colours a window gives its controls by default (a button
-        // window as parent would leave them unpainted).
-        return DefWindowProcW(hwnd, msg, wParam, lParam);
-    default: break;
+        case WM_ERASEBKGND: {
+            // A group box paints only its border and caption; as a container it
+            // must paint the ground its children stand on.
+            RECT r;
+            GetClientRect(hwnd, &r);
+            FillRect(reinterpret_cast<HDC>(wParam), &r, GetSysColorBrush(COLOR_BTNFACE));
+            return 1;
+        }
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORSCROLLBAR:
+            // The colours a window gives its controls by default (a button
+            // window as parent would leave them unpainted).
+            return DefWindowProcW(hwnd, msg, wParam, lParam);
+        default:
+            break;
     }
     if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, frameProc, 1);
     return DefSubclassProc(hwnd, msg, wParam, lParam);
@@ -1049,4 +1048,4 @@ LRESULT CALLBACK Win32WindowSystem::levelBoxProc(HWND hwnd, UINT msg, WPARAM wPa
     return DefSubclassProc(hwnd, msg, wParam, lParam);
 }
 
-} // namespace malvorn::win32
+}  // namespace malvorn::win32

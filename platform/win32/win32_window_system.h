@@ -21,20 +21,17 @@
 #include <memory>
 #include <vector>
 
+#include "platform/kept_bounds.h"
 #include "platform/window_system.h"
 
 namespace malvorn::win32 {
 
 class Win32WindowSystem;
 
-class Win32Control : public virtual IControl {
+class Win32Control : public KeptBoundsControl {
 public:
     Win32Control(Win32WindowSystem& ws, const ControlDesign& d, HWND hwnd);
     ~Win32Control() override = default;
-    Bounds bounds() const override { return b_; }
-    void move(float left, float top, float width, float height) override;
-    void setWidth(float width) override;
-    void setHeight(float height) override;
 
     ControlId id() const { return id_; }
     ControlKind kind() const { return kind_; }
@@ -47,16 +44,15 @@ public:
     // user works it. Default: none of interest.
     virtual void onCommand(int /*code*/) {}
 
-protected:
-    // Puts the window where the bounds say.
-    virtual void place();
+    // Puts the window where the kept bounds say.
+    void applyBounds() override;
 
+protected:
     Win32WindowSystem& ws_;
     ControlId id_;
     ControlKind kind_;
     HWND hwnd_;
     bool inFrame_;
-    Bounds b_;
 };
 
 class Win32TextBox : public Win32Control, public ITextBox {
@@ -126,8 +122,7 @@ public:
     // Chooses a drive as the user does; Change when it differs.
     void userSelect(int index);
 
-protected:
-    void place() override;
+    void applyBounds() override;
 
 private:
     void selectCurrent();
@@ -281,4 +276,4 @@ private:
     std::exception_ptr held_;
 };
 
-} // namespace malvorn::win32
+}  // namespace malvorn::win32

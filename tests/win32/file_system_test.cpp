@@ -184,18 +184,17 @@ TEST(Win32FileSystem, AFolderMetAgainThroughAHostLinkIsNotWalkedTwice) {
 
 TEST(Win32FileSystem, NamesOutsideTheCodePageSurvive) {
     ScratchFolder dir;
-    const std::string names[] = {"\xE4\xB8\xAD\xE6\x96\x87",            // 中文
-                                 "\xE0\xA4\xB9\xE0\xA4\xBF",            // Devanagari
-                                 "\xF0\x9F\x98\x80-smile",              // outside the BMP
-                                 "\xC3\xA9t\xC3\xA9"};                   // été
+    const std::string names[] = {"\xE4\xB8\xAD\xE6\x96\x87",  // 中文
+                                 "\xE0\xA4\xB9\xE0\xA4\xBF",  // Devanagari
+                                 "\xF0\x9F\x98\x80-smile",    // outside the BMP
+                                 "\xC3\xA9t\xC3\xA9"};        // été
     for (const auto& n : names) dir.folder(n);
     Win32FileSystem fs;
     std::vector<Text> expected;
     for (const auto& n : names) expected.push_back(fromUtf8(n));
     std::sort(expected.begin(), expected.end());
     std::vector<Text> got = enumerate(fs, dir.path() + u"\\", 16);
-    got.erase(std::remove_if(got.begin(), got.end(), [](const Text& n) { return n == u"." || n == u".."; }),
-              got.end());
+    got.erase(std::remove_if(got.begin(), got.end(), [](const Text& n) { return n == u"." || n == u".."; }), got.end());
     EXPECT_EQ(got, expected);
     for (const auto& n : names) EXPECT_NO_THROW(fs.attributes(dir / n)) << n;
 }
@@ -212,5 +211,5 @@ TEST(Win32FileSystem, DriveRootHasNoDotEntries) {
     EXPECT_EQ(std::find(names.begin(), names.end(), u".."), names.end());
 }
 
-} // namespace
-} // namespace malvorn::wintest
+}  // namespace
+}  // namespace malvorn::wintest

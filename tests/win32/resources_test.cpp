@@ -48,7 +48,8 @@ TEST(Win32Program, HasVersionInformationIconAndManifest) {
     EXPECT_EQ(versionString(info, L"ProductName"), L"Malvorn");
     EXPECT_EQ(versionString(info, L"FileVersion"), L"1.00");
     EXPECT_EQ(versionString(info, L"ProductVersion"), L"1.00");
-    EXPECT_EQ(versionString(info, L"FileDescription"), L"Malvorn \u5185\u90E8\u4E13\u7528\u5217\u76EE\u5F55\u5DE5\u5177");
+    EXPECT_EQ(versionString(info, L"FileDescription"),
+              L"Malvorn \u5185\u90E8\u4E13\u7528\u5217\u76EE\u5F55\u5DE5\u5177");
 
     HMODULE module = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     ASSERT_NE(module, nullptr);
@@ -62,5 +63,5 @@ TEST(Win32Program, HasVersionInformationIconAndManifest) {
     FreeLibrary(module);
 }
 
-} // namespace
-} // namespace malvorn::wintest
+}  // namespace
+}  // namespace malvorn::wintest

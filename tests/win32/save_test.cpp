@@ -26,7 +26,10 @@ TEST(Win32TextFile, Utf8WithMarkWhenACharacterDoesNotFit) {
     // U+1F600 has no form in any ANSI code page.
     const Text text = u"a\U0001F600b";
     bool utf8 = false;
-    EXPECT_EQ(encodeForFile(text, &utf8), "\xEF\xBB\xBF" "a\xF0\x9F\x98\x80" "b");
+    EXPECT_EQ(encodeForFile(text, &utf8),
+              "\xEF\xBB\xBF"
+              "a\xF0\x9F\x98\x80"
+              "b");
     EXPECT_TRUE(utf8);
     bool lossy = false;
     toAnsi(text, &lossy);
@@ -70,7 +73,8 @@ TEST(Win32TextFile, WritesAndReportsFailures) {
     }
     // A file that another handle holds without sharing.
     dir.file("locked.txt", "x");
-    HANDLE holder = CreateFileW(apiPath(dir / "locked.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE holder =
+        CreateFileW(apiPath(dir / "locked.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(holder, INVALID_HANDLE_VALUE);
     try {
         files.createForOutput(dir / "locked.txt");
@@ -222,5 +226,5 @@ TEST(Win32SaveDialog, AFailedCreateIsReportedNotPassedAsSuccess) {
     EXPECT_EQ(readBytes(dir / "held.TXT"), "old");
 }
 
-} // namespace
-} // namespace malvorn::wintest
+}  // namespace
+}  // namespace malvorn::wintest

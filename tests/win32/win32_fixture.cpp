@@ -17,8 +17,10 @@ void removeTree(const std::wstring& path) {
             const std::wstring child = path + L"\\" + name;
             const std::wstring childApi = apiPath(t(child));
             SetFileAttributesW(childApi.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) removeTree(child);
-            else DeleteFileW(childApi.c_str());
+            if (d.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                removeTree(child);
+            else
+                DeleteFileW(childApi.c_str());
         } while (FindNextFileW(h, &d));
         FindClose(h);
     }
@@ -26,7 +28,7 @@ void removeTree(const std::wstring& path) {
     RemoveDirectoryW(api.c_str());
 }
 
-} // namespace
+}  // namespace
 
 ScratchFolder::ScratchFolder() {
     static std::atomic<int> serial{0};
@@ -34,8 +36,8 @@ ScratchFolder::ScratchFolder() {
     GetTempPathW(MAX_PATH, temp);
     std::wstring base = temp;
     if (!base.empty() && base.back() == L'\\') base.pop_back();
-    const std::wstring name = base + L"\\malvorn-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-                              std::to_wstring(++serial);
+    const std::wstring name =
+        base + L"\\malvorn-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(++serial);
     removeTree(name);
     if (!CreateDirectoryW(name.c_str(), nullptr)) ADD_FAILURE() << "cannot create " << toUtf8(t(name));
     path_ = t(name);
@@ -71,4 +73,4 @@ std::string readBytes(const Text& path) {
     return bytes;
 }
 
-} // namespace malvorn::wintest
+}  // namespace malvorn::wintest

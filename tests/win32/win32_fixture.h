@@ -3,9 +3,8 @@
 // an event spy for the window system alone, and a scratch folder.
 #pragma once
 
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <map>
 #include <memory>
@@ -156,4 +155,4 @@ struct EventSpy : IFormEvents {
     std::int16_t cancelUnload = 0;
 };
 
-} // namespace malvorn::wintest
+}  // namespace malvorn::wintest

@@ -1,16 +1,15 @@
 // Test main with a watchdog: a test that hangs (a dialog nobody closes, a
 // message loop that never ends) ends the whole program with a message
 // instead of leaving CI waiting.
-#include <windows.h>
-
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <string>
 #include <mutex>
+#include <string>
 #include <thread>
 
 namespace {
@@ -42,7 +41,7 @@ class Watchdog : public ::testing::EmptyTestEventListener {
     void OnTestEnd(const ::testing::TestInfo&) override { deadline = nowMs() + limitSeconds() * 1000LL; }
 };
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);

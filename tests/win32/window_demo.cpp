@@ -8,8 +8,8 @@
 // --seconds the program ends by itself that long after start-up (for a
 // screenshot); without, it ends as soon as the listing is done and prints
 // the number of lines and the time the listing took (for a benchmark).
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 
 #include <chrono>
 #include <cstdio>
@@ -34,7 +34,7 @@ public:
 
 void CALLBACK timeUp(HWND, UINT, UINT_PTR, DWORD) { ExitProcess(0); }
 
-} // namespace
+}  // namespace
 
 int main() {
     using namespace malvorn;
@@ -45,10 +45,14 @@ int main() {
     int i = 1;
     for (; i < argc && argv[i][0] == L'-'; ++i) {
         const std::wstring option = argv[i];
-        if (option == L"--files") withFiles = true;
-        else if (option == L"--paths") fullPaths = true;
-        else if (option == L"--seconds" && i + 1 < argc) seconds = _wtoi(argv[++i]);
-        else break;
+        if (option == L"--files")
+            withFiles = true;
+        else if (option == L"--paths")
+            fullPaths = true;
+        else if (option == L"--seconds" && i + 1 < argc)
+            seconds = _wtoi(argv[++i]);
+        else
+            break;
     }
     if (i >= argc) {
         std::fprintf(stderr, "usage: malvorn_window_demo [--files] [--paths] [--seconds N] FOLDER [DEPTH]\n");
@@ -81,8 +85,7 @@ int main() {
     const auto started = std::chrono::steady_clock::now();
     SendMessageW(windows.control(ControlId::cmdDoIt).handle(), BM_CLICK, 0, 0);
     const Text text = form.C.txtResult->text();  // everything handed to the box
-    const double elapsed =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     std::size_t lines = 0;
     for (std::size_t k = 0; k + 1 < text.size(); ++k)
         if (text[k] == u'\r' && text[k + 1] == u'\n') ++lines;

@@ -10,15 +10,21 @@ namespace {
 
 std::wstring expectedClass(ControlKind kind) {
     switch (kind) {
-    case ControlKind::SingleLineText:
-    case ControlKind::MultiLineText: return L"Edit";
-    case ControlKind::PushButton:
-    case ControlKind::CheckBox:
-    case ControlKind::Frame: return L"Button";
-    case ControlKind::Label: return L"Static";
-    case ControlKind::DriveList: return L"ComboBox";
-    case ControlKind::FolderList: return L"ListBox";
-    case ControlKind::VerticalScrollBar: return L"ScrollBar";
+        case ControlKind::SingleLineText:
+        case ControlKind::MultiLineText:
+            return L"Edit";
+        case ControlKind::PushButton:
+        case ControlKind::CheckBox:
+        case ControlKind::Frame:
+            return L"Button";
+        case ControlKind::Label:
+            return L"Static";
+        case ControlKind::DriveList:
+            return L"ComboBox";
+        case ControlKind::FolderList:
+            return L"ListBox";
+        case ControlKind::VerticalScrollBar:
+            return L"ScrollBar";
     }
     return L"";
 }
@@ -103,8 +109,8 @@ TEST(Win32Window, FrontToBackOrderAndTabOrderFollowTheDesign) {
     EXPECT_EQ(children(win.hwnd(ControlId::frmSettings)), expectFrame);
 
     const std::vector<HWND> tabs = {
-        win.hwnd(ControlId::drDrive),  win.hwnd(ControlId::drDir),    win.hwnd(ControlId::ChFiles),
-        win.hwnd(ControlId::ChHidden), win.hwnd(ControlId::ChNoPath), win.hwnd(ControlId::txtLevel),
+        win.hwnd(ControlId::drDrive),  win.hwnd(ControlId::drDir),     win.hwnd(ControlId::ChFiles),
+        win.hwnd(ControlId::ChHidden), win.hwnd(ControlId::ChNoPath),  win.hwnd(ControlId::txtLevel),
         win.hwnd(ControlId::VSLevel),  win.hwnd(ControlId::txtResult), win.hwnd(ControlId::cmdDoIt),
         win.hwnd(ControlId::cmdSave),  win.hwnd(ControlId::txtPath)};
     EXPECT_EQ(win.ws.tabOrder(), tabs);
@@ -280,9 +286,8 @@ TEST(Win32ChangeRule, DriveListRaisesChangeOnlyOnARealChange) {
     win.c.drDrive->setDrive(current + u"\\whatever");
     EXPECT_EQ(win.spy.count["Drive"], 0);
     // Another drive, if there is one (Wine has C: and Z:).
-    const auto other = std::find_if(drives.letters().begin(), drives.letters().end(), [&](wchar_t l) {
-        return towlower(l) != static_cast<wchar_t>(current[0]);
-    });
+    const auto other = std::find_if(drives.letters().begin(), drives.letters().end(),
+                                    [&](wchar_t l) { return towlower(l) != static_cast<wchar_t>(current[0]); });
     if (other != drives.letters().end()) {
         const Text text{static_cast<char16_t>(*other), u':', u'\\'};
         win.c.drDrive->setDrive(text);
@@ -345,8 +350,7 @@ TEST(Win32ChangeRule, FolderListRaisesChangeOnlyOnARealChange) {
 
     // Double-click on a subfolder opens it, as the user's change.
     SendMessageW(box, LB_SETCURSEL, lines.size() - 1, 0);
-    SendMessageW(GetParent(box), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(box), LBN_DBLCLK),
-                 reinterpret_cast<LPARAM>(box));
+    SendMessageW(GetParent(box), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(box), LBN_DBLCLK), reinterpret_cast<LPARAM>(box));
     win.ws.rethrowHeld();
     EXPECT_EQ(win.spy.count["Dir"], 2);
     EXPECT_EQ(win.c.drDir->path(), dir / "beta");
@@ -434,7 +438,7 @@ TEST(Win32Listing, ListsARealFolderWithHiddenAndSystemEntries) {
     dir.folder("a\\deep");
     dir.folder("b-hidden", FILE_ATTRIBUTE_HIDDEN);
     dir.folder("c-system", FILE_ATTRIBUTE_SYSTEM);
-    dir.folder("\xE4\xB8\xAD\xE6\x96\x87");          // 中文
+    dir.folder("\xE4\xB8\xAD\xE6\x96\x87");                  // 中文
     dir.folder("\xCE\xB5\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD");  // ελλην
     dir.file("f.txt", "x");
     dir.file("h.txt", "x", FILE_ATTRIBUTE_HIDDEN);
@@ -466,9 +470,9 @@ TEST(Win32Listing, ListsARealFolderWithHiddenAndSystemEntries) {
 
     win.form->C.ChHidden->setValue(1);
     win.form->C.ChFiles->setValue(1);
-    EXPECT_EQ(runOnce(), sorted({base + "\\a", base + "\\a\\deep", base + "\\b-hidden",
-                                 base + "\\\xE4\xB8\xAD\xE6\x96\x87", base + "\\\xCE\xB5\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD",
-                                 base + "\\f.txt", base + "\\h.txt"}))
+    EXPECT_EQ(runOnce(),
+              sorted({base + "\\a", base + "\\a\\deep", base + "\\b-hidden", base + "\\\xE4\xB8\xAD\xE6\x96\x87",
+                      base + "\\\xCE\xB5\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD", base + "\\f.txt", base + "\\h.txt"}))
         << "system entries never: the mask only ever adds hidden";
 
     // Bare names, indented by level.
@@ -602,5 +606,5 @@ TEST(Win32Process, StartsAHiddenCommandWithoutWaiting) {
     }
 }
 
-} // namespace
-} // namespace malvorn::wintest
+}  // namespace
+}  // namespace malvorn::wintest
