@@ -1,7 +1,8 @@
 #include "platform/win32/win32_save.h"
 
-#include <commdlg.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <commdlg.h>
 
 #include <cstddef>
 #include <vector>

@@ -8,8 +8,9 @@
 // --seconds the program ends by itself that long after start-up (for a
 // screenshot); without, it ends as soon as the listing is done and prints
 // the number of lines and the time the listing took (for a benchmark).
-#include <shellapi.h>
 #include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
 
 #include <chrono>
 #include <cstdio>
