@@ -360,6 +360,62 @@ TEST(Win32ChangeRule, FolderListRaisesChangeOnlyOnARealChange) {
     EXPECT_EQ(win.spy.count["Dir"], 3);
 }
 
+TEST(Win32ChangeRule, PickingADriveIsTheUsersChange) {
+    SpyWindow win;
+    auto& drives = dynamic_cast<Win32DriveList&>(win.ws.control(ControlId::drDrive));
+    if (drives.letters().size() < 2) GTEST_SKIP() << "one drive only";
+    HWND combo = drives.handle();
+    const auto current = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+    const WPARAM other = current == 0 ? 1 : 0;
+    auto pick = [&](WPARAM index) {
+        SendMessageW(combo, CB_SETCURSEL, index, 0);
+        SendMessageW(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(combo));
+        win.ws.rethrowHeld();
+    };
+    pick(other);
+    EXPECT_EQ(win.spy.count["Drive"], 1);
+    EXPECT_EQ(towupper(static_cast<wchar_t>(win.c.drDrive->drive()[0])), drives.letters()[other]);
+    pick(other);
+    EXPECT_EQ(win.spy.count["Drive"], 1) << "the same drive again";
+}
+
+TEST(Win32Keys, EnterInTheFolderListOpensTheSelectedFolder) {
+    ScratchFolder dir;
+    dir.folder("inner");
+    Window win;
+    win.form->start();
+    win.pump();
+    win.form->C.txtPath->setText(dir.path());
+    ASSERT_EQ(win.form->C.drDir->path(), dir.path());
+    HWND list = win.hwnd(ControlId::drDir);
+    const auto& lines = dynamic_cast<Win32FolderList&>(win.ws.control(ControlId::drDir)).linePaths();
+    ASSERT_EQ(lines.back(), dir / "inner");
+    SendMessageW(list, LB_SETCURSEL, lines.size() - 1, 0);
+    PostMessageW(list, WM_KEYDOWN, VK_RETURN, 0);
+    win.pump();
+    EXPECT_EQ(win.form->C.drDir->path(), dir / "inner");
+    EXPECT_EQ(win.form->C.txtPath->text(), dir / "inner");
+    EXPECT_TRUE(win.messages.empty());
+}
+
+TEST(Win32Window, MinimisedTheInnerSizeIsZeroAndTheLayoutSkipsItsSteps) {
+    Window win;
+    win.form->start();
+    win.pump();
+    ShowWindow(win.main(), SW_MINIMIZE);
+    win.pump();
+    EXPECT_EQ(win.form->C.form->innerWidth(), 0);
+    EXPECT_EQ(win.form->C.form->innerHeight(), 0);
+    EXPECT_TRUE(win.messages.empty());
+    EXPECT_EQ(win.ended, 0);
+    ShowWindow(win.main(), SW_RESTORE);
+    win.pump();
+    EXPECT_EQ(win.form->C.form->innerWidth(), 593);
+    EXPECT_EQ(win.form->C.frmSettings->bounds().width, 377.0f);
+    EXPECT_EQ(win.form->C.drDir->bounds().height, 368.0f);
+}
+
 TEST(Win32Keys, KeyDownReachesTheDepthBoxHandlerFirst) {
     SpyWindow win;
     HWND box = win.ws.control(ControlId::txtLevel).handle();
