@@ -23,4 +23,4 @@ inline std::vector<std::string> splitListingLines(std::string_view text) {
     return out;
 }
 
-} // namespace malvorn::testing
+}  // namespace malvorn::testing
