@@ -41,14 +41,7 @@ void frmMain::Pump() {
     if (P.windows.doEvents() == 0) P.windows.endProgram();
 }
 
-Flag frmMain::TestPath(Text PathName) {
-    try {
-        P.files.attributes(PathName);
-        return True;
-    } catch (const PlatformError&) {
-        return False;
-    }
-}
+Flag frmMain::TestPath(Text PathName) { return P.files.attributesReadable(PathName) ? True : False; }
 
 void frmMain::PushDir(Text DirStr) {
     try {

@@ -52,6 +52,11 @@ public:
     // The attributes of a full path, following links. Throws PlatformError
     // when they cannot be read.
     virtual FileAttributes attributes(const Text& path) = 0;
+
+    // Whether the attributes of a full path can be read at this moment. The
+    // answer must be exactly that of attributes() succeeding; a backend may
+    // find it out more cheaply than by reading them.
+    virtual bool attributesReadable(const Text& path);
 };
 
 }  // namespace malvorn

@@ -222,4 +222,20 @@ FileAttributes PosixFileSystem::attributes(const Text& path) {
     return fromStat(st, lastComponent(path));
 }
 
+// Only whether the query would succeed: the same lookup of the name, with
+// the same length limit, but without filling in a stat record. A listing
+// asks this once for every name it gathers.
+bool PosixFileSystem::attributesReadable(const Text& path) {
+    const std::size_t slash = path.rfind(u'/');
+    if (slash != Text::npos && slash + 1 < path.size()) {
+        if (const HeldFolder* h = heldFolder(TextView(path).substr(0, slash + 1))) {
+            const std::size_t length = encodeName(TextView(path).substr(slash + 1));
+            if (h->bytes + length >= PATH_MAX) return false;
+            return ::faccessat(h->fd, name_.data(), F_OK, AT_EACCESS) == 0;
+        }
+    }
+    const std::string bytes = toUtf8(path);
+    return ::faccessat(AT_FDCWD, bytes.c_str(), F_OK, AT_EACCESS) == 0;
+}
+
 }  // namespace malvorn::posix

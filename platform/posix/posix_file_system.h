@@ -23,6 +23,7 @@ public:
     Text startEnumeration(const Text& folderPath, std::int32_t mask) override;
     Text nextName() override;
     FileAttributes attributes(const Text& path) override;
+    bool attributesReadable(const Text& path) override;
 
     // Ends the enumeration under way and closes every folder handle kept for
     // attribute queries. A program that keeps running after a listing calls

@@ -210,7 +210,31 @@ TEST_F(FileSystemTest, PathsAtTheLengthLimitFailLikeAQueryByPath) {
         }
         EXPECT_EQ(heldOk, unheldOk) << "depth " << i << " length " << path.size();
         EXPECT_EQ(unheldOk, path.size() < PATH_MAX) << "depth " << i;
+        EXPECT_EQ(fs.attributesReadable(fromUtf8(path)), heldOk) << "depth " << i;
+        EXPECT_EQ(other.attributesReadable(fromUtf8(path)), unheldOk) << "depth " << i;
     }
+}
+
+TEST_F(FileSystemTest, ReadableExactlyWhenTheQuerySucceeds) {
+    // Asked with D held open (during its enumeration) and without.
+    const char* names[] = {"dir", "file.txt", "linkdir",  "linkfile", ".hiddenfile",
+                           ".",   "..",       "dangling", "missing",  "file.txt/x"};
+    auto agree = [&] {
+        for (const char* n : names) {
+            const Text path = fromUtf8(D + "/" + n);
+            bool queried = true;
+            try {
+                fs.attributes(path);
+            } catch (const PlatformError&) {
+                queried = false;
+            }
+            EXPECT_EQ(fs.attributesReadable(path), queried) << n;
+        }
+    };
+    agree();
+    fs.startEnumeration(fromUtf8(D + "/"), attr::Directory);
+    agree();
+    EXPECT_FALSE(fs.attributesReadable(u""));
 }
 
 }  // namespace
