@@ -232,9 +232,7 @@ TEST_F(ListProgramTest, FullOutputFailsWithOne) {
     buildLarge();
     pid_t pid = 0;
     std::vector<std::string> words{MALVORN_LIST_PROGRAM, "--levels", "3", D};
-    std::vector<char*> argv;
-    for (std::string& w : words) argv.push_back(w.data());
-    argv.push_back(nullptr);
+    std::vector<char*> argv = argvOf(words);
     const std::string errPath = tmp / "err";
     posix_spawn_file_actions_t a;
     posix_spawn_file_actions_init(&a);
@@ -261,9 +259,7 @@ struct Piped {
         if (::pipe(p) != 0) throw std::runtime_error("pipe");
         std::vector<std::string> words{MALVORN_LIST_PROGRAM};
         words.insert(words.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (std::string& w : words) argv.push_back(w.data());
-        argv.push_back(nullptr);
+        std::vector<char*> argv = argvOf(words);
         posix_spawn_file_actions_t a;
         posix_spawn_file_actions_init(&a);
         posix_spawn_file_actions_adddup2(&a, p[1], 1);
@@ -376,9 +372,7 @@ TEST_F(ListProgramTest, NonBlockingOutputIsWaitedFor) {
     ASSERT_EQ(::pipe(p), 0);
     ASSERT_EQ(::fcntl(p[1], F_SETFL, ::fcntl(p[1], F_GETFL) | O_NONBLOCK), 0);
     std::vector<std::string> words{MALVORN_LIST_PROGRAM, "--levels", "3", D};
-    std::vector<char*> argv;
-    for (std::string& w : words) argv.push_back(w.data());
-    argv.push_back(nullptr);
+    std::vector<char*> argv = argvOf(words);
     posix_spawn_file_actions_t a;
     posix_spawn_file_actions_init(&a);
     posix_spawn_file_actions_adddup2(&a, p[1], 1);

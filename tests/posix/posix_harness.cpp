@@ -1,7 +1,5 @@
 #include "posix_harness.h"
 
-#include "tests/support/listing_lines.h"
-
 #include <dirent.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -11,6 +9,8 @@
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
+
+#include "tests/support/listing_lines.h"
 
 extern char** environ;
 
@@ -76,6 +76,13 @@ std::vector<std::string> Window::run(const std::string& start, int levels, bool 
 
 std::string Window::resultBytes() { return toUtf8(ws.textBox(ControlId::txtResult).text()); }
 
+std::vector<char*> argvOf(std::vector<std::string>& words) {
+    std::vector<char*> argv;
+    for (std::string& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+    return argv;
+}
+
 std::vector<std::string> splitLines(const std::string& text) { return malvorn::testing::splitListingLines(text); }
 
 int openDescriptors() {
@@ -93,9 +100,7 @@ Outcome runList(const std::vector<std::string>& args) {
     const std::string outPath = io / "out", errPath = io / "err";
     std::vector<std::string> words{MALVORN_LIST_PROGRAM};
     words.insert(words.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& w : words) argv.push_back(w.data());
-    argv.push_back(nullptr);
+    std::vector<char*> argv = argvOf(words);
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);

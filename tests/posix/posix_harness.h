@@ -57,6 +57,9 @@ struct Window {
 // The lines of a listing, each of which must end in CR LF.
 std::vector<std::string> splitLines(const std::string& text);
 
+// An argument vector for posix_spawn over `words`, which must outlive it.
+std::vector<char*> argvOf(std::vector<std::string>& words);
+
 // The number of open file descriptors of this process.
 int openDescriptors();
 
