@@ -10,6 +10,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "drop_privileges.h"
 #include "tests/support/listing_lines.h"
 
 extern char** environ;
@@ -108,7 +109,7 @@ Outcome runList(const std::vector<std::string>& args) {
     posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
     pid_t pid = 0;
-    const int rc = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ);
+    const int rc = posix_spawn(&pid, listProgram(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0) {
         errno = rc;
