@@ -1,0 +1,189 @@
+#include "platform/line_text.h"
+
+#include <algorithm>
+
+namespace malvorn {
+
+namespace {
+
+bool isHigh(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool isLow(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+// Every line end made CR LF; nullopt when the text has only CR LF already
+// (always so for the listing's own lines, which then go in uncopied).
+std::optional<Text> withCrLf(TextView text) {
+    std::size_t i = 0;
+    for (; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (c != u'\r' && c != u'\n') continue;
+        if (c == u'\n' || i + 1 >= text.size() || text[i + 1] != u'\n') break;
+        ++i;
+    }
+    if (i >= text.size()) return std::nullopt;
+    Text out(text.substr(0, i));
+    out.reserve(text.size() + 16);
+    for (; i < text.size(); ++i) {
+        const char16_t c = text[i];
+        if (c == u'\r' || c == u'\n') {
+            if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
+            out += u"\r\n";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+std::size_t LineText::lineEnd(std::size_t line) const {
+    return line + 1 < starts_.size() ? starts_[line + 1] - 2 : size_;
+}
+
+std::size_t LineText::lineOf(std::size_t position) const {
+    const auto it = std::upper_bound(starts_.begin(), starts_.end(), position);
+    return static_cast<std::size_t>(it - starts_.begin()) - 1;
+}
+
+TextView LineText::line(std::size_t line, Text& scratch) const {
+    const std::size_t start = starts_[line], end = lineEnd(line);
+    if (start == end) return {};
+    if (start / BlockUnits == (end - 1) / BlockUnits)
+        return TextView(blocks_[start / BlockUnits].get() + start % BlockUnits, end - start);
+    scratch = slice(start, end);
+    return scratch;
+}
+
+Text LineText::slice(std::size_t from, std::size_t to) const {
+    Text out;
+    if (to <= from) return out;
+    out.reserve(to - from);
+    while (from < to) {
+        const std::size_t offset = from % BlockUnits;
+        const std::size_t n = std::min(to - from, BlockUnits - offset);
+        out.append(blocks_[from / BlockUnits].get() + offset, n);
+        from += n;
+    }
+    return out;
+}
+
+void LineText::append(TextView units) {
+    while (!units.empty()) {
+        if (size_ / BlockUnits == blocks_.size())
+            blocks_.push_back(std::make_unique_for_overwrite<char16_t[]>(BlockUnits));
+        const std::size_t offset = size_ % BlockUnits;
+        const std::size_t n = std::min(units.size(), BlockUnits - offset);
+        std::copy_n(units.data(), n, blocks_[size_ / BlockUnits].get() + offset);
+        size_ += n;
+        units.remove_prefix(n);
+    }
+}
+
+void LineText::truncate(std::size_t size) {
+    size_ = size;
+    blocks_.resize((size + BlockUnits - 1) / BlockUnits);
+}
+
+std::size_t LineText::replace(std::size_t from, std::size_t to, TextView given) {
+    const std::optional<Text> normalised = withCrLf(given);
+    const TextView text = normalised ? TextView(*normalised) : given;
+    const std::size_t first = lineOf(from), last = lineOf(to);
+
+    // The line starts within the new text, and the longest line it makes.
+    std::vector<std::size_t> added;
+    std::size_t lineStart = starts_[first], longestLength = 0, longestLine = first;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] != u'\r') continue;
+        if (from + i - lineStart > longestLength) {
+            longestLength = from + i - lineStart;
+            longestLine = first + added.size();
+        }
+        lineStart = from + i + 2;
+        added.push_back(lineStart);
+        ++i;
+    }
+
+    if (from == size_ && to == from) {
+        append(text);
+    } else {
+        const Text tail = slice(to, size_);
+        truncate(from);
+        append(text);
+        append(tail);
+    }
+
+    const std::ptrdiff_t delta = static_cast<std::ptrdiff_t>(text.size()) - static_cast<std::ptrdiff_t>(to - from);
+    const auto begin = starts_.begin();
+    starts_.erase(begin + static_cast<std::ptrdiff_t>(first) + 1, begin + static_cast<std::ptrdiff_t>(last) + 1);
+    auto at = starts_.insert(starts_.begin() + static_cast<std::ptrdiff_t>(first) + 1, added.begin(), added.end());
+    if (delta != 0)
+        for (auto it = at + static_cast<std::ptrdiff_t>(added.size()); it != starts_.end(); ++it)
+            *it = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(*it) + delta);
+
+    // The line the new text ends in runs on with what followed the old.
+    const std::size_t lastLine = first + added.size();
+    if (lineEnd(lastLine) - starts_[lastLine] > longestLength) {
+        longestLength = lineEnd(lastLine) - starts_[lastLine];
+        longestLine = lastLine;
+    }
+    if (longestLength > longest_) {
+        longest_ = longestLength;
+        longerLine_ = longestLine;
+    }
+    return text.size();
+}
+
+void LineText::select(std::size_t anchor, std::size_t caret) {
+    auto valid = [this](std::size_t p) {
+        p = std::min(p, size_);
+        p = std::min(p, lineEnd(lineOf(p)));  // never inside a CR LF
+        if (p > 0 && p < size_ && isLow(at(p)) && isHigh(at(p - 1))) --p;
+        return p;
+    };
+    anchor_ = valid(anchor);
+    caret_ = valid(caret);
+}
+
+void LineText::moveCaret(std::size_t position, bool keepAnchor) { select(keepAnchor ? anchor_ : position, position); }
+
+void LineText::replaceSelection(TextView text) {
+    const std::size_t from = selectionStart();
+    caret_ = anchor_ = from + replace(from, selectionEnd(), text);
+}
+
+void LineText::assign(TextView text) {
+    clear();
+    replace(0, 0, text);
+}
+
+void LineText::clear() {
+    blocks_.clear();
+    blocks_.shrink_to_fit();
+    size_ = 0;
+    std::vector<std::size_t>{0}.swap(starts_);
+    caret_ = anchor_ = 0;
+    longest_ = 0;
+    longerLine_.reset();
+}
+
+std::size_t LineText::previous(std::size_t p) const {
+    if (p == 0) return 0;
+    const std::size_t l = lineOf(p);
+    if (p == starts_[l]) return lineEnd(l - 1);
+    return p - ((p >= 2 && isLow(at(p - 1)) && isHigh(at(p - 2))) ? 2 : 1);
+}
+
+std::size_t LineText::next(std::size_t p) const {
+    const std::size_t l = lineOf(p);
+    if (p >= lineEnd(l)) return l + 1 < starts_.size() ? starts_[l + 1] : p;
+    return p + ((p + 1 < size_ && isHigh(at(p)) && isLow(at(p + 1))) ? 2 : 1);
+}
+
+std::optional<std::size_t> LineText::takeLongerLine() {
+    std::optional<std::size_t> line = longerLine_;
+    longerLine_.reset();
+    if (line) line = std::min(*line, starts_.size() - 1);
+    return line;
+}
+
+}  // namespace malvorn

@@ -1,0 +1,189 @@
+// The result box's own window class, driven by the messages a user's mouse
+// and keys send: where replaced text goes after a click and after a Shift
+// selection, typing and the input method, the clipboard, and the whole text
+// read back exactly.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include "platform/win32/win32_result_box.h"
+#include "platform/win32/win32_text.h"
+
+namespace malvorn::win32 {
+namespace {
+
+// A box in a hidden window of its own.
+class Box {
+public:
+    Box() {
+        ResultBoxWindow::registerClass(GetModuleHandleW(nullptr));
+        host_ = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300, nullptr, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+        hwnd = CreateWindowExW(WS_EX_CLIENTEDGE, ResultBoxWindow::ClassName, L"",
+                               WS_CHILD | WS_VISIBLE | WS_HSCROLL | WS_VSCROLL, 0, 0, 300, 200, host_, nullptr,
+                               GetModuleHandleW(nullptr), nullptr);
+        view = ResultBoxWindow::of(hwnd);
+    }
+    ~Box() { DestroyWindow(host_); }
+    Box(const Box&) = delete;
+    Box& operator=(const Box&) = delete;
+
+    // A left click at the start of a line in sight (counted from the top).
+    void click(int row, bool shift = false) {
+        const LPARAM at = MAKELPARAM(0, row * view->lineHeight() + view->lineHeight() / 2);
+        SendMessageW(hwnd, WM_LBUTTONDOWN, MK_LBUTTON | (shift ? MK_SHIFT : 0), at);
+        SendMessageW(hwnd, WM_LBUTTONUP, shift ? MK_SHIFT : 0, at);
+    }
+    // A key with Shift and Ctrl held as the box reads them.
+    void key(WPARAM vk, bool shift = false, bool ctrl = false) {
+        BYTE state[256] = {};
+        GetKeyboardState(state);
+        BYTE held[256];
+        std::copy(state, state + 256, held);
+        held[VK_SHIFT] = shift ? 0x80 : 0;
+        held[VK_CONTROL] = ctrl ? 0x80 : 0;
+        SetKeyboardState(held);
+        SendMessageW(hwnd, WM_KEYDOWN, vk, 1);
+        SetKeyboardState(state);
+    }
+    void type(wchar_t c) { SendMessageW(hwnd, WM_CHAR, c, 1); }
+    static void pump() {
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+    }
+
+    HWND hwnd;
+    ResultBoxWindow* view;
+
+private:
+    HWND host_;
+};
+
+Text clipboardText() {
+    Text out;
+    if (!OpenClipboard(nullptr)) return u"<no clipboard>";
+    if (HANDLE h = GetClipboardData(CF_UNICODETEXT)) {
+        out = reinterpret_cast<const char16_t*>(GlobalLock(h));
+        GlobalUnlock(h);
+    }
+    CloseClipboard();
+    return out;
+}
+
+void setClipboardText(const Text& text) {
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(char16_t));
+    auto* p = static_cast<char16_t*>(GlobalLock(h));
+    std::copy(text.begin(), text.end(), p);
+    p[text.size()] = u'\0';
+    GlobalUnlock(h);
+    SetClipboardData(CF_UNICODETEXT, h);
+    CloseClipboard();
+}
+
+TEST(Win32ResultBox, AppendedLinesReadBackWholeAndExactly) {
+    Box box;
+    ASSERT_NE(box.view, nullptr);
+    Text expected;
+    for (int i = 0; i < 3000; ++i) {
+        const Text line = u"C:\\tree\\" + decimal(i) + u"\r\n";
+        box.view->replaceSelection(line);
+        expected += line;
+    }
+    // A name that is not text: its units are kept as they came.
+    const Text odd{u'C', u':', u'\\', static_cast<char16_t>(0xDC81), static_cast<char16_t>(0xD800), u'\r', u'\n'};
+    box.view->replaceSelection(odd);
+    expected += odd;
+    EXPECT_EQ(box.view->text(), expected);
+    ASSERT_EQ(static_cast<std::size_t>(GetWindowTextLengthW(box.hwnd)), expected.size());
+    std::wstring got(expected.size() + 1, L'\0');
+    got.resize(static_cast<std::size_t>(GetWindowTextW(box.hwnd, got.data(), static_cast<int>(got.size()))));
+    EXPECT_TRUE(fromWide(got.data(), got.size()) == expected);
+    EXPECT_EQ(SendMessageW(box.hwnd, EM_GETLINECOUNT, 0, 0), 3002);
+
+    // Once drawn, the scroll bar spans every line and the end is in sight.
+    box.view->refresh();
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_ALL;
+    GetScrollInfo(box.hwnd, SB_VERT, &si);
+    EXPECT_EQ(si.nMax, 3001);
+    EXPECT_EQ(static_cast<std::size_t>(si.nPos), box.view->firstLine());
+    EXPECT_EQ(si.nPos + static_cast<int>(si.nPage), 3002);
+
+    box.view->setText(Text());
+    EXPECT_TRUE(box.view->text().empty());
+    EXPECT_EQ(box.view->content().lineCount(), 1u);
+    box.view->replaceSelection(u"x\r\n");
+    EXPECT_EQ(box.view->text(), u"x\r\n");
+}
+
+TEST(Win32ResultBox, ReplaceSelectionGoesWhereTheUserPutTheCaret) {
+    Box box;
+    box.view->replaceSelection(u"A\r\nB\r\nC\r\n");
+    box.view->refresh();
+    box.click(1);
+    box.view->replaceSelection(u"X\r\n");
+    EXPECT_EQ(box.view->text(), u"A\r\nX\r\nB\r\nC\r\n");
+
+    // A click, then a Shift+click: the lines between are replaced.
+    box.click(0);
+    box.click(2, true);
+    box.view->replaceSelection(u"Y\r\n");
+    EXPECT_EQ(box.view->text(), u"Y\r\nB\r\nC\r\n");
+
+    // Shift with the keys: the line from its start, its line end included.
+    box.key(VK_HOME, false, true);
+    box.key(VK_DOWN, true);
+    box.view->replaceSelection(u"Z\r\n");
+    EXPECT_EQ(box.view->text(), u"Z\r\nB\r\nC\r\n");
+    box.key(VK_END, true, true);
+    box.view->replaceSelection(u"");
+    EXPECT_EQ(box.view->text(), u"Z\r\n");
+}
+
+TEST(Win32ResultBox, TypingDeletingAndComposedText) {
+    Box box;
+    box.type(L'a');
+    box.type(L'b');
+    box.type(L'\b');
+    box.type(L'\r');
+    box.type(0x01);  // Ctrl+A as a character types nothing
+    // Committed by the input method: taken once, not again as WM_CHAR.
+    PostMessageW(box.hwnd, WM_IME_CHAR, 0x4E2D, 1);
+    Box::pump();
+    EXPECT_EQ(box.view->text(), u"a\r\n中");
+    box.key(VK_LEFT);
+    box.key(VK_LEFT);  // over the line end in one step
+    box.key(VK_DELETE);
+    EXPECT_EQ(box.view->text(), u"a中");
+    box.key(VK_HOME);
+    box.key(VK_DELETE);
+    EXPECT_EQ(box.view->text(), u"中");
+}
+
+TEST(Win32ResultBox, CutCopyAndPasteGoThroughTheClipboard) {
+    Box box;
+    box.view->replaceSelection(u"one\r\ntwo\r\n");
+    box.key('A', false, true);
+    box.key('C', false, true);
+    EXPECT_EQ(clipboardText(), u"one\r\ntwo\r\n");
+
+    setClipboardText(u"P\nQ");
+    box.key(VK_END, false, true);
+    box.key('V', false, true);
+    EXPECT_EQ(box.view->text(), u"one\r\ntwo\r\nP\r\nQ");
+
+    box.key('A', false, true);
+    box.key('X', false, true);
+    EXPECT_TRUE(box.view->text().empty());
+    EXPECT_EQ(clipboardText(), u"one\r\ntwo\r\nP\r\nQ");
+    box.key(VK_INSERT, true);  // Shift+Insert pastes too
+    EXPECT_EQ(box.view->text(), u"one\r\ntwo\r\nP\r\nQ");
+}
+
+}  // namespace
+}  // namespace malvorn::win32
