@@ -14,6 +14,7 @@
 #include "platform/platform.h"
 #include "platform/win32/win32_error.h"
 #include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_folder_lists.h"
 #include "platform/win32/win32_process.h"
 #include "platform/win32/win32_save.h"
 #include "platform/win32/win32_text.h"
@@ -153,6 +154,18 @@ struct EventSpy : IFormEvents {
     void VSLevel_Change() override { ++count["VSChange"]; }
     void VSLevel_Scroll() override { ++count["VSScroll"]; }
     std::int16_t cancelUnload = 0;
+};
+
+// The window system alone, its events counted.
+struct SpyWindow {
+    Win32WindowSystem ws;
+    EventSpy spy;
+    MainWindow c;
+    SpyWindow() {
+        ws.onMessageBox = [](const Text&, const Text&, int) {};
+        ws.onEndProgram = [] { throw ProgramEnded{}; };
+        c = ws.createMainWindow(frmMainDesign(), spy);
+    }
 };
 
 }  // namespace malvorn::wintest

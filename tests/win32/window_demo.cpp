@@ -2,7 +2,7 @@
 // timings: lists FOLDER to DEPTH levels (default 2), as a user would by
 // typing the folder into the path box and pressing the start button.
 //
-//   malvorn_window_demo [--files] [--paths] [--seconds N] [--no-window] FOLDER [DEPTH]
+//   malvorn_window_demo [--files] [--paths] [--seconds N] [--no-window] [--stop-after MS] FOLDER [DEPTH]
 //
 // --files and --paths tick "list files" and clear "bare names". With
 // --seconds the program ends by itself that long after start-up (for a
@@ -12,14 +12,20 @@
 // the whole text is read back (for a benchmark). --no-window runs the same
 // walk over the real file system with the headless window system: the
 // walk's own cost, for comparison.
+// --stop-after clicks the stop button with the real mouse (SendInput: it
+// needs a display) that many milliseconds into the listing, and prints the
+// time from the click to the end of the run, to the last line in the box,
+// and whether the click started a new run.
 #include <windows.h>
 // After windows.h, which they need.
 #include <psapi.h>
 #include <shellapi.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/headless/headless_window_system.h"
@@ -144,6 +150,7 @@ int main() {
     wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
     bool withFiles = false, fullPaths = false, noWindow = false;
     int seconds = 0;
+    int stopAfter = -1;
     int i = 1;
     for (; i < argc && argv[i][0] == L'-'; ++i) {
         const std::wstring option = argv[i];
@@ -155,6 +162,8 @@ int main() {
             noWindow = true;
         else if (option == L"--seconds" && i + 1 < argc)
             seconds = _wtoi(argv[++i]);
+        else if (option == L"--stop-after" && i + 1 < argc)
+            stopAfter = _wtoi(argv[++i]);
         else
             break;
     }
@@ -190,6 +199,45 @@ int main() {
         PostMessageW(windows.control(ControlId::cmdDoIt).handle(), BM_CLICK, 0, 0);
         windows.run();
         return 0;
+    }
+    if (stopAfter >= 0) {
+        // Pressed and released as a hand does it, in the middle of the button.
+        HWND button = windows.control(ControlId::cmdDoIt).handle();
+        RECT r;
+        GetWindowRect(button, &r);
+        SetForegroundWindow(windows.form().handle());
+        SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+        std::atomic<Clock::rep> clicked{0};
+        std::thread clicker([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(stopAfter));
+            INPUT in[2] = {};
+            in[0].type = in[1].type = INPUT_MOUSE;
+            in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+            in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+            clicked = Clock::now().time_since_epoch().count();
+            SendInput(1, &in[0], sizeof(INPUT));
+            std::this_thread::sleep_for(std::chrono::milliseconds(80));
+            SendInput(1, &in[1], sizeof(INPUT));
+        });
+        SendMessageW(button, BM_CLICK, 0, 0);
+        const auto ended = Clock::now();
+        clicker.join();
+        const std::size_t chars = form.C.txtResult->text().size();
+        const auto shown = Clock::now();
+        // A click that started a new run would run it inside these pumps.
+        const auto settle = Clock::now();
+        while (Clock::now() - settle < std::chrono::seconds(2)) {
+            windows.doEvents();
+            Sleep(10);
+        }
+        const bool restarted =
+            Clock::now() - settle > std::chrono::seconds(3) || form.C.txtResult->text().size() != chars;
+        const Clock::time_point at{Clock::duration{clicked.load()}};
+        auto ms = [&](Clock::time_point t) { return std::chrono::duration<double, std::milli>(t - at).count(); };
+        std::printf("click-to-idle-ms %.0f click-to-all-shown-ms %.0f restarted %s chars %zu\n", ms(ended), ms(shown),
+                    restarted ? "yes" : "no", chars);
+        std::fflush(stdout);
+        ExitProcess(0);
     }
     LineClock clock;
     TimedBox timed(*form.C.txtResult, clock);

@@ -1,0 +1,280 @@
+#include "platform/win32/win32_controls.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "platform/win32/win32_text.h"
+#include "platform/win32/win32_window_system.h"
+
+namespace malvorn::win32 {
+
+PlatformError invalidProperty() { return PlatformError(errors::InvalidProperty, fromUtf8("无效的属性值")); }
+
+int toPixels(double value) {
+    const double r = std::nearbyint(value);
+    if (!(r > -1e6)) return -1000000;
+    if (r > 1e6) return 1000000;
+    return static_cast<int>(r);
+}
+
+Text windowText(HWND hwnd) {
+    const int length = GetWindowTextLengthW(hwnd);
+    if (length <= 0) return {};
+    std::wstring buffer(static_cast<std::size_t>(length) + 1, L'\0');
+    const int got = GetWindowTextW(hwnd, buffer.data(), length + 1);
+    return fromWide(buffer.data(), static_cast<std::size_t>(got > 0 ? got : 0));
+}
+
+Win32Control::Win32Control(Win32WindowSystem& ws, const ControlDesign& d, HWND hwnd)
+    : KeptBoundsControl(d), ws_(ws), id_(d.id), kind_(d.kind), hwnd_(hwnd), inFrame_(d.inFrame) {}
+
+RECT Win32Control::pixelRect() const {
+    // Edges are rounded, not sizes, so that neighbours that touch in twips
+    // touch on the screen as well.
+    const double scale = inFrame_ ? 1.0 / TwipsPerPixel : 1.0;
+    RECT r;
+    r.left = toPixels(b_.left * scale);
+    r.top = toPixels(b_.top * scale);
+    r.right = toPixels((static_cast<double>(b_.left) + b_.width) * scale);
+    r.bottom = toPixels((static_cast<double>(b_.top) + b_.height) * scale);
+    return r;
+}
+
+void Win32Control::applyBounds() {
+    const RECT r = pixelRect();
+    MoveWindow(hwnd_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+}
+
+// Text boxes.
+
+Win32TextBox::Win32TextBox(Win32WindowSystem& ws, const ControlDesign& d, HWND hwnd) : Win32Control(ws, d, hwnd) {}
+
+Text Win32TextBox::text() const { return windowText(hwnd_); }
+
+LRESULT Win32TextBox::sendQuietly(UINT msg, WPARAM wParam, LPARAM lParam) {
+    ++suppress_;
+    const LRESULT r = SendMessageW(hwnd_, msg, wParam, lParam);
+    --suppress_;
+    return r;
+}
+
+void Win32TextBox::setText(const Text& text) {
+    sendQuietly(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide(text)));
+    raiseChange();
+}
+
+void Win32TextBox::replaceSelection(const Text& text) {
+    sendQuietly(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wide(text)));
+    raiseChange();
+}
+
+void Win32TextBox::raiseChange() {
+    if (id_ == ControlId::txtPath) ws_.events().txtPath_Change();
+    if (id_ == ControlId::txtLevel) ws_.events().txtLevel_Change();
+}
+
+void Win32TextBox::onCommand(int code) {
+    if (code != EN_CHANGE || suppress_ > 0 || ws_.building()) return;
+    // Typed, pasted or cut by the user.
+    if (id_ == ControlId::txtPath) ws_.deliver([this] { ws_.events().txtPath_Change(); });
+    if (id_ == ControlId::txtLevel) ws_.deliver([this] { ws_.events().txtLevel_Change(); });
+}
+
+// Buttons and check boxes.
+
+void Win32Button::setCaption(const Text& caption) { SetWindowTextW(hwnd_, wide(caption)); }
+
+Text Win32Button::caption() const { return windowText(hwnd_); }
+
+void Win32Button::click() {
+    if (id_ == ControlId::cmdDoIt) ws_.deliver([this] { ws_.events().cmdDoIt_Click(); });
+    if (id_ == ControlId::cmdSave) ws_.deliver([this] { ws_.events().cmdSave_Click(); });
+}
+
+void Win32Button::onCommand(int code) {
+    if (code == BN_CLICKED && !ws_.building()) click();
+}
+
+int Win32CheckBox::value() const {
+    const LRESULT state = SendMessageW(hwnd_, BM_GETCHECK, 0, 0);
+    if (state == BST_CHECKED) return 1;
+    if (state == BST_INDETERMINATE) return 2;
+    return 0;
+}
+
+void Win32CheckBox::setValue(int value) {
+    if (value < 0 || value > 2) throw invalidProperty();
+    if (value == 2) {
+        // Only a three-state box shows grayed.
+        const LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);
+        SetWindowLongPtrW(hwnd_, GWL_STYLE, (style & ~static_cast<LONG_PTR>(BS_TYPEMASK)) | BS_AUTO3STATE);
+    }
+    SendMessageW(hwnd_, BM_SETCHECK, value == 1 ? BST_CHECKED : value == 2 ? BST_INDETERMINATE : BST_UNCHECKED, 0);
+}
+
+// The frame.
+
+namespace {
+
+LRESULT CALLBACK frameProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self) {
+    auto* ws = reinterpret_cast<Win32WindowSystem*>(self);
+    if ((msg == WM_COMMAND || msg == WM_VSCROLL) && ws->routeControlMessage(msg, wParam, lParam)) return 0;
+    switch (msg) {
+        case WM_ERASEBKGND: {
+            // A group box paints only its border and caption; as a container it
+            // must paint the ground its children stand on.
+            RECT r;
+            GetClientRect(hwnd, &r);
+            FillRect(reinterpret_cast<HDC>(wParam), &r, GetSysColorBrush(COLOR_BTNFACE));
+            return 1;
+        }
+        case WM_CTLCOLORSTATIC:
+        case WM_CTLCOLORBTN:
+        case WM_CTLCOLOREDIT:
+        case WM_CTLCOLORLISTBOX:
+        case WM_CTLCOLORSCROLLBAR:
+            // The colours a window gives its controls by default (a button
+            // window as parent would leave them unpainted).
+            return DefWindowProcW(hwnd, msg, wParam, lParam);
+        default:
+            break;
+    }
+    if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, frameProc, 1);
+    return DefSubclassProc(hwnd, msg, wParam, lParam);
+}
+
+}  // namespace
+
+Win32Frame::Win32Frame(Win32WindowSystem& ws, const ControlDesign& d, HWND hwnd) : Win32Control(ws, d, hwnd) {
+    // A group box keeps its children's notifications to itself.
+    SetWindowSubclass(hwnd_, frameProc, 1, reinterpret_cast<DWORD_PTR>(&ws_));
+}
+
+// The scroll bar.
+
+Win32ScrollBar::Win32ScrollBar(Win32WindowSystem& ws, const ControlDesign& d, HWND hwnd, const ScrollBarDesign& s)
+    : Win32Control(ws, d, hwnd), value_(static_cast<std::int16_t>(d.initialValue)), s_(s) {
+    SCROLLINFO si{};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_RANGE | SIF_POS | SIF_PAGE | SIF_DISABLENOSCROLL;
+    si.nMin = s_.minimum;
+    si.nMax = s_.maximum;
+    si.nPage = 0;
+    si.nPos = value_;
+    SetScrollInfo(hwnd_, SB_CTL, &si, TRUE);
+}
+
+void Win32ScrollBar::show(int value) { SetScrollPos(hwnd_, SB_CTL, value, TRUE); }
+
+void Win32ScrollBar::setValue(std::int16_t value) {
+    if (value < s_.minimum || value > s_.maximum) throw invalidProperty();
+    if (value == value_) return;
+    value_ = value;
+    show(value_);
+    ws_.events().VSLevel_Change();
+}
+
+void Win32ScrollBar::onScroll(int code, int position) {
+    auto stepTo = [&](int target) {
+        target = std::clamp(target, s_.minimum, s_.maximum);
+        if (target == value_) return;
+        value_ = static_cast<std::int16_t>(target);
+        show(value_);
+        ws_.deliver([this] { ws_.events().VSLevel_Change(); });
+    };
+    // The range fits in the 16 bits that the message carries.
+    auto trackPosition = [&] { return std::clamp(position, s_.minimum, s_.maximum); };
+    switch (code) {
+        case SB_LINEUP:
+            stepTo(value_ - s_.smallChange);
+            break;
+        case SB_LINEDOWN:
+            stepTo(value_ + s_.smallChange);
+            break;
+        case SB_PAGEUP:
+            stepTo(value_ - s_.largeChange);
+            break;
+        case SB_PAGEDOWN:
+            stepTo(value_ + s_.largeChange);
+            break;
+        case SB_TOP:
+            stepTo(s_.minimum);
+            break;
+        case SB_BOTTOM:
+            stepTo(s_.maximum);
+            break;
+        case SB_THUMBTRACK: {
+            // The thumb is being dragged: Scroll, the value following it.
+            if (!dragging_) {
+                dragging_ = true;
+                dragStart_ = value_;
+            }
+            value_ = static_cast<std::int16_t>(trackPosition());
+            show(value_);
+            ws_.deliver([this] { ws_.events().VSLevel_Scroll(); });
+            break;
+        }
+        case SB_THUMBPOSITION: {
+            // Released: the change is reported with the end of the scroll.
+            if (!dragging_) {
+                dragging_ = true;
+                dragStart_ = value_;
+            }
+            value_ = static_cast<std::int16_t>(trackPosition());
+            show(value_);
+            break;
+        }
+        case SB_ENDSCROLL:
+            if (dragging_) {
+                dragging_ = false;
+                if (value_ != dragStart_) ws_.deliver([this] { ws_.events().VSLevel_Change(); });
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+// The window.
+
+Text Win32Form::caption() const { return windowText(hwnd_); }
+
+void Win32Form::setCaption(const Text& caption) { SetWindowTextW(hwnd_, wide(caption)); }
+
+int Win32Form::innerWidth() const {
+    if (IsIconic(hwnd_)) return 0;
+    RECT r;
+    GetClientRect(hwnd_, &r);
+    return r.right - r.left;
+}
+
+int Win32Form::innerHeight() const {
+    if (IsIconic(hwnd_)) return 0;
+    RECT r;
+    GetClientRect(hwnd_, &r);
+    return r.bottom - r.top;
+}
+
+void Win32Form::show() {
+    const bool first = !shown_;
+    ShowWindow(hwnd_, showCommand_);
+    UpdateWindow(hwnd_);
+    if (!first) return;
+    ws_.focusInitial();
+    shown_ = true;
+    lastWidth_ = innerWidth();
+    lastHeight_ = innerHeight();
+    ws_.events().Form_Resize();
+}
+
+bool Win32Form::sizeChanged() {
+    const int w = innerWidth(), h = innerHeight();
+    if (w == lastWidth_ && h == lastHeight_) return false;
+    lastWidth_ = w;
+    lastHeight_ = h;
+    return true;
+}
+
+}  // namespace malvorn::win32

@@ -1,0 +1,143 @@
+// The window's controls as standard Windows controls: text boxes, buttons,
+// check boxes, the frame, labels, the scroll bar, and the window itself.
+// The drive and folder lists are in win32_folder_lists.h, the result box in
+// win32_result_edit.h.
+//
+// A control raises the events of the user's actions through the window
+// system's deliver (held exceptions, dispatchEvent); the events of an
+// assignment from code are raised directly, inside the assignment.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "platform/error.h"
+#include "platform/kept_bounds.h"
+#include "platform/window_system.h"
+
+namespace malvorn::win32 {
+
+class Win32WindowSystem;
+
+// A window's text (a control's text or caption).
+Text windowText(HWND hwnd);
+// A coordinate in pixels, held inside what a window position can take.
+int toPixels(double value);
+PlatformError invalidProperty();
+
+class Win32Control : public KeptBoundsControl {
+public:
+    Win32Control(Win32WindowSystem& ws, const ControlDesign& d, HWND hwnd);
+    ~Win32Control() override = default;
+
+    ControlId id() const { return id_; }
+    ControlKind kind() const { return kind_; }
+    HWND handle() const { return hwnd_; }
+    bool inFrame() const { return inFrame_; }
+    // The rectangle in pixels of the parent window that the bounds stand for.
+    RECT pixelRect() const;
+
+    // Notifications from the control (WM_COMMAND / WM_VSCROLL) while the
+    // user works it. Default: none of interest.
+    virtual void onCommand(int /*code*/) {}
+
+    // Puts the window where the kept bounds say.
+    void applyBounds() override;
+
+protected:
+    Win32WindowSystem& ws_;
+    ControlId id_;
+    ControlKind kind_;
+    HWND hwnd_;
+    bool inFrame_;
+};
+
+class Win32TextBox : public Win32Control, public ITextBox {
+public:
+    Win32TextBox(Win32WindowSystem& ws, const ControlDesign& d, HWND hwnd);
+    Text text() const override;
+    void setText(const Text& text) override;
+    void replaceSelection(const Text& text) override;
+    void onCommand(int code) override;
+
+protected:
+    void raiseChange();  // from an assignment by code
+    // Sends a message that changes the text, the native EN_CHANGE it causes
+    // not taken for the user's edit.
+    LRESULT sendQuietly(UINT msg, WPARAM wParam, LPARAM lParam);
+
+private:
+    int suppress_ = 0;  // inside a programmatic change: the native EN_CHANGE is not the event
+};
+
+class Win32Button : public Win32Control, public IButton {
+public:
+    using Win32Control::Win32Control;
+    void setCaption(const Text& caption) override;
+    Text caption() const;
+    void onCommand(int code) override;
+    // Raises Click as the user's press does.
+    void click();
+};
+
+class Win32CheckBox : public Win32Control, public ICheckBox {
+public:
+    using Win32Control::Win32Control;
+    int value() const override;
+    void setValue(int value) override;
+};
+
+// The group box is the parent of the frame's controls: it passes their
+// notifications on and paints the ground they stand on.
+class Win32Frame : public Win32Control, public IFrame {
+public:
+    Win32Frame(Win32WindowSystem& ws, const ControlDesign& d, HWND hwnd);
+};
+
+class Win32Label : public Win32Control, public ILabel {
+public:
+    using Win32Control::Win32Control;
+};
+
+class Win32ScrollBar : public Win32Control, public IScrollBar {
+public:
+    Win32ScrollBar(Win32WindowSystem& ws, const ControlDesign& d, HWND hwnd, const ScrollBarDesign& s);
+    std::int16_t value() const override { return value_; }
+    void setValue(std::int16_t value) override;
+    // WM_VSCROLL from the control: arrows, trough, thumb (`position` is
+    // the thumb's position for the thumb codes).
+    void onScroll(int code, int position);
+
+private:
+    void show(int value);
+    std::int16_t value_;
+    ScrollBarDesign s_;
+    bool dragging_ = false;
+    std::int16_t dragStart_ = 0;
+};
+
+class Win32Form : public IForm {
+public:
+    Win32Form(Win32WindowSystem& ws, HWND hwnd, int showCommand) : ws_(ws), hwnd_(hwnd), showCommand_(showCommand) {}
+    Text caption() const override;
+    void setCaption(const Text& caption) override;
+    int innerWidth() const override;
+    int innerHeight() const override;
+    void show() override;
+
+    HWND handle() const { return hwnd_; }
+    Win32WindowSystem& windowSystem() { return ws_; }
+    bool shown() const { return shown_; }
+    // The inner size last reported by Resize; true when it differs now.
+    bool sizeChanged();
+
+private:
+    Win32WindowSystem& ws_;
+    HWND hwnd_;
+    int showCommand_;
+    bool shown_ = false;
+    int lastWidth_ = -1, lastHeight_ = -1;
+};
+
+}  // namespace malvorn::win32

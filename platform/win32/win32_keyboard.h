@@ -1,0 +1,25 @@
+// The window's keyboard: Tab and Shift+Tab, the buttons' access keys, Enter
+// and Esc, and the depth box's keys, handled before a message is dispatched.
+//
+// Not IsDialogMessage: dialog navigation follows the z-order, but inside the
+// frame the designed front-to-back order is the reverse of the tab order.
+#pragma once
+
+#include <windows.h>
+
+namespace malvorn::win32 {
+
+class Win32WindowSystem;
+
+// Deals with a key message of the window before it is dispatched; true when
+// it has been dealt with and is not to be dispatched.
+bool preTranslate(Win32WindowSystem& ws, MSG& msg);
+
+// Moves the focus to the next (or previous) control in tab order that can
+// take it.
+void moveFocus(Win32WindowSystem& ws, bool backwards);
+
+// Lets the depth box's KeyDown handler see each key before the box does.
+void watchLevelKeys(Win32WindowSystem& ws, HWND box);
+
+}  // namespace malvorn::win32

@@ -1,0 +1,119 @@
+// A listing of a real folder: hidden and system entries, the access keys
+// that start and stop it, the result text gathered until it is read.
+#include <algorithm>
+
+#include "win32_fixture.h"
+
+namespace malvorn::wintest {
+namespace {
+
+TEST(Win32Listing, ListsARealFolderWithHiddenAndSystemEntries) {
+    ScratchFolder dir;
+    dir.folder("a");
+    dir.folder("a\\deep");
+    dir.folder("b-hidden", FILE_ATTRIBUTE_HIDDEN);
+    dir.folder("c-system", FILE_ATTRIBUTE_SYSTEM);
+    dir.folder("\xE4\xB8\xAD\xE6\x96\x87");                  // 中文
+    dir.folder("\xCE\xB5\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD");  // ελλην
+    dir.file("f.txt", "x");
+    dir.file("h.txt", "x", FILE_ATTRIBUTE_HIDDEN);
+
+    Window win;
+    win.form->start();
+    win.pump();
+    win.form->C.txtPath->setText(dir.path());
+    ASSERT_TRUE(win.messages.empty()) << toUtf8(win.messages.front().text);
+    EXPECT_EQ(win.form->C.drDir->path(), dir.path());
+    win.form->C.ChNoPath->setValue(0);
+    win.form->C.txtLevel->setText(u"3");
+
+    auto sorted = [](std::vector<std::string> v) {
+        std::sort(v.begin(), v.end());
+        return v;
+    };
+    const std::string base = toUtf8(dir.path());
+    auto runOnce = [&] {
+        // Pressed as the user presses it.
+        SendMessageW(win.hwnd(ControlId::cmdDoIt), BM_CLICK, 0, 0);
+        win.ws.rethrowHeld();
+        win.pump();
+        return sorted(win.resultLines());
+    };
+    EXPECT_EQ(runOnce(), sorted({base + "\\a", base + "\\a\\deep", base + "\\\xE4\xB8\xAD\xE6\x96\x87",
+                                 base + "\\\xCE\xB5\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD"}));
+    EXPECT_EQ(windowText(win.hwnd(ControlId::cmdDoIt)), w(captions::DoItIdle()));
+
+    win.form->C.ChHidden->setValue(1);
+    win.form->C.ChFiles->setValue(1);
+    EXPECT_EQ(runOnce(),
+              sorted({base + "\\a", base + "\\a\\deep", base + "\\b-hidden", base + "\\\xE4\xB8\xAD\xE6\x96\x87",
+                      base + "\\\xCE\xB5\xCE\xBB\xCE\xBB\xCE\xB7\xCE\xBD", base + "\\f.txt", base + "\\h.txt"}))
+        << "system entries never: the mask only ever adds hidden";
+
+    // Bare names, indented by level.
+    win.form->C.ChNoPath->setValue(1);
+    win.form->C.ChHidden->setValue(0);
+    win.form->C.ChFiles->setValue(0);
+    win.form->C.txtLevel->setText(u"2");
+    const std::vector<std::string> bare = runOnce();
+    EXPECT_NE(std::find(bare.begin(), bare.end(), "a"), bare.end());
+    EXPECT_NE(std::find(bare.begin(), bare.end(), "    deep"), bare.end());
+    EXPECT_TRUE(win.messages.empty());
+}
+
+TEST(Win32Listing, AccessKeyStartsTheListingAndResultTextArrivesInOnePiece) {
+    ScratchFolder dir;
+    for (int i = 0; i < 50; ++i) dir.folder("f" + std::to_string(100 + i));
+    Window win;
+    win.form->start();
+    win.pump();
+    win.form->C.txtPath->setText(dir.path());
+    win.form->C.ChNoPath->setValue(0);
+    // Alt+B, as the keyboard sends it.
+    PostMessageW(win.hwnd(ControlId::drDrive), WM_SYSKEYDOWN, 'B', 1 << 29);
+    win.pump();
+    const std::vector<std::string> lines = win.resultLines();
+    ASSERT_EQ(lines.size(), 50u);
+    EXPECT_EQ(lines.front(), toUtf8(dir.path()) + "\\f100");
+    // Nothing is held back once the box is read.
+    HWND box = win.hwnd(ControlId::txtResult);
+    EXPECT_EQ(static_cast<std::size_t>(GetWindowTextLengthW(box)), win.form->C.txtResult->text().size());
+    EXPECT_EQ(SendMessageW(box, EM_GETLINECOUNT, 0, 0), 51);
+}
+
+TEST(Win32Listing, AltXStopsARunningListing) {
+    ScratchFolder dir;
+    for (int i = 0; i < 20; ++i) {
+        dir.folder("f" + std::to_string(100 + i));
+        dir.folder("f" + std::to_string(100 + i) + "\\inner");
+    }
+    Window win;
+    win.form->start();
+    win.pump();
+    win.form->C.txtLevel->setText(u"5");
+    win.form->C.txtPath->setText(dir.path());
+    ASSERT_EQ(win.form->State.Levels, 5);
+    // Waiting in the queue: the walk's first pump finds it, while the
+    // button reads "停止(&X)".
+    PostMessageW(win.hwnd(ControlId::drDrive), WM_SYSKEYDOWN, 'X', 1 << 29);
+    SendMessageW(win.hwnd(ControlId::cmdDoIt), BM_CLICK, 0, 0);
+    win.ws.rethrowHeld();
+    EXPECT_LT(win.resultLines().size(), 40u);
+    EXPECT_FALSE(win.form->State.Running);
+    EXPECT_EQ(windowText(win.hwnd(ControlId::cmdDoIt)), w(captions::DoItIdle()));
+}
+
+TEST(Win32Listing, ReplaceSelectionGathersTextUntilItIsRead) {
+    SpyWindow win;
+    for (int i = 0; i < 1000; ++i) win.c.txtResult->replaceSelection(u"line " + decimal(i) + u"\r\n");
+    const Text text = win.c.txtResult->text();
+    EXPECT_EQ(text.substr(0, 8), u"line 0\r\n");
+    EXPECT_EQ(text.substr(text.size() - 10), u"line 999\r\n");
+    win.c.txtResult->setText(Text());
+    win.c.txtResult->replaceSelection(u"x");
+    win.ws.flushPendingOutput();
+    EXPECT_EQ(windowText(win.ws.control(ControlId::txtResult).handle()), L"x");
+}
+
+}  // namespace
+}  // namespace malvorn::wintest
