@@ -9,6 +9,7 @@
 //
 // Exit status: 0 listed, 1 the folder cannot be listed or the output cannot
 // be written, 2 bad usage, 130 stopped by Ctrl-C.
+#include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -200,16 +201,20 @@ Options parseArguments(int argc, char** argv) {
 // nothing either; on the command line that silence would look like an empty
 // folder, so the folder is checked first.
 void checkFolder(const std::string& folder) {
+    auto refuse = [&](const std::string& why) {
+        std::fprintf(stderr, "malvorn-list: %s: %s\n", folder.c_str(), why.c_str());
+        std::exit(ExitFailed);
+    };
+    auto errnoText = [](int err) { return toUtf8(posix::errnoDescription(err)); };
     struct stat st;
-    if (::stat(folder.c_str(), &st) != 0) {
-        const int err = errno;
-        std::fprintf(stderr, "malvorn-list: %s: %s\n", folder.c_str(), toUtf8(posix::errnoDescription(err)).c_str());
-        std::exit(ExitFailed);
-    }
-    if (!S_ISDIR(st.st_mode)) {
-        std::fprintf(stderr, "malvorn-list: %s: not a folder\n", folder.c_str());
-        std::exit(ExitFailed);
-    }
+    if (::stat(folder.c_str(), &st) != 0) refuse(errnoText(errno));
+    if (!S_ISDIR(st.st_mode)) refuse("not a folder");
+    // A folder this user may not read cannot be enumerated, and the walk
+    // would list nothing, as for an empty folder. (Subfolders that cannot
+    // be read stay silent, as in the window.)
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) refuse(errnoText(errno));
+    ::close(fd);
 }
 
 Text currentFolder() {

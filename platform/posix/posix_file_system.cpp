@@ -16,6 +16,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -66,6 +67,7 @@ void PosixFileSystem::releaseFolders() {
     endEnumeration();
     for (const HeldFolder& h : held_) closeQuietly(h.fd);
     held_.clear();
+    heldLimit_ = MaxHeldFolders;
 }
 
 void PosixFileSystem::endEnumeration() {
@@ -100,27 +102,46 @@ Text PosixFileSystem::startEnumeration(const Text& folderPath, std::int32_t mask
     // A folder met in the one enumerated before (the walk's usual step down)
     // is opened relative to that one's handle: one lookup instead of one for
     // every folder of its path.
-    int fd = -1;
-    std::size_t bytes = 0;
     const std::size_t parentLength = held_.empty() ? 0 : held_.back().path.size();
     const std::size_t slash = folder.size() >= 2 ? folder.rfind(u'/', folder.size() - 2) : Text::npos;
-    if (!held_.empty() && slash != Text::npos && slash + 1 == parentLength && slash + 2 < folder.size()) {
-        const std::string name = toUtf8(TextView(folder).substr(parentLength, folder.size() - 1 - parentLength));
+    bool relative = !held_.empty() && slash != Text::npos && slash + 1 == parentLength && slash + 2 < folder.size();
+    std::string name;  // relative to the parent, or the whole path
+    std::size_t bytes = 0;
+    if (relative) {
+        name = toUtf8(TextView(folder).substr(parentLength, folder.size() - 1 - parentLength));
         bytes = held_.back().bytes + name.size() + 1;
         if (bytes >= PATH_MAX) throwErrno(ENAMETOOLONG);  // as an open by path would
-        do {
-            fd = ::openat(held_.back().fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        } while (fd < 0 && errno == EINTR);
     } else {
-        const std::string path = toUtf8(folder);
-        bytes = path.size();
+        name = toUtf8(folder);
+        bytes = name.size();
+    }
+    int fd = -1;
+    bool pressed = false;
+    for (;;) {
         do {
-            fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            fd = ::openat(relative ? held_.back().fd : AT_FDCWD, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         } while (fd < 0 && errno == EINTR);
+        if (fd >= 0 || (errno != EMFILE && errno != ENFILE) || held_.empty()) break;
+        // Out of descriptors (a low limit, or the system's table full): the
+        // handles only speed queries up, so they are given back, outermost
+        // first, and the open is tried again; the parent's last, after which
+        // the folder is opened by its full path with nothing held. Only a
+        // failure that lasts even then is the folder's own.
+        pressed = true;
+        if (relative && held_.size() == 1) {
+            relative = false;
+            name = toUtf8(folder);
+        }
+        closeQuietly(held_.front().fd);
+        held_.erase(held_.begin());
     }
     if (fd < 0) throwErrno(errno);
 
-    if (held_.size() >= MaxHeldFolders) {
+    // After running out, fewer are held from then on, so that two
+    // descriptors stay free for whatever else the program opens (a pipe
+    // takes two).
+    if (pressed) heldLimit_ = std::max<std::size_t>(held_.size(), 2) - 1;
+    while (!held_.empty() && held_.size() >= heldLimit_) {
         closeQuietly(held_.front().fd);
         held_.erase(held_.begin());
     }

@@ -31,7 +31,8 @@ public:
     // folder keeps a removable disk from being unmounted).
     void releaseFolders();
 
-    // At most this many folders are held open at a time, whatever the depth.
+    // At most this many folders are held open at a time, whatever the depth;
+    // fewer where the system gives out descriptors sooner.
     static constexpr std::size_t MaxHeldFolders = 32;
 
     // How many folders are held open now (for tests).
@@ -52,6 +53,8 @@ private:
     // each one's path begins with the path of the one before it. Attribute
     // queries of names in one of them are answered relative to its handle.
     std::vector<HeldFolder> held_;
+    // Lowered below MaxHeldFolders once the descriptors ran out.
+    std::size_t heldLimit_ = MaxHeldFolders;
 
     // The enumeration under way (of held_.back()).
     bool enumerating_ = false;

@@ -8,10 +8,12 @@
 #include <sys/ioctl.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <set>
 
+#include "drop_privileges.h"
 #include "posix_harness.h"
 
 extern char** environ;
@@ -181,16 +183,7 @@ TEST_F(ListProgramTest, RelativeFolderGivesRelativePaths) {
 TEST_F(ListProgramTest, DeepChainNeedsFewFileDescriptors) {
     // 2100 levels, deeper than any path may be long, listed with no more
     // than 48 descriptors allowed.
-    int fd = ::open(D.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    ASSERT_GE(fd, 0);
-    for (int i = 0; i < 2100; ++i) {
-        ASSERT_EQ(::mkdirat(fd, "d", 0777), 0);
-        const int next = ::openat(fd, "d", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        ::close(fd);
-        ASSERT_GE(next, 0);
-        fd = next;
-    }
-    ::close(fd);
+    makeChain(D, "d", 2100);
     const std::string script = "ulimit -n 48 && exec '" + std::string(MALVORN_LIST_PROGRAM) + "' --levels 32767 '" + D +
                                "/d' > '" + tmp.path() + "/deep.out'";
     ASSERT_EQ(std::system(script.c_str()), 0);
@@ -198,6 +191,23 @@ TEST_F(ListProgramTest, DeepChainNeedsFewFileDescriptors) {
     const std::size_t expected = (PATH_MAX - 1 - (D + "/d").size()) / 2;
     ASSERT_EQ(lines.size(), expected);
     EXPECT_EQ(lines.back().size(), (D + "/d").size() + 2 * expected);
+}
+
+TEST_F(ListProgramTest, DescriptorPressureLosesNoLine) {
+    // Fewer descriptors than the folders held open for quicker queries: they
+    // are given back as the descriptors run out, down to none held.
+    const std::string C = tmp / "C";
+    makeFolder(C);
+    makeChain(C, "d", 60);
+    const Outcome free = runList({"--levels", "32767", "--files", C});
+    ASSERT_EQ(free.status, 0) << free.err;
+    ASSERT_EQ(splitLines(free.out).size(), 60u);
+    for (int limit : {8, 16, 32}) {
+        const Outcome o = runList({"--levels", "32767", "--files", C}, limit);
+        EXPECT_EQ(o.status, 0) << limit << ": " << o.err;
+        EXPECT_EQ(o.out, free.out) << limit;
+        EXPECT_EQ(o.err, "") << limit;
+    }
 }
 
 TEST_F(ListProgramTest, BadUsageExitsWithTwoAndTheUsage) {
@@ -226,6 +236,28 @@ TEST_F(ListProgramTest, MissingFolderOrFileExitsWithOne) {
         EXPECT_EQ(o.out, "");
         EXPECT_NE(o.err.find("malvorn-list: " + f), std::string::npos) << o.err;
     }
+}
+
+TEST_F(ListProgramTest, FolderThatCannotBeReadExitsWithOne) {
+    // Only a folder the user may not read; subfolders like it stay silent.
+    asOrdinaryUser({tmp.path()}, [&] {
+        ASSERT_EQ(::chmod((D + "/a").c_str(), 0), 0);
+        const Outcome inner = runList({"--levels", "3", D});
+        EXPECT_EQ(inner.status, 0) << inner.err;
+        std::vector<std::string> lines = splitLines(inner.out);
+        std::sort(lines.begin(), lines.end());
+        EXPECT_EQ(lines, (std::vector<std::string>{D + "/a", D + "/b"}));
+        EXPECT_EQ(inner.err, "");
+        for (mode_t mode : {0000, 0100, 0200}) {
+            ASSERT_EQ(::chmod(D.c_str(), mode), 0);
+            const Outcome o = runList({D});
+            EXPECT_EQ(o.status, 1) << std::oct << mode;
+            EXPECT_EQ(o.out, "");
+            EXPECT_NE(o.err.find("malvorn-list: " + D + ": "), std::string::npos) << o.err;
+        }
+        ::chmod(D.c_str(), 0755);
+        ::chmod((D + "/a").c_str(), 0755);
+    });
 }
 
 TEST_F(ListProgramTest, FullOutputFailsWithOne) {

@@ -63,6 +63,19 @@ std::string readFile(const std::string& path) {
     return s.str();
 }
 
+void makeChain(const std::string& top, const std::string& name, int depth) {
+    int fd = ::open(top.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) fail("open " + top);
+    for (int i = 0; i < depth; ++i) {
+        const int made = ::mkdirat(fd, name.c_str(), 0777);
+        const int next = made == 0 ? ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC) : -1;
+        ::close(fd);
+        if (next < 0) fail("chain level " + std::to_string(i));
+        fd = next;
+    }
+    ::close(fd);
+}
+
 std::vector<std::string> Window::run(const std::string& start, int levels, bool withFiles, bool withHidden,
                                      bool bareNames) {
     form.State.Levels = levels;
@@ -96,11 +109,18 @@ int openDescriptors() {
     return n - 1;  // the one reading the list
 }
 
-Outcome runList(const std::vector<std::string>& args) {
+Outcome runList(const std::vector<std::string>& args, int descriptorLimit) {
     TempFolder io;
     const std::string outPath = io / "out", errPath = io / "err";
     std::vector<std::string> words{MALVORN_LIST_PROGRAM};
     words.insert(words.end(), args.begin(), args.end());
+    const char* program = listProgram();
+    if (descriptorLimit > 0) {
+        // The shell sets the limit and becomes the program ("$0" "$@").
+        words.insert(words.begin(),
+                     {"/bin/sh", "-c", "ulimit -n " + std::to_string(descriptorLimit) + " && exec \"$0\" \"$@\""});
+        program = "/bin/sh";
+    }
     std::vector<char*> argv = argvOf(words);
 
     posix_spawn_file_actions_t actions;
@@ -109,7 +129,7 @@ Outcome runList(const std::vector<std::string>& args) {
     posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
     pid_t pid = 0;
-    const int rc = posix_spawn(&pid, listProgram(), &actions, nullptr, argv.data(), environ);
+    const int rc = posix_spawn(&pid, program, &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0) {
         errno = rc;

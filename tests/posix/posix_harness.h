@@ -36,6 +36,9 @@ void makeFolder(const std::string& path);
 void makeFile(const std::string& path, const std::string& content = {});
 void makeLink(const std::string& target, const std::string& path);
 std::string readFile(const std::string& path);
+// Makes `depth` nested folders named `name` under `top` through folder
+// handles, since the paths soon grow too long to be used whole.
+void makeChain(const std::string& top, const std::string& name, int depth);
 
 // The window object over the POSIX file system.
 struct Window {
@@ -69,7 +72,7 @@ struct Outcome {
 };
 
 // Runs malvorn-list with the arguments, its output into files that are read
-// back once it has ended.
-Outcome runList(const std::vector<std::string>& args);
+// back once it has ended; with a descriptor limit, under `ulimit -n` of it.
+Outcome runList(const std::vector<std::string>& args, int descriptorLimit = 0);
 
 }  // namespace malvorn::posix::testing

@@ -28,21 +28,6 @@ void buildExample(const std::string& D) {
     makeFolder(D + "/a/x");
 }
 
-// Makes `depth` nested folders named `name` under `top` through folder
-// handles, since the paths soon grow too long to be used whole.
-void makeChain(const std::string& top, const std::string& name, int depth) {
-    int fd = ::open(top.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    ASSERT_GE(fd, 0);
-    for (int i = 0; i < depth; ++i) {
-        ASSERT_EQ(::mkdirat(fd, name.c_str(), 0777), 0) << i;
-        const int next = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        ::close(fd);
-        ASSERT_GE(next, 0) << i;
-        fd = next;
-    }
-    ::close(fd);
-}
-
 struct WalkDiskTest : ::testing::Test {
     TempFolder tmp;
     Window w;
