@@ -53,13 +53,22 @@ TEST(Win32Program, HasVersionInformationIconAndManifest) {
 
     HMODULE module = LoadLibraryExW(exe.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
     ASSERT_NE(module, nullptr);
-    EXPECT_NE(FindResourceW(module, MAKEINTRESOURCEW(1), RT_GROUP_ICON), nullptr);
+    // The icon group holds a 256-pixel frame (written as width 0) for the
+    // large views of Explorer.
+    HRSRC group = FindResourceW(module, MAKEINTRESOURCEW(1), RT_GROUP_ICON);
+    ASSERT_NE(group, nullptr);
+    const auto* dir = static_cast<const unsigned char*>(LockResource(LoadResource(module, group)));
+    const unsigned frames = dir[4] | (dir[5] << 8);
+    bool large = false;
+    for (unsigned i = 0; i < frames; ++i) large = large || (dir[6 + 14 * i] == 0 && dir[6 + 14 * i + 1] == 0);
+    EXPECT_TRUE(large) << frames << " frames, none of 256 pixels";
     HRSRC manifest = FindResourceW(module, MAKEINTRESOURCEW(1), RT_MANIFEST);
     ASSERT_NE(manifest, nullptr);
     const char* text = static_cast<const char*>(LockResource(LoadResource(module, manifest)));
     const std::string xml(text, SizeofResource(module, manifest));
     EXPECT_NE(xml.find("Microsoft.Windows.Common-Controls"), std::string::npos);
     EXPECT_NE(xml.find("version=\"6.0.0.0\""), std::string::npos);
+    EXPECT_NE(xml.find(">true</gdiScaling>"), std::string::npos);
     FreeLibrary(module);
 }
 
