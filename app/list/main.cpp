@@ -5,11 +5,13 @@
 // to standard output instead of holding the listing, so that memory stays
 // small for any size of tree.
 //
-//   malvorn-list [--levels N] [--files] [--hidden] [--no-path] FOLDER
+//   malvorn-list [-L N] [-f] [-a] [-n] [--eol=crlf|lf] [-0] FOLDER
 //
 // Exit status: 0 listed, 1 the folder cannot be listed or the output cannot
-// be written, 2 bad usage, 130 stopped by Ctrl-C.
+// be written, 2 bad usage, 130 stopped by Ctrl-C. Every message is Chinese,
+// as the window's are.
 #include <fcntl.h>
+#include <getopt.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -26,6 +28,7 @@
 #include <string_view>
 #include <vector>
 
+#include "malvorn_version.h"
 #include "platform/headless/headless_services.h"
 #include "platform/headless/headless_window_system.h"
 #include "platform/posix/errno_failure.h"
@@ -43,7 +46,34 @@ constexpr int ExitFailed = 1;
 constexpr int ExitUsage = 2;
 constexpr int ExitStopped = 130;
 
-constexpr const char* Usage = "usage: malvorn-list [--levels N] [--files] [--hidden] [--no-path] FOLDER\n";
+constexpr const char* Usage = "用法：malvorn-list [-L 层数] [-f] [-a] [-n] [--eol=crlf|lf] [-0] 目录\n";
+
+constexpr const char* Help =
+    "用法：malvorn-list [选项]... 目录\n"
+    "把目录下的目录树写成纯文本，每个条目一行，写到标准输出（UTF-8）。\n"
+    "默认只列目录，不含隐藏条目，只列一层，写完整路径，每行以 CR LF（回车、换行）\n"
+    "结尾：与窗口的结果框和它存成的文件一样。\n"
+    "\n"
+    "  -L, --levels=N     列 N 层（默认 1，即目录本身的条目）。N 的读法与层数框相同：\n"
+    "                     取开头的数，取整（恰好一半时取偶数），限制在 1 到 32767\n"
+    "  -f, --files        也列出文件\n"
+    "  -a, --hidden       包括隐藏条目（以点开头的名字）\n"
+    "  -n, --no-path      只写名字，每深一层缩进四个空格，不写完整路径\n"
+    "      --eol=crlf|lf  行尾用 CR LF（默认），或只用 LF\n"
+    "  -0, --null         每个条目后写一个 NUL 字节而不写行尾，供 xargs -0 使用\n"
+    "                     （--eol 与 -0 以最后给出的为准）\n"
+    "  -h, --help         显示本帮助并退出\n"
+    "  -V, --version      显示版本并退出\n"
+    "\n"
+    "短选项可以合写：-faL 3 即 -f -a -L 3。“--”之后的参数都不当作选项。\n"
+    "\n"
+    "退出状态：\n"
+    "  0    已列出\n"
+    "  1    目录不存在、不是目录或不能读取，或者列表写不出去\n"
+    "  2    用法错误\n"
+    "  130  被 Ctrl-C 停下（输出以完整的条目结束）；再按一次 Ctrl-C 立即结束\n"
+    "\n"
+    "消息都写到标准错误。\n";
 
 // Ctrl-C: the first one asks for a stop, which the walk takes at its next
 // event pump; a second one ends the program at once.
@@ -127,21 +157,32 @@ private:
     int error_ = 0;
 };
 
-// The result box: every line goes to standard output as it comes.
+// The result box: every line goes to standard output as it comes. Each
+// added piece is one entry with its CR LF; that line end is swapped for the
+// terminator asked for (CR LF itself by default).
 class StreamingResultBox : public headless::TextBox {
 public:
-    StreamingResultBox(headless::WindowSystem& ws, const ControlDesign& d, Output& out)
-        : headless::TextBox(ws, d), out_(out) {}
+    StreamingResultBox(headless::WindowSystem& ws, const ControlDesign& d, Output& out, Text terminator)
+        : headless::TextBox(ws, d), out_(out), terminator_(std::move(terminator)) {}
 
     // A run begins by emptying the box; what was written stays written.
     void setText(const Text& text) override {
         headless::TextBox::setText(Text());
-        if (!text.empty()) out_.append(text);
+        if (!text.empty()) replaceSelection(text);
     }
-    void replaceSelection(const Text& text) override { out_.append(text); }
+    void replaceSelection(const Text& text) override {
+        if (terminator_ == u"\r\n" || !TextView(text).ends_with(u"\r\n")) {
+            out_.append(text);
+            return;
+        }
+        Text entry(text, 0, text.size() - 2);
+        entry += terminator_;
+        out_.append(entry);
+    }
 
 private:
     Output& out_;
+    const Text terminator_;
 };
 
 struct Options {
@@ -149,6 +190,7 @@ struct Options {
     bool files = false;
     bool hidden = false;
     bool noPath = false;
+    Text terminator = u"\r\n";
     std::string folder;
 };
 
@@ -158,42 +200,79 @@ struct Options {
 }
 
 Options parseArguments(int argc, char** argv) {
-    Options o;
-    std::vector<std::string> folders;
-    bool optionsEnded = false;
-    auto takeLevels = [&](const std::string& value) {
-        bool found = false;
-        LeadingNumber(fromUtf8(value), &found);
-        if (!found) usageError("--levels needs a number, not \"" + value + "\"");
-        o.levels = fromUtf8(value);
+    enum { EolOption = 256 };
+    static const option longOptions[] = {
+        {"levels", required_argument, nullptr, 'L'},
+        {"files", no_argument, nullptr, 'f'},
+        {"hidden", no_argument, nullptr, 'a'},
+        {"no-path", no_argument, nullptr, 'n'},
+        {"eol", required_argument, nullptr, EolOption},
+        {"null", no_argument, nullptr, '0'},
+        {"help", no_argument, nullptr, 'h'},
+        {"version", no_argument, nullptr, 'V'},
+        {nullptr, 0, nullptr, 0},
     };
-    for (int i = 1; i < argc; ++i) {
-        const std::string arg = argv[i];
-        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
-            folders.push_back(arg);
-        } else if (arg == "--") {
-            optionsEnded = true;
-        } else if (arg == "--files") {
-            o.files = true;
-        } else if (arg == "--hidden") {
-            o.hidden = true;
-        } else if (arg == "--no-path") {
-            o.noPath = true;
-        } else if (arg == "--levels") {
-            if (i + 1 >= argc) usageError("--levels needs a value");
-            takeLevels(argv[++i]);
-        } else if (arg.rfind("--levels=", 0) == 0) {
-            takeLevels(arg.substr(9));
-        } else if (arg == "--help" || arg == "-h") {
-            std::fputs(Usage, stdout);
-            std::exit(ExitListed);
-        } else {
-            usageError("unknown option " + arg);
+    Options o;
+    opterr = 0;  // its messages are English; ours below are not
+    // The word just taken, when a complaint is about a long option: GNU
+    // getopt steps past a long option's word even when it refuses it.
+    auto longWord = [&]() -> std::string {
+        const std::string word = optind >= 1 && optind <= argc ? argv[optind - 1] : "";
+        return word.rfind("--", 0) == 0 ? word.substr(0, word.find('=')) : std::string();
+    };
+    auto shortName = [] { return std::string("-") + static_cast<char>(optopt); };
+    int c;
+    while ((c = getopt_long(argc, argv, ":L:fan0hV", longOptions, nullptr)) != -1) {
+        switch (c) {
+            case 'L': {
+                bool found = false;
+                LeadingNumber(fromUtf8(optarg), &found);
+                if (!found) usageError(std::string("--levels 需要一个数，而不是“") + optarg + "”");
+                o.levels = fromUtf8(optarg);
+                break;
+            }
+            case 'f':
+                o.files = true;
+                break;
+            case 'a':
+                o.hidden = true;
+                break;
+            case 'n':
+                o.noPath = true;
+                break;
+            case EolOption:
+                if (std::strcmp(optarg, "crlf") == 0) {
+                    o.terminator = u"\r\n";
+                } else if (std::strcmp(optarg, "lf") == 0) {
+                    o.terminator = u"\n";
+                } else {
+                    usageError(std::string("--eol 只能是 crlf 或 lf，而不是“") + optarg + "”");
+                }
+                break;
+            case '0':
+                o.terminator = Text(1, u'\0');
+                break;
+            case 'h':
+                std::fputs(Help, stdout);
+                std::exit(ExitListed);
+            case 'V':
+                std::printf("malvorn-list %s\n", MALVORN_VERSION);
+                std::exit(ExitListed);
+            case ':':
+                // Only the last word can lack its value, whether it is -L or --levels.
+                usageError("选项 " + (longWord().empty() ? shortName() : longWord()) + " 需要一个值");
+            default:
+                if (optopt == 0) usageError("未知选项 " + longWord());
+                // One of ours given a value it does not take (--files=x); any
+                // other letter is unknown.
+                if (std::strchr("fan0hV", optopt) && !longWord().empty()) usageError("选项 " + longWord() + " 不带值");
+                usageError("未知选项 " + shortName());
         }
     }
-    if (folders.empty()) usageError("no folder given");
-    if (folders.size() > 1) usageError("only one folder can be listed, not " + std::to_string(folders.size()));
-    o.folder = folders.front();
+    const int folders = argc - optind;
+    if (folders == 0) usageError("没有给出目录");
+    if (folders > 1) usageError("只能列举一个目录，而不是 " + std::to_string(folders) + " 个");
+    o.folder = argv[optind];
     return o;
 }
 
@@ -208,7 +287,7 @@ void checkFolder(const std::string& folder) {
     auto errnoText = [](int err) { return toUtf8(posix::errnoDescription(err)); };
     struct stat st;
     if (::stat(folder.c_str(), &st) != 0) refuse(errnoText(errno));
-    if (!S_ISDIR(st.st_mode)) refuse("not a folder");
+    if (!S_ISDIR(st.st_mode)) refuse("不是目录");
     // A folder this user may not read cannot be enumerated, and the walk
     // would list nothing, as for an empty folder. (Subfolders that cannot
     // be read stay silent, as in the window.)
@@ -229,8 +308,8 @@ Text currentFolder() {
 int run(const Options& o) {
     Output out;
     headless::WindowSystem ws;
-    ws.resultBoxFactory = [&out](headless::WindowSystem& w, const ControlDesign& d) {
-        return std::make_unique<StreamingResultBox>(w, d, out);
+    ws.resultBoxFactory = [&out, &o](headless::WindowSystem& w, const ControlDesign& d) {
+        return std::make_unique<StreamingResultBox>(w, d, out, o.terminator);
     };
     posix::PosixFileSystem fs;
     headless::SaveDialog dialog;  // nothing is saved from here
@@ -277,13 +356,12 @@ int run(const Options& o) {
         ws.button(ControlId::cmdDoIt).click();
     } catch (const headless::ProgramEnded&) {
         out.flush();
-        std::fprintf(stderr, "malvorn-list: the listing ended on a failure\n");
+        std::fprintf(stderr, "malvorn-list: 列举因故障中止\n");
         return ExitFailed;
     }
     out.flush();
     if (out.failed()) {
-        std::fprintf(stderr, "malvorn-list: cannot write the listing: %s\n",
-                     toUtf8(posix::errnoDescription(out.error())).c_str());
+        std::fprintf(stderr, "malvorn-list: 列表写不出去：%s\n", toUtf8(posix::errnoDescription(out.error())).c_str());
         return ExitFailed;
     }
     if (reported) return ExitFailed;

@@ -10,6 +10,7 @@
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_process.h"
 #include "platform/posix/posix_text_file.h"
+#include "platform/qt/qt_application.h"
 #include "platform/qt/qt_save_dialog.h"
 #include "platform/qt/qt_window_system.h"
 #include "window/frmMain.h"
@@ -46,6 +47,7 @@ void scheduleAutoList(frmMain& form, qt::QtWindowSystem& windows) {
 int main(int argc, char** argv) {
     app::preferQtEventDispatcher();
     QApplication app(argc, argv);
+    qt::setUpApplication(app);
     qt::QtWindowSystem windows;
     posix::PosixFileSystem files;
     qt::QtSaveDialog saveDialog;

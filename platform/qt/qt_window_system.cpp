@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "platform/qt/qt_accessibility.h"
 #include "platform/qt/qt_controls.h"
 #include "platform/qt/qt_text.h"
 
@@ -142,6 +143,8 @@ MainWindow QtWindowSystem::createMainWindow(const FormDesign& design, IFormEvent
     std::sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     for (std::size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1].second, order[i].second);
     controls_.at(design.initialFocus)->widget()->setFocus(Qt::OtherFocusReason);
+
+    makeAccessible(*this);
 
     auto* result = dynamic_cast<ResultBox*>(controls_.at(ControlId::txtResult).get());
     form_->beforeClose = [result] { result->flush(); };

@@ -14,6 +14,7 @@
 #include <set>
 
 #include "drop_privileges.h"
+#include "malvorn_version.h"
 #include "posix_harness.h"
 
 extern char** environ;
@@ -220,13 +221,55 @@ TEST_F(ListProgramTest, BadUsageExitsWithTwoAndTheUsage) {
              {"--levels", "abc", D},
              {"--levels", "", D},
              {"-x", D},
+             {"-fx", D},
+             {"-L"},
+             {D, "--eol"},
+             {"--eol=cr", D},
+             {"--files=yes", D},
+             {"--lev", "2"},
          }) {
         const Outcome o = runList(args);
         EXPECT_EQ(o.status, 2) << ::testing::PrintToString(args);
         EXPECT_EQ(o.out, "");
-        EXPECT_NE(o.err.find("usage: malvorn-list"), std::string::npos) << o.err;
+        EXPECT_NE(o.err.find("用法：malvorn-list"), std::string::npos) << o.err;
         EXPECT_EQ(std::count(o.err.begin(), o.err.end(), '\n'), 2) << o.err;
     }
+}
+
+// The options as scripts write them: bundled short options, the line ends
+// they ask for, and the help and version a packager or user looks for.
+TEST_F(ListProgramTest, ShortOptionsLineEndsHelpAndVersion) {
+    Reference r;
+    r.levels = 2;
+    r.files = true;
+    r.hidden = true;
+    makeFile(D + "/.hidden");
+    const std::string crlf = r.of(D);
+    EXPECT_EQ(runList({"-faL", "2", D}).out, crlf);
+    EXPECT_EQ(runList({"-faL2", D}).out, crlf);
+    EXPECT_EQ(runList({D, "-f", "--hidden", "--levels=2", "--eol=crlf"}).out, crlf);  // options after the folder
+    std::string lf, nul;
+    for (const std::string& line : splitLines(crlf)) {
+        lf += line + "\n";
+        nul += line + '\0';
+    }
+    EXPECT_EQ(runList({"--eol=lf", "-faL", "2", D}).out, lf);
+    EXPECT_EQ(runList({"-0faL", "2", D}).out, nul);
+    EXPECT_EQ(runList({"--null", "--eol", "lf", "-faL", "2", D}).out, lf);  // the last one given counts
+    Reference names;
+    names.bareNames = true;
+    EXPECT_EQ(runList({"-nL", "1", D}).out, names.of(D));
+
+    const Outcome version = runList({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out, "malvorn-list " MALVORN_VERSION "\n");
+    EXPECT_EQ(runList({"-V"}).out, version.out);
+    const Outcome help = runList({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_EQ(help.err, "");
+    for (const char* word : {"--levels", "-L", "--files", "-f", "--hidden", "-a", "--no-path", "-n", "--eol=crlf|lf",
+                             "-0", "--null", "--help", "--version", "CR LF", "130", "xargs -0"})
+        EXPECT_NE(help.out.find(word), std::string::npos) << word;
 }
 
 TEST_F(ListProgramTest, MissingFolderOrFileExitsWithOne) {

@@ -1,0 +1,275 @@
+#include "platform/qt/qt_accessibility.h"
+
+#include <QAbstractScrollArea>
+#include <QAccessible>
+#include <QApplication>
+#include <QClipboard>
+#include <QKeySequence>
+#include <QLabel>
+#include <QMenu>
+#include <algorithm>
+#include <climits>
+
+#include "platform/qt/listing_view.h"
+#include "platform/qt/qt_window_system.h"
+
+namespace malvorn::qt {
+
+namespace {
+
+// Offsets are int in Qt's accessibility API; a listing longer than that is
+// read as far as an int reaches.
+int clampedSize(const QString& text) { return static_cast<int>(std::min<qsizetype>(text.size(), INT_MAX)); }
+
+// The line around an offset: [start, end) without its CR LF, and where the
+// next line starts (end + 2, or end for the last line).
+struct Line {
+    qsizetype start, end, next;
+};
+
+Line lineAt(const QString& text, qsizetype offset) {
+    offset = std::clamp<qsizetype>(offset, 0, text.size());
+    // An offset between the CR and the LF belongs to the line the CR ends.
+    if (offset > 0 && offset < text.size() && text[offset - 1] == u'\r' && text[offset] == u'\n') --offset;
+    const qsizetype before = offset >= 2 ? text.lastIndexOf(QLatin1String("\r\n"), offset - 2) : -1;
+    const qsizetype start = before < 0 ? 0 : before + 2;
+    const qsizetype end = text.indexOf(QLatin1String("\r\n"), start);
+    if (end < 0) return {start, text.size(), text.size()};
+    return {start, end, end + 2};
+}
+
+// One line as a text of its own, so that Qt's own word, sentence and
+// character boundaries run over that line and never over the whole listing.
+class LineText : public QAccessibleTextInterface {
+public:
+    explicit LineText(QString line) : line_(std::move(line)) {}
+    void selection(int, int* s, int* e) const override { *s = *e = 0; }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override {}
+    QString text(int s, int e) const override { return line_.mid(s, e - s); }
+    int characterCount() const override { return static_cast<int>(line_.size()); }
+    QRect characterRect(int) const override { return {}; }
+    int offsetAtPoint(const QPoint&) const override { return -1; }
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int, int* s, int* e) const override {
+        *s = *e = 0;
+        return {};
+    }
+
+private:
+    QString line_;
+};
+
+bool byLines(QAccessible::TextBoundaryType boundary) {
+    return boundary == QAccessible::LineBoundary || boundary == QAccessible::ParagraphBoundary;
+}
+
+QString span(const QString& text, qsizetype from, qsizetype to, int* startOffset, int* endOffset) {
+    *startOffset = static_cast<int>(from);
+    *endOffset = static_cast<int>(to);
+    return text.mid(from, to - from);
+}
+
+// The usual menu of a text box: the result box takes typing, so cut and
+// paste are there besides copy and select all, each enabled only where it
+// would do something.
+void showContextMenu(ListingView* view, QPoint at) {
+    const bool selected = view->anchor() != view->caret();
+    QMenu menu(view);
+    auto add = [&](const QString& caption, QKeySequence::StandardKey key, bool enabled, auto act) {
+        QAction* action = menu.addAction(caption);
+        action->setShortcut(QKeySequence(key));
+        action->setEnabled(enabled);
+        QObject::connect(action, &QAction::triggered, view, act);
+    };
+    QClipboard* clipboard = QApplication::clipboard();
+    add(QStringLiteral("剪切(&T)"), QKeySequence::Cut, selected, [view, clipboard] {
+        clipboard->setText(view->selectedText());
+        view->insert(QString());
+    });
+    add(QStringLiteral("复制(&C)"), QKeySequence::Copy, selected,
+        [view, clipboard] { clipboard->setText(view->selectedText()); });
+    add(QStringLiteral("粘贴(&P)"), QKeySequence::Paste, !clipboard->text().isEmpty(),
+        [view, clipboard] { view->insert(clipboard->text()); });
+    menu.addSeparator();
+    add(QStringLiteral("全选(&A)"), QKeySequence::SelectAll, !view->text().isEmpty(),
+        [view] { view->select(0, view->text().size()); });
+    menu.exec(view->viewport()->mapToGlobal(at));
+}
+
+QAccessibleInterface* listingViewFactory(const QString&, QObject* object) {
+    if (auto* view = dynamic_cast<ListingView*>(object)) return new ListingViewAccessible(view);
+    return nullptr;
+}
+
+}  // namespace
+
+void makeAccessible(QtWindowSystem& ws) {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(listingViewFactory);
+        return true;
+    }();
+    (void)factoryInstalled;
+
+    // A label names the control it captions, both ways: as its buddy, and
+    // as the control's accessible name, which every reader takes.
+    auto caption = [&](ControlId label, ControlId control) {
+        auto* l = qobject_cast<QLabel*>(ws.widget(label));
+        QWidget* c = ws.widget(control);
+        if (!l || !c) return;
+        l->setBuddy(c);
+        c->setAccessibleName(l->text());
+    };
+    caption(ControlId::lblPath, ControlId::drDir);
+    caption(ControlId::lblLevels, ControlId::txtLevel);
+    // The scroll bar beside the depth box sets the same depth.
+    if (QWidget* bar = ws.widget(ControlId::VSLevel))
+        bar->setAccessibleName(ws.widget(ControlId::txtLevel)->accessibleName());
+    // The controls that no label captions; buttons, check boxes and the
+    // frame are named by their own captions.
+    ws.widget(ControlId::drDrive)->setAccessibleName(QStringLiteral("驱动器"));
+    ws.widget(ControlId::txtPath)->setAccessibleName(QStringLiteral("要列举的目录的路径"));
+    auto* result = dynamic_cast<ListingView*>(ws.widget(ControlId::txtResult));
+    if (!result) return;
+    result->setAccessibleName(QStringLiteral("列举结果"));
+    result->setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(result, &QWidget::customContextMenuRequested, result,
+                     [result](QPoint at) { showContextMenu(result, at); });
+}
+
+// ---------------------------------------------------------------- the result box's text
+
+ListingViewAccessible::ListingViewAccessible(ListingView* view) : QAccessibleWidget(view, QAccessible::EditableText) {}
+
+ListingView* ListingViewAccessible::view() const { return static_cast<ListingView*>(widget()); }
+
+void* ListingViewAccessible::interface_cast(QAccessible::InterfaceType type) {
+    if (type == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface*>(this);
+    return QAccessibleWidget::interface_cast(type);
+}
+
+QAccessible::State ListingViewAccessible::state() const {
+    QAccessible::State s = QAccessibleWidget::state();
+    s.multiLine = true;
+    s.selectableText = true;
+    s.editable = true;  // the box takes typing
+    return s;
+}
+
+QString ListingViewAccessible::text(QAccessible::Text kind) const {
+    // The whole text is shared, not copied.
+    if (kind == QAccessible::Value) return view()->text();
+    return QAccessibleWidget::text(kind);
+}
+
+void ListingViewAccessible::selection(int selectionIndex, int* startOffset, int* endOffset) const {
+    *startOffset = *endOffset = 0;
+    if (selectionIndex != 0 || selectionCount() == 0) return;
+    *startOffset = static_cast<int>(std::min(view()->anchor(), view()->caret()));
+    *endOffset = static_cast<int>(std::max(view()->anchor(), view()->caret()));
+}
+
+int ListingViewAccessible::selectionCount() const { return view()->anchor() != view()->caret() ? 1 : 0; }
+
+void ListingViewAccessible::addSelection(int startOffset, int endOffset) { view()->select(startOffset, endOffset); }
+
+void ListingViewAccessible::removeSelection(int selectionIndex) {
+    if (selectionIndex == 0) view()->select(view()->caret(), view()->caret());
+}
+
+void ListingViewAccessible::setSelection(int selectionIndex, int startOffset, int endOffset) {
+    if (selectionIndex == 0) view()->select(startOffset, endOffset);
+}
+
+int ListingViewAccessible::cursorPosition() const { return static_cast<int>(view()->caret()); }
+
+void ListingViewAccessible::setCursorPosition(int position) { view()->select(position, position); }
+
+QString ListingViewAccessible::text(int startOffset, int endOffset) const {
+    const QString& all = view()->text();
+    const qsizetype from = std::clamp<qsizetype>(startOffset, 0, all.size());
+    const qsizetype to = std::clamp<qsizetype>(endOffset, from, all.size());
+    return all.mid(from, to - from);
+}
+
+QString ListingViewAccessible::textAtOffset(int offset, QAccessible::TextBoundaryType boundary, int* startOffset,
+                                            int* endOffset) const {
+    const QString& all = view()->text();
+    if (boundary == QAccessible::NoBoundary) return span(all, 0, all.size(), startOffset, endOffset);
+    const Line line = lineAt(all, offset);
+    if (byLines(boundary)) return span(all, line.start, line.next, startOffset, endOffset);
+    const LineText within(all.mid(line.start, line.end - line.start));
+    const QString found =
+        within.textAtOffset(static_cast<int>(std::min<qsizetype>(offset - line.start, line.end - line.start)), boundary,
+                            startOffset, endOffset);
+    *startOffset += static_cast<int>(line.start);
+    *endOffset += static_cast<int>(line.start);
+    return found;
+}
+
+QString ListingViewAccessible::textBeforeOffset(int offset, QAccessible::TextBoundaryType boundary, int* startOffset,
+                                                int* endOffset) const {
+    const QString& all = view()->text();
+    const Line line = lineAt(all, offset);
+    if (!byLines(boundary) || line.start == 0) {
+        if (byLines(boundary) || boundary == QAccessible::NoBoundary) return span(all, 0, 0, startOffset, endOffset);
+        const LineText within(all.mid(line.start, line.end - line.start));
+        const QString found =
+            within.textBeforeOffset(static_cast<int>(offset - line.start), boundary, startOffset, endOffset);
+        *startOffset += static_cast<int>(line.start);
+        *endOffset += static_cast<int>(line.start);
+        return found;
+    }
+    const Line previous = lineAt(all, line.start - 2);
+    return span(all, previous.start, previous.next, startOffset, endOffset);
+}
+
+QString ListingViewAccessible::textAfterOffset(int offset, QAccessible::TextBoundaryType boundary, int* startOffset,
+                                               int* endOffset) const {
+    const QString& all = view()->text();
+    const Line line = lineAt(all, offset);
+    if (!byLines(boundary)) {
+        if (boundary == QAccessible::NoBoundary) return span(all, all.size(), all.size(), startOffset, endOffset);
+        const LineText within(all.mid(line.start, line.end - line.start));
+        const QString found =
+            within.textAfterOffset(static_cast<int>(std::min<qsizetype>(offset - line.start, line.end - line.start)),
+                                   boundary, startOffset, endOffset);
+        *startOffset += static_cast<int>(line.start);
+        *endOffset += static_cast<int>(line.start);
+        return found;
+    }
+    if (line.next >= all.size() && line.next == line.end)
+        return span(all, all.size(), all.size(), startOffset, endOffset);
+    const Line next = lineAt(all, line.next);
+    return span(all, next.start, next.next, startOffset, endOffset);
+}
+
+int ListingViewAccessible::characterCount() const { return clampedSize(view()->text()); }
+
+QRect ListingViewAccessible::characterRect(int) const {
+    // The view keeps its glyph positions to itself; an empty rectangle
+    // tells the reader that none is known (magnifiers follow the focus).
+    return {};
+}
+
+int ListingViewAccessible::offsetAtPoint(const QPoint& point) const {
+    const QPoint inView = view()->viewport()->mapFromGlobal(point);
+    if (!view()->viewport()->rect().contains(inView)) return -1;
+    return static_cast<int>(view()->positionAt(inView));
+}
+
+void ListingViewAccessible::scrollToSubstring(int startIndex, int endIndex) { view()->select(startIndex, endIndex); }
+
+QString ListingViewAccessible::attributes(int offset, int* startOffset, int* endOffset) const {
+    // One font, one colour: the whole text is one run without attributes.
+    (void)offset;
+    *startOffset = 0;
+    *endOffset = characterCount();
+    return {};
+}
+
+}  // namespace malvorn::qt

@@ -1,0 +1,54 @@
+// What a screen reader needs from the Qt window: a name for every control
+// (a label names the control it captions) and the result box's text, caret
+// and selection through QAccessibleTextInterface; and the result box's
+// context menu, the other way into its clipboard commands.
+#pragma once
+
+#include <QAccessibleWidget>
+
+namespace malvorn::qt {
+
+class ListingView;
+class QtWindowSystem;
+
+// Names the window's controls, ties each label to its control, and gives
+// the result box its accessible text and its context menu. Called once the
+// window's controls exist.
+void makeAccessible(QtWindowSystem& ws);
+
+// The result box as assistive technology sees it: multi-line editable text.
+// Everything is read from the view when asked, nothing is copied ahead: a
+// line's text is found around the offset asked about.
+class ListingViewAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
+public:
+    explicit ListingViewAccessible(ListingView* view);
+
+    void* interface_cast(QAccessible::InterfaceType type) override;
+    QAccessible::State state() const override;
+    QString text(QAccessible::Text kind) const override;
+
+    void selection(int selectionIndex, int* startOffset, int* endOffset) const override;
+    int selectionCount() const override;
+    void addSelection(int startOffset, int endOffset) override;
+    void removeSelection(int selectionIndex) override;
+    void setSelection(int selectionIndex, int startOffset, int endOffset) override;
+    int cursorPosition() const override;
+    void setCursorPosition(int position) override;
+    QString text(int startOffset, int endOffset) const override;
+    QString textBeforeOffset(int offset, QAccessible::TextBoundaryType boundary, int* startOffset,
+                             int* endOffset) const override;
+    QString textAfterOffset(int offset, QAccessible::TextBoundaryType boundary, int* startOffset,
+                            int* endOffset) const override;
+    QString textAtOffset(int offset, QAccessible::TextBoundaryType boundary, int* startOffset,
+                         int* endOffset) const override;
+    int characterCount() const override;
+    QRect characterRect(int offset) const override;
+    int offsetAtPoint(const QPoint& point) const override;
+    void scrollToSubstring(int startIndex, int endIndex) override;
+    QString attributes(int offset, int* startOffset, int* endOffset) const override;
+
+private:
+    ListingView* view() const;
+};
+
+}  // namespace malvorn::qt
