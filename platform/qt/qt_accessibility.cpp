@@ -4,6 +4,7 @@
 #include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
+#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
@@ -76,28 +77,27 @@ QString span(const QString& text, qsizetype from, qsizetype to, int* startOffset
 
 // The usual menu of a text box: the result box takes typing, so cut and
 // paste are there besides copy and select all, each enabled only where it
-// would do something.
+// would do something. An item presses its key on the view, so that the
+// view's own handling of the key is the one rule for both.
 void showContextMenu(ListingView* view, QPoint at) {
     const bool selected = view->anchor() != view->caret();
     QMenu menu(view);
-    auto add = [&](const QString& caption, QKeySequence::StandardKey key, bool enabled, auto act) {
+    auto add = [&](const QString& caption, QKeySequence::StandardKey key, bool enabled) {
         QAction* action = menu.addAction(caption);
-        action->setShortcut(QKeySequence(key));
-        action->setEnabled(enabled);
-        QObject::connect(action, &QAction::triggered, view, act);
+        const QKeySequence keys(key);
+        action->setShortcut(keys);
+        action->setEnabled(enabled && !keys.isEmpty());
+        QObject::connect(action, &QAction::triggered, view, [view, keys] {
+            const QKeyCombination k = keys[0];
+            QKeyEvent press(QEvent::KeyPress, k.key(), k.keyboardModifiers());
+            QCoreApplication::sendEvent(view, &press);
+        });
     };
-    QClipboard* clipboard = QApplication::clipboard();
-    add(QStringLiteral("剪切(&T)"), QKeySequence::Cut, selected, [view, clipboard] {
-        clipboard->setText(view->selectedText());
-        view->insert(QString());
-    });
-    add(QStringLiteral("复制(&C)"), QKeySequence::Copy, selected,
-        [view, clipboard] { clipboard->setText(view->selectedText()); });
-    add(QStringLiteral("粘贴(&P)"), QKeySequence::Paste, !clipboard->text().isEmpty(),
-        [view, clipboard] { view->insert(clipboard->text()); });
+    add(QStringLiteral("剪切(&T)"), QKeySequence::Cut, selected);
+    add(QStringLiteral("复制(&C)"), QKeySequence::Copy, selected);
+    add(QStringLiteral("粘贴(&P)"), QKeySequence::Paste, !QApplication::clipboard()->text().isEmpty());
     menu.addSeparator();
-    add(QStringLiteral("全选(&A)"), QKeySequence::SelectAll, !view->text().isEmpty(),
-        [view] { view->select(0, view->text().size()); });
+    add(QStringLiteral("全选(&A)"), QKeySequence::SelectAll, !view->text().isEmpty());
     menu.exec(view->viewport()->mapToGlobal(at));
 }
 
