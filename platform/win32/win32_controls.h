@@ -1,7 +1,7 @@
 // The window's controls as standard Windows controls: text boxes, buttons,
 // check boxes, the frame, labels, the scroll bar, and the window itself.
 // The drive and folder lists are in win32_folder_lists.h, the result box in
-// win32_result_edit.h.
+// win32_result_box.h.
 //
 // A control raises the events of the user's actions through the window
 // system's deliver (held exceptions, dispatchEvent); the events of an

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <stdexcept>
 
 namespace malvorn::win32 {
 
@@ -255,5 +256,18 @@ void ResultBoxWindow::refresh() {
     placeCaret();
     InvalidateRect(hwnd_, nullptr, FALSE);
 }
+
+namespace {
+
+ResultBoxWindow& boxOf(HWND hwnd) {
+    ResultBoxWindow* box = ResultBoxWindow::of(hwnd);
+    if (!box) throw std::logic_error("not a result box window");
+    return *box;
+}
+
+}  // namespace
+
+Win32ResultBox::Win32ResultBox(Win32WindowSystem& ws, const ControlDesign& d, HWND hwnd)
+    : Win32Control(ws, d, hwnd), box_(boxOf(hwnd)) {}
 
 }  // namespace malvorn::win32

@@ -25,6 +25,7 @@
 #include <cstddef>
 
 #include "platform/line_text.h"
+#include "platform/win32/win32_controls.h"
 
 namespace malvorn::win32 {
 
@@ -108,6 +109,21 @@ private:
     bool refreshDue_ = false;
     bool followCaret_ = false;
     Text scratch_, shown_;
+};
+
+// The result box as a control of the window: the text box the window
+// object writes the listing into. It raises no events (the core has no
+// handler for it).
+class Win32ResultBox : public Win32Control, public ITextBox {
+public:
+    Win32ResultBox(Win32WindowSystem& ws, const ControlDesign& d, HWND hwnd);
+    Text text() const override { return box_.text(); }
+    void setText(const Text& text) override { box_.setText(text); }
+    void replaceSelection(const Text& text) override { box_.replaceSelection(text); }
+    ResultBoxWindow& box() { return box_; }
+
+private:
+    ResultBoxWindow& box_;
 };
 
 }  // namespace malvorn::win32

@@ -46,7 +46,6 @@ SaveDialogResult Win32SaveDialog::show(IForm& owner, const SaveDialogRequest& re
     ofn.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
     ofn.Flags = request.flags;
 
-    if (form) form->windowSystem().flushPendingOutput();
     SaveDialogResult result;
     if (GetSaveFileNameA(&ofn)) {
         result.chosen = true;

@@ -9,7 +9,7 @@
 #include "platform/win32/win32_error.h"
 #include "platform/win32/win32_folder_lists.h"
 #include "platform/win32/win32_keyboard.h"
-#include "platform/win32/win32_result_edit.h"
+#include "platform/win32/win32_result_box.h"
 #include "platform/win32/win32_text.h"
 
 namespace malvorn::win32 {
@@ -33,10 +33,7 @@ NativeControl nativeControl(ControlKind kind) {
         case ControlKind::SingleLineText:
             return {L"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, true};
         case ControlKind::MultiLineText:
-            return {
-                L"EDIT",
-                WS_TABSTOP | ES_MULTILINE | ES_AUTOHSCROLL | ES_AUTOVSCROLL | ES_WANTRETURN | WS_HSCROLL | WS_VSCROLL,
-                WS_EX_CLIENTEDGE, true};
+            return {ResultBoxWindow::ClassName, WS_TABSTOP | WS_HSCROLL | WS_VSCROLL, WS_EX_CLIENTEDGE, true};
         case ControlKind::PushButton:
             return {L"BUTTON", WS_TABSTOP | BS_PUSHBUTTON, 0, true};
         case ControlKind::CheckBox:
@@ -117,6 +114,7 @@ void Win32WindowSystem::registerMainClass(HINSTANCE instance) {
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = MainClass;
     if (!RegisterClassExW(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) throwLastError();
+    ResultBoxWindow::registerClass(wc.hInstance);
 }
 
 void Win32WindowSystem::chooseFont() {
@@ -151,12 +149,9 @@ Win32Control& Win32WindowSystem::build(const ControlDesign& d, HWND parent, cons
         case ControlKind::SingleLineText:
             c = std::make_unique<Win32TextBox>(*this, d, h);
             break;
-        case ControlKind::MultiLineText: {
-            auto box = std::make_unique<Win32ResultEdit>(*this, d, h);
-            result_ = box.get();
-            c = std::move(box);
+        case ControlKind::MultiLineText:
+            c = std::make_unique<Win32ResultBox>(*this, d, h);
             break;
-        }
         case ControlKind::PushButton:
             c = std::make_unique<Win32Button>(*this, d, h);
             break;
@@ -301,10 +296,6 @@ void Win32WindowSystem::rethrowHeld() {
     }
 }
 
-void Win32WindowSystem::flushPendingOutput() {
-    if (result_) result_->flush();
-}
-
 void Win32WindowSystem::dispatch(MSG& msg) {
     if (!preTranslate(*this, msg)) {
         TranslateMessage(&msg);
@@ -315,8 +306,6 @@ void Win32WindowSystem::dispatch(MSG& msg) {
 
 int Win32WindowSystem::doEvents() {
     rethrowHeld();
-    const bool handedOver = result_ && result_->flush(false);
-    const ULONGLONG started = handedOver ? GetTickCount64() : 0;
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
@@ -326,8 +315,6 @@ int Win32WindowSystem::doEvents() {
         }
         dispatch(msg);
     }
-    // Redrawing the box after a hand-over is part of its cost.
-    if (handedOver && result_) result_->addFlushCost(GetTickCount64() - started);
     return openWindows();
 }
 
@@ -335,7 +322,6 @@ void Win32WindowSystem::run() {
     rethrowHeld();
     MSG msg;
     while (open_) {
-        flushPendingOutput();
         const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
         if (got <= 0) break;
         dispatch(msg);
@@ -348,7 +334,6 @@ void Win32WindowSystem::endProgram() {
 }
 
 void Win32WindowSystem::messageBox(const Text& text, const Text& title, int style) {
-    flushPendingOutput();
     if (onMessageBox) {
         onMessageBox(text, title, style);
         return;

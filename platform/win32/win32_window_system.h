@@ -2,7 +2,7 @@
 // of its fourteen controls through the wide (W) API, the event pump, the
 // window procedures, message boxes and the program end. The controls are in
 // win32_controls.h and win32_folder_lists.h, the result box in
-// win32_result_edit.h, the keyboard in win32_keyboard.h.
+// win32_result_box.h, the keyboard in win32_keyboard.h.
 //
 // Events that come from the user (a click, a key, a dragged thumb) reach the
 // core through dispatchEvent. Events raised by an assignment from code are
@@ -28,8 +28,6 @@
 
 namespace malvorn::win32 {
 
-class Win32ResultEdit;
-
 class Win32WindowSystem : public IWindowSystem {
 public:
     // `showCommand` is how the window first appears (wWinMain's nCmdShow).
@@ -50,9 +48,6 @@ public:
     std::function<void()> onEndProgram;
     // Instead of the modal box (tests).
     std::function<void(const Text& text, const Text& title, int style)> onMessageBox;
-
-    // Hands gathered result text to the result box now.
-    void flushPendingOutput();
 
     // Delivers an event from the user: through dispatchEvent, any exception
     // held until the message that caused it has been dispatched.
@@ -114,7 +109,6 @@ private:
     std::map<ControlId, std::unique_ptr<Win32Control>> controls_;
     std::map<HWND, Win32Control*> byHandle_;
     std::vector<HWND> tabOrder_;
-    Win32ResultEdit* result_ = nullptr;
     std::exception_ptr held_;
 };
 

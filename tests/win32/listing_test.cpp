@@ -1,7 +1,8 @@
 // A listing of a real folder: hidden and system entries, the access keys
-// that start and stop it, the result text gathered until it is read.
+// that start and stop it, lines and a user's click in their order.
 #include <algorithm>
 
+#include "platform/win32/win32_result_box.h"
 #include "win32_fixture.h"
 
 namespace malvorn::wintest {
@@ -103,16 +104,30 @@ TEST(Win32Listing, AltXStopsARunningListing) {
     EXPECT_EQ(windowText(win.hwnd(ControlId::cmdDoIt)), w(captions::DoItIdle()));
 }
 
-TEST(Win32Listing, ReplaceSelectionGathersTextUntilItIsRead) {
-    SpyWindow win;
-    for (int i = 0; i < 1000; ++i) win.c.txtResult->replaceSelection(u"line " + decimal(i) + u"\r\n");
-    const Text text = win.c.txtResult->text();
-    EXPECT_EQ(text.substr(0, 8), u"line 0\r\n");
-    EXPECT_EQ(text.substr(text.size() - 10), u"line 999\r\n");
-    win.c.txtResult->setText(Text());
-    win.c.txtResult->replaceSelection(u"x");
-    win.ws.flushPendingOutput();
-    EXPECT_EQ(windowText(win.ws.control(ControlId::txtResult).handle()), L"x");
+TEST(Win32Listing, LinesWrittenBeforeAUsersClickAreInTheBoxBeforeIt) {
+    Window win;
+    win.form->start();
+    win.pump();
+    ITextBox& result = *win.form->C.txtResult;
+    // A pump just before, as the walk pumps once a folder: a box that held
+    // lines back until some time had passed would not have A and B yet.
+    result.replaceSelection(u"old\r\n");
+    win.ws.doEvents();
+    result.replaceSelection(u"A\r\n");
+    result.replaceSelection(u"B\r\n");
+    // The click waits in the queue, as it does while the walk writes; the
+    // walk's next pump delivers it: onto line B, which is there.
+    auto* box = ResultBoxWindow::of(win.hwnd(ControlId::txtResult));
+    ASSERT_NE(box, nullptr);
+    const LPARAM lineB = MAKELPARAM(0, 2 * box->lineHeight() + box->lineHeight() / 2);
+    PostMessageW(win.hwnd(ControlId::txtResult), WM_LBUTTONDOWN, MK_LBUTTON, lineB);
+    PostMessageW(win.hwnd(ControlId::txtResult), WM_LBUTTONUP, 0, lineB);
+    win.ws.doEvents();
+    result.replaceSelection(u"X\r\n");
+    EXPECT_EQ(win.resultLines(), (std::vector<std::string>{"old", "A", "X", "B"}));
+    result.setText(Text());
+    result.replaceSelection(u"x");
+    EXPECT_EQ(windowText(win.hwnd(ControlId::txtResult)), L"x");
 }
 
 }  // namespace
