@@ -25,7 +25,8 @@ QIcon programIcon() {
 
 bool setUpApplication(QApplication& app) {
     QCoreApplication::setApplicationName(QStringLiteral("malvorn"));
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("Malvorn"));
+    // No application display name: Qt would append it to every window
+    // title, and the window's caption is exactly its own.
     QGuiApplication::setDesktopFileName(QString::fromLatin1(DesktopFileName));
     QApplication::setWindowIcon(programIcon());
 

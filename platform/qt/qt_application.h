@@ -11,7 +11,7 @@ namespace malvorn::qt {
 // match a running window to its entry by it.
 inline constexpr const char* DesktopFileName = "example.malvorn.Malvorn";
 
-// Application and display name, desktop file name and window icon; then
+// Application name, desktop file name and window icon; then
 // Qt's translations (qtbase_zh_CN.qm from QLibraryInfo's translations
 // folder), whatever LANG says, so that the save dialog and the standard
 // buttons speak the window's language. Returns false, after a warning on
