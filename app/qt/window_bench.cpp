@@ -1,4 +1,5 @@
-// malvorn-window-bench: the real window, offscreen, listing a folder the way
+// malvorn-window-bench: the real window (on the platform QT_QPA_PLATFORM
+// names, offscreen when unset) listing a folder the way
 // a person would (path typed, files on, full paths, the deepest depth, the
 // start button clicked), timed from the click to the last line in the box.
 //
