@@ -1,6 +1,9 @@
 // The Windows program: the window object on the Win32 backend.
 #include <windows.h>
 
+#include <exception>
+
+#include "platform/dispatch.h"
 #include "platform/platform.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_process.h"
@@ -16,8 +19,15 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     win32::Win32TextFileSystem textFiles;
     win32::Win32ProcessStarter processes;
     Platform platform{windows, files, saveDialog, textFiles, processes};
-    frmMain form(platform);
-    form.start();
-    windows.run();
+    // A window that cannot be made (no display, a class that will not
+    // register) is reported as any unhandled failure is, in a message box:
+    // a program started from Explorer has no console to write to.
+    try {
+        frmMain form(platform);
+        form.start();
+        windows.run();
+    } catch (const PlatformError& e) {
+        reportUnhandledAndEnd(windows, e);
+    }
     return 0;
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include "platform/win32/win32_text.h"
 #include "platform/win32/win32_window_system.h"
@@ -61,12 +62,22 @@ LRESULT Win32TextBox::sendQuietly(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void Win32TextBox::setText(const Text& text) {
-    sendQuietly(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide(text)));
+    // The same text again leaves the box alone, caret and selection where
+    // the user has them (the depth box is rewritten after every keystroke);
+    // other text puts the caret at its end. Change comes either way.
+    const bool single = kind_ == ControlKind::SingleLineText;
+    if (!single || text != windowText(hwnd_)) {
+        sendQuietly(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(wide(text)));
+        const auto end = static_cast<WPARAM>(GetWindowTextLengthW(hwnd_));
+        SendMessageW(hwnd_, EM_SETSEL, end, static_cast<LPARAM>(end));
+    }
+    if (single) known_ = text;
     raiseChange();
 }
 
 void Win32TextBox::replaceSelection(const Text& text) {
     sendQuietly(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wide(text)));
+    if (kind_ == ControlKind::SingleLineText) known_ = windowText(hwnd_);
     raiseChange();
 }
 
@@ -77,6 +88,10 @@ void Win32TextBox::raiseChange() {
 
 void Win32TextBox::onCommand(int code) {
     if (code != EN_CHANGE || suppress_ > 0 || ws_.building()) return;
+    if (kind_ == ControlKind::MultiLineText) return;  // raises no Change
+    Text now = windowText(hwnd_);
+    if (now == known_) return;
+    known_ = std::move(now);
     // Typed, pasted or cut by the user.
     if (id_ == ControlId::txtPath) ws_.deliver([this] { ws_.events().txtPath_Change(); });
     if (id_ == ControlId::txtLevel) ws_.deliver([this] { ws_.events().txtLevel_Change(); });
@@ -84,7 +99,26 @@ void Win32TextBox::onCommand(int code) {
 
 // Buttons and check boxes.
 
-void Win32Button::setCaption(const Text& caption) { SetWindowTextW(hwnd_, wide(caption)); }
+void Win32Button::setCaption(const Text& caption) {
+    previousCaption_ = windowText(hwnd_);
+    captionSince_ = GetTickCount();
+    SetWindowTextW(hwnd_, wide(caption));
+}
+
+void Win32Button::notePress(const MSG& msg) {
+    const bool press = msg.message == WM_LBUTTONDOWN || msg.message == WM_LBUTTONDBLCLK ||
+                       (msg.message == WM_KEYDOWN && msg.wParam == VK_SPACE);
+    if (!press) return;
+    // A press made before the caption changed, but taken from the queue
+    // only now, was made on the caption before.
+    const bool earlier = static_cast<LONG>(msg.time - captionSince_) < 0;
+    pressed_ = true;
+    pressedCaption_ = earlier ? previousCaption_ : windowText(hwnd_);
+}
+
+void Win32Button::noteRelease(const MSG& msg) {
+    if (msg.message == WM_LBUTTONUP || (msg.message == WM_KEYUP && msg.wParam == VK_SPACE)) pressed_ = false;
+}
 
 Text Win32Button::caption() const { return windowText(hwnd_); }
 
@@ -94,7 +128,11 @@ void Win32Button::click() {
 }
 
 void Win32Button::onCommand(int code) {
-    if (code == BN_CLICKED && !ws_.building()) click();
+    if (code != BN_CLICKED || ws_.building()) return;
+    // A click from code (BM_CLICK) has no press of its own in the queue.
+    const bool stale = pressed_ && pressedCaption_ != windowText(hwnd_);
+    pressed_ = false;
+    if (!stale) click();
 }
 
 int Win32CheckBox::value() const {

@@ -69,8 +69,15 @@ protected:
 
 private:
     int suppress_ = 0;  // inside a programmatic change: the native EN_CHANGE is not the event
+    // The text as last seen: the system also sends EN_CHANGE without a
+    // change (Wine on Ctrl+A), which is no edit of the user's.
+    Text known_;
 };
 
+// A click belongs to the caption the button showed when it was pressed:
+// the stop button pressed during a listing that has ended by the time it
+// is released (or by the time the press is taken from the queue) starts
+// nothing.
 class Win32Button : public Win32Control, public IButton {
 public:
     using Win32Control::Win32Control;
@@ -79,6 +86,16 @@ public:
     void onCommand(int code) override;
     // Raises Click as the user's press does.
     void click();
+    // Sees each input message for the button before it is dispatched, and
+    // after (the release that ends a press).
+    void notePress(const MSG& msg);
+    void noteRelease(const MSG& msg);
+
+private:
+    Text previousCaption_;
+    DWORD captionSince_ = 0;  // message time at which the caption was set
+    bool pressed_ = false;
+    Text pressedCaption_;
 };
 
 class Win32CheckBox : public Win32Control, public ICheckBox {

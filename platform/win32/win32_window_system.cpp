@@ -297,10 +297,13 @@ void Win32WindowSystem::rethrowHeld() {
 }
 
 void Win32WindowSystem::dispatch(MSG& msg) {
+    Win32Button* button = dynamic_cast<Win32Button*>(controlOf(msg.hwnd));
+    if (button) button->notePress(msg);
     if (!preTranslate(*this, msg)) {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
+    if (button) button->noteRelease(msg);
     rethrowHeld();
 }
 
@@ -311,7 +314,7 @@ int Win32WindowSystem::doEvents() {
         if (msg.message == WM_QUIT) {
             // Not ours to take: leave it for the outermost loop.
             PostQuitMessage(static_cast<int>(msg.wParam));
-            break;
+            return false;
         }
         dispatch(msg);
     }

@@ -84,5 +84,30 @@ TEST(Win32ChangeRule, ScrollBarUserActions) {
     EXPECT_EQ(GetScrollPos(bar, SB_CTL), 31000);
 }
 
+TEST(Win32ChangeRule, ANotificationWithoutAChangeRaisesNothingAndTheSameTextKeepsTheCaret) {
+    SpyWindow win;
+    HWND box = win.ws.control(ControlId::txtPath).handle();
+    win.c.txtPath->setText(u"abcdef");
+    ASSERT_EQ(win.spy.count["Path"], 1);
+    // What Wine sends on Ctrl+A: a change notification with the text as it was.
+    SendMessageW(GetParent(box), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(box), EN_CHANGE), reinterpret_cast<LPARAM>(box));
+    win.ws.rethrowHeld();
+    EXPECT_EQ(win.spy.count["Path"], 1) << "nothing changed";
+    // The same text from code: Change all the same, the selection stays.
+    SendMessageW(box, EM_SETSEL, 2, 4);
+    win.c.txtPath->setText(u"abcdef");
+    EXPECT_EQ(win.spy.count["Path"], 2);
+    DWORD start = 0, end = 0;
+    SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 2u);
+    EXPECT_EQ(end, 4u);
+    // Other text: the caret at its end.
+    win.c.txtPath->setText(u"xy");
+    SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 2u);
+    EXPECT_EQ(end, 2u);
+    EXPECT_EQ(win.spy.count["Path"], 3);
+}
+
 }  // namespace
 }  // namespace malvorn::wintest

@@ -132,5 +132,23 @@ TEST(Win32Path, TypingAPathMovesTheListsAndABadOneIsReported) {
     EXPECT_EQ(win.form->C.drDir->path(), dir / "one");
 }
 
+TEST(Win32Path, SelectingAllThenPastingMovesTheLists) {
+    ScratchFolder dir;
+    dir.folder("pasted");
+    Window win;
+    win.form->start();
+    win.pump();
+    HWND box = win.hwnd(ControlId::txtPath);
+    // Ctrl+A: Wine tells of a change although the text stays.
+    SendMessageW(box, EM_SETSEL, 0, -1);
+    SendMessageW(GetParent(box), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(box), EN_CHANGE), reinterpret_cast<LPARAM>(box));
+    win.ws.rethrowHeld();
+    // The paste.
+    SendMessageW(box, EM_REPLACESEL, TRUE, reinterpret_cast<LPARAM>(w(dir / "pasted").c_str()));
+    win.ws.rethrowHeld();
+    EXPECT_EQ(win.form->C.drDir->path(), dir / "pasted");
+    EXPECT_TRUE(win.messages.empty());
+}
+
 }  // namespace
 }  // namespace malvorn::wintest

@@ -98,5 +98,33 @@ TEST(Win32Keys, TabFollowsTheTabOrderAndEnterPressesNoButton) {
     EXPECT_TRUE(IsWindow(win.main()));
 }
 
+TEST(Win32Keys, DigitsTypedOneByOneIntoTheDepthBoxGiveThatDepth) {
+    Window win;
+    win.form->start();
+    win.pump();
+    HWND box = win.hwnd(ControlId::txtLevel);
+    for (const char* typed : {"12", "345", "32767"}) {
+        SendMessageW(box, EM_SETSEL, 0, -1);
+        for (const char* c = typed; *c; ++c) {
+            SendMessageW(box, WM_CHAR, static_cast<WPARAM>(*c), 1);
+            win.ws.rethrowHeld();
+        }
+        EXPECT_EQ(win.form->C.txtLevel->text(), u8(typed));
+        EXPECT_EQ(win.form->State.Levels, std::stoi(typed));
+    }
+    // A letter is taken out again; the caret stays at the end for the next digit.
+    SendMessageW(box, WM_CHAR, L'a', 1);
+    SendMessageW(box, WM_CHAR, L'1', 1);
+    win.ws.rethrowHeld();
+    EXPECT_EQ(win.form->C.txtLevel->text(), u"32767") << "32767 is the most";
+    SendMessageW(box, EM_SETSEL, 0, -1);
+    SendMessageW(box, WM_CHAR, L'4', 1);
+    SendMessageW(box, WM_CHAR, L'x', 1);
+    SendMessageW(box, WM_CHAR, L'2', 1);
+    win.ws.rethrowHeld();
+    EXPECT_EQ(win.form->C.txtLevel->text(), u"42");
+    EXPECT_TRUE(win.messages.empty());
+}
+
 }  // namespace
 }  // namespace malvorn::wintest

@@ -130,5 +130,38 @@ TEST(Win32Listing, LinesWrittenBeforeAUsersClickAreInTheBoxBeforeIt) {
     EXPECT_EQ(windowText(win.hwnd(ControlId::txtResult)), L"x");
 }
 
+TEST(Win32Listing, AStopPressedWhileTheListingRanStartsNothingOnceItHasEnded) {
+    SpyWindow win;
+    HWND button = win.ws.control(ControlId::cmdDoIt).handle();
+    win.c.cmdDoIt->setCaption(captions::DoItRunning());
+    Sleep(30);  // message times count in milliseconds
+    // Pressed and released during the run, taken from the queue after it.
+    PostMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    PostMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    Sleep(30);
+    win.c.cmdDoIt->setCaption(captions::DoItIdle());
+    win.ws.doEvents();
+    EXPECT_EQ(win.spy.count["DoIt"], 0);
+    // Pressed on the idle caption: a start.
+    Sleep(30);
+    PostMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    PostMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    win.ws.doEvents();
+    EXPECT_EQ(win.spy.count["DoIt"], 1);
+    // Pressed while running, released after: the caption it was pressed on is gone.
+    win.c.cmdDoIt->setCaption(captions::DoItRunning());
+    Sleep(30);
+    PostMessageW(button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+    win.ws.doEvents();
+    win.c.cmdDoIt->setCaption(captions::DoItIdle());
+    PostMessageW(button, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+    win.ws.doEvents();
+    EXPECT_EQ(win.spy.count["DoIt"], 1);
+    // A click from code is always a click.
+    SendMessageW(button, BM_CLICK, 0, 0);
+    win.ws.rethrowHeld();
+    EXPECT_EQ(win.spy.count["DoIt"], 2);
+}
+
 }  // namespace
 }  // namespace malvorn::wintest
