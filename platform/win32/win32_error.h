@@ -8,7 +8,9 @@
 
 namespace malvorn::win32 {
 
-// The system's text for an error number, without the trailing line end.
+// The system's text for an error number in Simplified Chinese, without the
+// trailing line end: the system's own where it has the language, else the
+// backend's table of the common numbers, else the number alone.
 Text systemMessage(std::uint32_t code);
 
 // A PlatformError for the calling thread's last error.

@@ -63,7 +63,7 @@ void Win32DriveList::setDrive(const Text& text) {
     }
     if (letter != 0 && std::find(letters_.begin(), letters_.end(), letter) == letters_.end()) refresh();
     if (letter == 0 || std::find(letters_.begin(), letters_.end(), letter) == letters_.end())
-        throw PlatformError(errors::DeviceUnavailable, fromUtf8("Device unavailable"));
+        throw PlatformError(errors::DeviceUnavailable, fromUtf8("设备不可用"));
     if (letter == current_) return;
     current_ = letter;
     selectCurrent();
@@ -92,14 +92,14 @@ Win32FolderList::Win32FolderList(Win32WindowSystem& ws, const ControlDesign& d, 
     : Win32Control(ws, d, hwnd) {}
 
 Text Win32FolderList::resolve(const Text& text) {
-    if (text.empty()) throw PlatformError(errors::PathNotFound, fromUtf8("Path not found"));
+    if (text.empty()) throw PlatformError(errors::PathNotFound, fromUtf8("路径未找到"));
     Text request = text;
     // A bare drive ("c:") stands for its root.
     if (request.size() == 2 && request[1] == u':') request.push_back(u'\\');
     std::replace(request.begin(), request.end(), u'/', u'\\');
     const std::wstring in(reinterpret_cast<const wchar_t*>(request.c_str()), request.size());
     DWORD size = GetFullPathNameW(in.c_str(), 0, nullptr, nullptr);
-    if (size == 0) throw PlatformError(errors::PathNotFound, fromUtf8("Path not found"));
+    if (size == 0) throw PlatformError(errors::PathNotFound, fromUtf8("路径未找到"));
     std::wstring full(size, L'\0');
     size = GetFullPathNameW(in.c_str(), size, full.data(), nullptr);
     full.resize(size);
@@ -114,10 +114,10 @@ Text Win32FolderList::resolve(const Text& text) {
     const DWORD word = GetFileAttributesW(api.c_str());
     if (word == INVALID_FILE_ATTRIBUTES) {
         const DWORD code = GetLastError();
-        if (code == ERROR_NOT_READY) throw PlatformError(errors::DeviceUnavailable, fromUtf8("Device unavailable"));
-        throw PlatformError(errors::PathNotFound, fromUtf8("Path not found"));
+        if (code == ERROR_NOT_READY) throw PlatformError(errors::DeviceUnavailable, fromUtf8("设备不可用"));
+        throw PlatformError(errors::PathNotFound, fromUtf8("路径未找到"));
     }
-    if (!(word & FILE_ATTRIBUTE_DIRECTORY)) throw PlatformError(errors::PathNotFound, fromUtf8("Path not found"));
+    if (!(word & FILE_ATTRIBUTE_DIRECTORY)) throw PlatformError(errors::PathNotFound, fromUtf8("路径未找到"));
     return path;
 }
 

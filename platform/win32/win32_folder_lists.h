@@ -44,7 +44,7 @@ public:
     const std::vector<Text>& linePaths() const { return paths_; }
 
     // The folder a text names, in the form the list reports it, or a
-    // PlatformError (76 "Path not found", 68 "Device unavailable").
+    // PlatformError (76 路径未找到, 68 设备不可用).
     static Text resolve(const Text& text);
 
 private:

@@ -211,5 +211,24 @@ TEST(Win32FileSystem, DriveRootHasNoDotEntries) {
     EXPECT_EQ(std::find(names.begin(), names.end(), u".."), names.end());
 }
 
+TEST(Win32Errors, EveryDescriptionIsChinese) {
+    auto chinese = [](const Text& text) {
+        return std::any_of(text.begin(), text.end(), [](char16_t c) { return c >= 0x4E00 && c <= 0x9FFF; });
+    };
+    for (std::uint32_t code :
+         std::initializer_list<std::uint32_t>{ERROR_FILE_NOT_FOUND, ERROR_PATH_NOT_FOUND, ERROR_ACCESS_DENIED,
+                                              ERROR_NOT_READY, ERROR_INVALID_NAME, ERROR_DISK_FULL, 0x12345u})
+        EXPECT_TRUE(chinese(systemMessage(code))) << code << ": " << toUtf8(systemMessage(code));
+    for (const char* bad : {"", "Z:\\no\\such\\folder-malvorn"}) {
+        try {
+            Win32FolderList::resolve(u8(bad));
+            ADD_FAILURE() << "no error for " << bad;
+        } catch (const PlatformError& e) {
+            EXPECT_EQ(e.number(), 76);
+            EXPECT_TRUE(chinese(e.description())) << toUtf8(e.description());
+        }
+    }
+}
+
 }  // namespace
 }  // namespace malvorn::wintest
