@@ -10,6 +10,9 @@ namespace {
 
 constexpr UINT_PTR RefreshTimer = 1;  // the frame after a change from code
 constexpr UINT FrameMs = 30;
+// Drawing takes at most about a fifth of a running listing's time: the
+// next frame waits four times as long as the last one took to draw.
+constexpr ULONGLONG FrameCostFactor = 4;
 
 }  // namespace
 
@@ -100,10 +103,14 @@ LRESULT ResultBoxWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_TIMER:
             if (wParam != RefreshTimer) break;
-            refresh();
-            // Drawn now, so that a click always lands on what it sees.
-            UpdateWindow(hwnd_);
-            return 0;
+            {
+                const ULONGLONG started = GetTickCount64();
+                refresh();
+                // Drawn now, so that a click always lands on what it sees.
+                UpdateWindow(hwnd_);
+                frameCost_ = GetTickCount64() - started;
+                return 0;
+            }
         case WM_VSCROLL:
         case WM_HSCROLL:
             onScroll(msg == WM_VSCROLL ? SB_VERT : SB_HORZ, LOWORD(wParam));
@@ -240,7 +247,8 @@ void ResultBoxWindow::select(std::size_t anchor, std::size_t caret) {
 void ResultBoxWindow::changed() {
     followCaret_ = true;
     if (refreshDue_) return;
-    refreshDue_ = SetTimer(hwnd_, RefreshTimer, FrameMs, nullptr) != 0;
+    const ULONGLONG wait = std::max<ULONGLONG>(FrameMs, FrameCostFactor * frameCost_);
+    refreshDue_ = SetTimer(hwnd_, RefreshTimer, static_cast<UINT>(std::min<ULONGLONG>(wait, 1000)), nullptr) != 0;
     if (!refreshDue_) refresh();
 }
 

@@ -107,6 +107,7 @@ private:
     int preferredX_ = -1;    // the column Up and Down keep, pixels
     int wheelRest_ = 0;
     bool refreshDue_ = false;
+    ULONGLONG frameCost_ = 0;  // ms the last frame took to draw
     bool followCaret_ = false;
     Text scratch_, shown_;
 };
