@@ -17,6 +17,10 @@ struct Failure {
 
 class PlatformError : public std::exception {
 public:
+    // The description the program gives the number (errorDescription).
+    explicit PlatformError(std::int32_t number);
+    // A description of the backend's own, for a text the operating system
+    // gave; it is Chinese like every other text the person sees.
     PlatformError(std::int32_t number, Text description);
     explicit PlatformError(Failure failure);
 
@@ -30,16 +34,26 @@ private:
     std::string what_;
 };
 
-// Error numbers raised by the program's own code (backends use the numbers
-// of their own platform where one exists, such as errno or GetLastError).
+// Error numbers raised by the program's own code, in the numbering the error
+// report and its readers know. Backends map their system's failures onto
+// them, or pass the system's own number where no better one exists (such as
+// a GetLastError code).
 namespace errors {
+inline constexpr std::int32_t Overflow = 6;
 inline constexpr std::int32_t BadFileNameOrNumber = 52;
 inline constexpr std::int32_t FileNotFound = 53;
-inline constexpr std::int32_t PermissionDenied = 70;
-inline constexpr std::int32_t PathNotFound = 76;
+inline constexpr std::int32_t DeviceIoError = 57;
+inline constexpr std::int32_t DiskFull = 61;
 inline constexpr std::int32_t DeviceUnavailable = 68;
+inline constexpr std::int32_t PermissionDenied = 70;
+inline constexpr std::int32_t PathFileAccessError = 75;
+inline constexpr std::int32_t PathNotFound = 76;
 inline constexpr std::int32_t InvalidProperty = 380;
-inline constexpr std::int32_t Overflow = 6;
 }  // namespace errors
+
+// The one description of each number above, in Chinese; for any other
+// number a Chinese text that names it. Every backend takes its texts from
+// here, so a number reads the same whichever backend raised it.
+Text errorDescription(std::int32_t number);
 
 }  // namespace malvorn

@@ -5,7 +5,7 @@
 namespace malvorn {
 
 void refuseNegativeSize(float width, float height) {
-    if (width < 0 || height < 0) throw PlatformError(errors::InvalidProperty, fromUtf8("无效的属性值"));
+    if (width < 0 || height < 0) throw PlatformError(errors::InvalidProperty);
 }
 
 KeptBoundsControl::KeptBoundsControl(const ControlDesign& d)

@@ -6,28 +6,9 @@
 #include "platform/controls.h"
 #include "platform/form_design.h"
 #include "platform/form_events.h"
+#include "platform/main_window.h"
 
 namespace malvorn {
-
-// The fourteen controls and the window, as a backend built them. The backend
-// owns them; they live until the program ends.
-struct MainWindow {
-    IForm* form = nullptr;
-    ITextBox* txtPath = nullptr;
-    IFrame* frmSettings = nullptr;
-    IFolderList* drDir = nullptr;
-    IDriveList* drDrive = nullptr;
-    ILabel* lblPath = nullptr;
-    IButton* cmdSave = nullptr;
-    IButton* cmdDoIt = nullptr;
-    ITextBox* txtResult = nullptr;
-    IScrollBar* VSLevel = nullptr;
-    ITextBox* txtLevel = nullptr;
-    ICheckBox* ChNoPath = nullptr;
-    ICheckBox* ChHidden = nullptr;
-    ICheckBox* ChFiles = nullptr;
-    ILabel* lblLevels = nullptr;
-};
 
 inline constexpr int MB_ICONEXCLAMATION_OK = 48;  // warning icon, one OK button
 inline constexpr int MB_ICONSTOP_OK = 16;         // error icon, one OK button

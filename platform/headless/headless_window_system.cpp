@@ -8,6 +8,8 @@
 
 namespace malvorn::headless {
 
+void Control::raise(ControlEvent event) { raiseEvent(ws_.events(), id_, event); }
+
 TextBox::TextBox(WindowSystem& ws, const ControlDesign& d) : Control(ws, d), text_(d.caption) {}
 
 void TextBox::setText(const Text& text) {
@@ -15,8 +17,7 @@ void TextBox::setText(const Text& text) {
     selStart_ = 0;
     selLength_ = 0;
     ++changeCount;
-    if (id_ == ControlId::txtPath) ws_.events().txtPath_Change();
-    if (id_ == ControlId::txtLevel) ws_.events().txtLevel_Change();
+    raise(ControlEvent::Change);
 }
 
 void TextBox::replaceSelection(const Text& text) {
@@ -26,8 +27,7 @@ void TextBox::replaceSelection(const Text& text) {
     selStart_ = start + text.size();
     selLength_ = 0;
     ++changeCount;
-    if (id_ == ControlId::txtPath) ws_.events().txtPath_Change();
-    if (id_ == ControlId::txtLevel) ws_.events().txtLevel_Change();
+    raise(ControlEvent::Change);
 }
 
 void TextBox::select(std::size_t start, std::size_t length) {
@@ -35,55 +35,49 @@ void TextBox::select(std::size_t start, std::size_t length) {
     selLength_ = std::min(length, text_.size() - selStart_);
 }
 
-void TextBox::keyDown(std::int16_t keyCode, std::int16_t shift) {
-    if (id_ == ControlId::txtLevel) ws_.events().txtLevel_KeyDown(keyCode, shift);
-}
+void TextBox::keyDown(std::int16_t keyCode, std::int16_t shift) { raiseKeyDown(ws_.events(), id_, keyCode, shift); }
 
-void Button::click() {
-    if (id_ == ControlId::cmdDoIt) ws_.events().cmdDoIt_Click();
-    if (id_ == ControlId::cmdSave) ws_.events().cmdSave_Click();
-}
+void Button::click() { raise(ControlEvent::Click); }
 
 void DriveList::setDrive(const Text& text) {
     // The drive whose root is the longest leading part of the text.
     const Text* best = nullptr;
     for (const Text& d : drives)
         if (text.compare(0, d.size(), d) == 0 && (!best || d.size() > best->size())) best = &d;
-    if (!best) throw PlatformError(errors::DeviceUnavailable, fromUtf8("Device unavailable"));
+    if (!best) throw PlatformError(errors::DeviceUnavailable);
     if (*best == drive_) return;
     drive_ = *best;
-    ws_.events().drDrive_Change();
+    raise(ControlEvent::Change);
 }
 
 void FolderList::setPath(const Text& path) {
     std::optional<Text> shown = resolve ? resolve(path) : std::optional<Text>(path);
-    if (!shown) throw PlatformError(errors::PathNotFound, fromUtf8("Path not found"));
+    if (!shown) throw PlatformError(errors::PathNotFound);
     if (*shown == path_) return;
     path_ = *shown;
-    ws_.events().drDir_Change();
+    raise(ControlEvent::Change);
 }
 
 ScrollBar::ScrollBar(WindowSystem& ws, const ControlDesign& d, const ScrollBarDesign& s)
     : Control(ws, d), value_(static_cast<std::int16_t>(d.initialValue)), s_(s) {}
 
 void ScrollBar::setValue(std::int16_t v) {
-    if (v < s_.minimum || v > s_.maximum)
-        throw PlatformError(errors::InvalidProperty, fromUtf8("Invalid property value"));
+    if (v < s_.minimum || v > s_.maximum) throw PlatformError(errors::InvalidProperty);
     if (v == value_) return;
     value_ = v;
-    ws_.events().VSLevel_Change();
+    raise(ControlEvent::Change);
 }
 
 void ScrollBar::userSet(int v) {
     v = std::clamp(v, s_.minimum, s_.maximum);
     if (v == value_) return;
     value_ = static_cast<std::int16_t>(v);
-    ws_.events().VSLevel_Change();
+    raise(ControlEvent::Change);
 }
 
 void ScrollBar::userDrag(int v) {
     value_ = static_cast<std::int16_t>(std::clamp(v, s_.minimum, s_.maximum));
-    ws_.events().VSLevel_Scroll();
+    raise(ControlEvent::Scroll);
 }
 
 void Form::setCaption(const Text& c) {
@@ -119,8 +113,6 @@ MainWindow WindowSystem::createMainWindow(const FormDesign& design, IFormEvents&
     form_->w_ = design.innerWidth;
     form_->h_ = design.innerHeight;
 
-    MainWindow w;
-    w.form = form_.get();
     auto build = [&](const ControlDesign& d) {
         std::unique_ptr<Control> c;
         switch (d.kind) {
@@ -170,21 +162,10 @@ MainWindow WindowSystem::createMainWindow(const FormDesign& design, IFormEvents&
     drive_->drive_ = drive_->drives.front();
     folder_->path_ = fromUtf8("C:\\");
 
-    w.txtPath = &textBox(ControlId::txtPath);
-    w.frmSettings = dynamic_cast<Frame*>(&control(ControlId::frmSettings));
-    w.drDir = folder_;
-    w.drDrive = drive_;
-    w.lblPath = dynamic_cast<Label*>(&control(ControlId::lblPath));
-    w.cmdSave = &button(ControlId::cmdSave);
-    w.cmdDoIt = &button(ControlId::cmdDoIt);
-    w.txtResult = &textBox(ControlId::txtResult);
-    w.VSLevel = scroll_;
-    w.txtLevel = &textBox(ControlId::txtLevel);
-    w.ChNoPath = &checkBox(ControlId::ChNoPath);
-    w.ChHidden = &checkBox(ControlId::ChHidden);
-    w.ChFiles = &checkBox(ControlId::ChFiles);
-    w.lblLevels = dynamic_cast<Label*>(&control(ControlId::lblLevels));
-    return w;
+    return bindMainWindow(*form_, [this](ControlId id) -> IControl* {
+        auto it = controls_.find(id);
+        return it == controls_.end() ? nullptr : it->second.get();
+    });
 }
 
 Control& WindowSystem::control(ControlId id) {

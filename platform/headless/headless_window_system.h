@@ -30,6 +30,9 @@ public:
     ControlId id() const { return id_; }
 
 protected:
+    // Runs the window's handler of this control's event, if it has one.
+    void raise(ControlEvent event);
+
     WindowSystem& ws_;
     ControlId id_;
 };

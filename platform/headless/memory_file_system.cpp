@@ -120,12 +120,10 @@ Text MemoryFileSystem::startEnumeration(const Text& folderPath, std::int32_t mas
     names_.clear();
     next_ = 0;
     failAfter_ = -1;
-    if (failStart.count(folderPath)) throw PlatformError(errors::PermissionDenied, fromUtf8("Permission denied"));
-    if (folderPath.empty() || folderPath.back() != sep_)
-        throw PlatformError(errors::BadFileNameOrNumber, fromUtf8("Bad file name or number"));
+    if (failStart.count(folderPath)) throw PlatformError(errors::PermissionDenied);
+    if (folderPath.empty() || folderPath.back() != sep_) throw PlatformError(errors::BadFileNameOrNumber);
     Node* n = find(folderPath);
-    if (!n || !(n->self()->attributes & attr::Directory))
-        throw PlatformError(errors::PathNotFound, fromUtf8("Path not found"));
+    if (!n || !(n->self()->attributes & attr::Directory)) throw PlatformError(errors::PathNotFound);
     Node* dir = n->self();
     if (!dir->root) {
         names_.push_back(u".");
@@ -147,7 +145,7 @@ Text MemoryFileSystem::nextName() {
         names_.clear();
         next_ = 0;
         failAfter_ = -1;
-        throw PlatformError(errors::DeviceUnavailable, fromUtf8("Device I/O error"));
+        throw PlatformError(errors::DeviceUnavailable);
     }
     if (next_ >= names_.size()) return Text();
     return names_[next_++];
@@ -156,9 +154,9 @@ Text MemoryFileSystem::nextName() {
 FileAttributes MemoryFileSystem::attributes(const Text& path) {
     queries.push_back(path);
     if (onAttributes) onAttributes(path);
-    if (failAttributes.count(path)) throw PlatformError(errors::PermissionDenied, fromUtf8("Permission denied"));
+    if (failAttributes.count(path)) throw PlatformError(errors::PermissionDenied);
     Node* n = find(path);
-    if (!n) throw PlatformError(errors::FileNotFound, fromUtf8("File not found"));
+    if (!n) throw PlatformError(errors::FileNotFound);
     Node* t = n->self();
     return FileAttributes{t->attributes, FileIdentity{0, t->id, true}};
 }

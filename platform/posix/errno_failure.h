@@ -1,7 +1,7 @@
 // One place that turns a POSIX error number into the failure the window
-// shows: a Visual-Basic-style error number (the numbers the window's error
-// report and its users know) and a short description, followed by the
-// system's own message so that nothing the system said is lost.
+// shows: one of the program's error numbers (platform/error.h) with its
+// description, followed by the Chinese text of the errno value so that what
+// the system said is not lost.
 #pragma once
 
 #include <cstdint>
@@ -15,7 +15,7 @@ namespace malvorn::posix {
 // 68 device unavailable; 75 (path/file access error) for everything else.
 std::int32_t errnoNumber(int err);
 
-// "文件未找到: No such file or directory" and the like.
+// "文件未找到：没有那个文件或目录" and the like.
 Text errnoDescription(int err);
 
 Failure errnoFailure(int err);

@@ -146,21 +146,19 @@ void Control::applyBounds() {
                          toPixels(b_.height, twips_));
 }
 
-void Control::raiseFromUser(Handler handler) {
-    dispatchEvent(ws_, [&] { (ws_.events().*handler)(); });
+void Control::raiseFromUser(ControlEvent event) {
+    dispatchEvent(ws_, [&] { raiseEvent(ws_.events(), id_, event); });
 }
 
-void Control::raiseInline(Handler handler) { (ws_.events().*handler)(); }
+void Control::raiseInline(ControlEvent event) { raiseEvent(ws_.events(), id_, event); }
 
 // ---------------------------------------------------------------- LineEdit
 
-LineEdit::LineEdit(QtWindowSystem& ws, QWidget* parent, const ControlDesign& d, Handler change)
-    : Control(ws, new QLineEdit(parent), d), edit_(static_cast<QLineEdit*>(widget_)), change_(change) {
+LineEdit::LineEdit(QtWindowSystem& ws, QWidget* parent, const ControlDesign& d)
+    : Control(ws, new QLineEdit(parent), d), edit_(static_cast<QLineEdit*>(widget_)) {
     show(d.caption);
-    QObject::connect(edit_, &QLineEdit::textEdited, edit_, [this] {
-        if (change_) raiseFromUser(change_);
-    });
-    if (id_ == ControlId::txtLevel) {
+    QObject::connect(edit_, &QLineEdit::textEdited, edit_, [this] { raiseFromUser(ControlEvent::Change); });
+    if (keyDownHandlerOf(id_)) {
         // KeyDown goes to the handler before the box acts on the key, and the
         // box still gets the key afterwards.
         new EventHook(edit_, [this](QObject*, QEvent* e) {
@@ -168,7 +166,7 @@ LineEdit::LineEdit(QtWindowSystem& ws, QWidget* parent, const ControlDesign& d, 
                 const auto* key = static_cast<QKeyEvent*>(e);
                 std::int16_t code = virtualKey(*key);
                 const std::int16_t shift = shiftState(key->modifiers());
-                dispatchEvent(ws_, [&] { ws_.events().txtLevel_KeyDown(code, shift); });
+                dispatchEvent(ws_, [&] { raiseKeyDown(ws_.events(), id_, code, shift); });
             }
             return false;
         });
@@ -189,7 +187,7 @@ Text LineEdit::text() const {
 
 void LineEdit::setText(const Text& text) {
     show(text);
-    if (change_) raiseInline(change_);
+    raiseInline(ControlEvent::Change);
 }
 
 void LineEdit::replaceSelection(const Text& text) {
@@ -200,7 +198,7 @@ void LineEdit::replaceSelection(const Text& text) {
     now.replace(std::min(start, now.size()), length, text);
     show(now);
     edit_->setCursorPosition(static_cast<int>(std::min(start + text.size(), now.size())));
-    if (change_) raiseInline(change_);
+    raiseInline(ControlEvent::Change);
 }
 
 // ---------------------------------------------------------------- ResultBox
@@ -268,13 +266,13 @@ void ResultBox::replaceSelection(const Text& text) {
 
 // ---------------------------------------------------------------- Button
 
-Button::Button(QtWindowSystem& ws, QWidget* parent, const ControlDesign& d, Handler click)
+Button::Button(QtWindowSystem& ws, QWidget* parent, const ControlDesign& d)
     : Control(ws, new QPushButton(parent), d), button_(static_cast<QPushButton*>(widget_)) {
     // Enter and Esc press no button.
     button_->setAutoDefault(false);
     button_->setDefault(false);
     setCaption(d.caption);
-    QObject::connect(button_, &QPushButton::clicked, button_, [this, click] { raiseFromUser(click); });
+    QObject::connect(button_, &QPushButton::clicked, button_, [this] { raiseFromUser(ControlEvent::Click); });
 }
 
 void Button::setCaption(const Text& caption) { button_->setText(displayString(caption)); }
@@ -299,7 +297,7 @@ int CheckBox::value() const {
 }
 
 void CheckBox::setValue(int value) {
-    if (value < 0 || value > 2) throw PlatformError(errors::InvalidProperty, fromUtf8("无效的属性值"));
+    if (value < 0 || value > 2) throw PlatformError(errors::InvalidProperty);
     if (value == 2) box_->setTristate(true);
     box_->setCheckState(value == 1 ? Qt::Checked : value == 2 ? Qt::PartiallyChecked : Qt::Unchecked);
 }
@@ -339,16 +337,16 @@ ScrollBar::ScrollBar(QtWindowSystem& ws, QWidget* parent, const ControlDesign& d
     // thumb: Scroll at every move, then Change on release if it moved.
     QObject::connect(bar_, &QScrollBar::valueChanged, bar_, [this](int v) {
         if (bar_->isSliderDown()) {
-            raiseFromUser(&IFormEvents::VSLevel_Scroll);
+            raiseFromUser(ControlEvent::Scroll);
         } else if (v != reported_) {
             reported_ = v;
-            raiseFromUser(&IFormEvents::VSLevel_Change);
+            raiseFromUser(ControlEvent::Change);
         }
     });
     QObject::connect(bar_, &QScrollBar::sliderReleased, bar_, [this] {
         if (bar_->value() != reported_) {
             reported_ = bar_->value();
-            raiseFromUser(&IFormEvents::VSLevel_Change);
+            raiseFromUser(ControlEvent::Change);
         }
     });
 }
@@ -356,15 +354,14 @@ ScrollBar::ScrollBar(QtWindowSystem& ws, QWidget* parent, const ControlDesign& d
 std::int16_t ScrollBar::value() const { return static_cast<std::int16_t>(bar_->value()); }
 
 void ScrollBar::setValue(std::int16_t value) {
-    if (value < bar_->minimum() || value > bar_->maximum())
-        throw PlatformError(errors::InvalidProperty, fromUtf8("无效的属性值"));
+    if (value < bar_->minimum() || value > bar_->maximum()) throw PlatformError(errors::InvalidProperty);
     if (value == bar_->value()) return;
     {
         const QSignalBlocker quiet(bar_);
         bar_->setValue(value);
     }
     reported_ = value;
-    raiseInline(&IFormEvents::VSLevel_Change);
+    raiseInline(ControlEvent::Change);
 }
 
 // ---------------------------------------------------------------- FormWindow

@@ -32,8 +32,6 @@ namespace malvorn::qt {
 class ListingView;
 class QtWindowSystem;
 
-using Handler = void (IFormEvents::*)();
-
 // An event filter given as a function; lives as a child of the watched
 // object so that it goes with it.
 class EventHook : public QObject {
@@ -56,9 +54,9 @@ public:
 
 protected:
     // A user event: through dispatchEvent.
-    void raiseFromUser(Handler handler);
+    void raiseFromUser(ControlEvent event);
     // An event inside a programmatic assignment: straight to the handler.
-    void raiseInline(Handler handler);
+    void raiseInline(ControlEvent event);
 
     QtWindowSystem& ws_;
     QWidget* widget_;
@@ -69,7 +67,7 @@ protected:
 // txtPath and txtLevel.
 class LineEdit : public Control, public ITextBox {
 public:
-    LineEdit(QtWindowSystem& ws, QWidget* parent, const ControlDesign& design, Handler change);
+    LineEdit(QtWindowSystem& ws, QWidget* parent, const ControlDesign& design);
     Text text() const override;
     void setText(const Text& text) override;
     void replaceSelection(const Text& text) override;
@@ -78,7 +76,6 @@ public:
 private:
     void show(const Text& text);
     QLineEdit* edit_;
-    Handler change_;
     // The text last assigned, and how it is shown: while the box still shows
     // exactly that, text() gives back the assigned text with its escaped
     // bytes rather than the replacement characters the person sees.
@@ -106,7 +103,7 @@ private:
 
 class Button : public Control, public IButton {
 public:
-    Button(QtWindowSystem& ws, QWidget* parent, const ControlDesign& design, Handler click);
+    Button(QtWindowSystem& ws, QWidget* parent, const ControlDesign& design);
     void setCaption(const Text& caption) override;
     QPushButton* button() const { return button_; }
 

@@ -33,7 +33,7 @@ namespace {
 
 constexpr int PathRole = Qt::UserRole;
 
-[[noreturn]] void pathNotFound() { throw PlatformError(errors::PathNotFound, fromUtf8("路径未找到")); }
+[[noreturn]] void pathNotFound() { throw PlatformError(errors::PathNotFound); }
 
 Text currentFolder() {
     std::string buffer(4096, '\0');
@@ -128,7 +128,7 @@ DriveList::DriveList(QtWindowSystem& ws, QWidget* parent, const ControlDesign& d
         if (index < 0 || static_cast<std::size_t>(index) >= roots_.size()) return;
         if (roots_[static_cast<std::size_t>(index)] == drive_) return;
         drive_ = roots_[static_cast<std::size_t>(index)];
-        raiseFromUser(&IFormEvents::drDrive_Change);
+        raiseFromUser(ControlEvent::Change);
     });
 }
 
@@ -151,10 +151,10 @@ void DriveList::select(const Text& root) {
 
 void DriveList::setDrive(const Text& text) {
     const Text* root = volumeOf(roots_, text);
-    if (!root) throw PlatformError(errors::DeviceUnavailable, fromUtf8("设备不可用"));
+    if (!root) throw PlatformError(errors::DeviceUnavailable);
     if (*root == drive_) return;
     select(Text(*root));
-    raiseInline(&IFormEvents::drDrive_Change);
+    raiseInline(ControlEvent::Change);
 }
 
 // ---------------------------------------------------------------- FolderList
@@ -222,7 +222,7 @@ void FolderList::setPath(const Text& text) {
         return;
     }
     show(path);
-    raiseInline(&IFormEvents::drDir_Change);
+    raiseInline(ControlEvent::Change);
 }
 
 void FolderList::open(QTreeWidgetItem* item) {
@@ -236,7 +236,7 @@ void FolderList::open(QTreeWidgetItem* item) {
         QApplication::beep();
         return;
     }
-    raiseFromUser(&IFormEvents::drDir_Change);
+    raiseFromUser(ControlEvent::Change);
 }
 
 }  // namespace malvorn::qt

@@ -50,16 +50,6 @@ const char* controlName(ControlId id) {
     return "";
 }
 
-Handler changeHandlerOf(ControlId id) {
-    if (id == ControlId::txtPath) return &IFormEvents::txtPath_Change;
-    if (id == ControlId::txtLevel) return &IFormEvents::txtLevel_Change;
-    return nullptr;
-}
-
-Handler clickHandlerOf(ControlId id) {
-    return id == ControlId::cmdDoIt ? &IFormEvents::cmdDoIt_Click : &IFormEvents::cmdSave_Click;
-}
-
 }  // namespace
 
 QtWindowSystem::QtWindowSystem() {
@@ -80,13 +70,13 @@ MainWindow QtWindowSystem::createMainWindow(const FormDesign& design, IFormEvent
         std::unique_ptr<Control> c;
         switch (d.kind) {
             case ControlKind::SingleLineText:
-                c = std::make_unique<LineEdit>(*this, parent, d, changeHandlerOf(d.id));
+                c = std::make_unique<LineEdit>(*this, parent, d);
                 break;
             case ControlKind::MultiLineText:
                 c = std::make_unique<ResultBox>(*this, parent, d);
                 break;
             case ControlKind::PushButton:
-                c = std::make_unique<Button>(*this, parent, d, clickHandlerOf(d.id));
+                c = std::make_unique<Button>(*this, parent, d);
                 break;
             case ControlKind::CheckBox:
                 c = std::make_unique<CheckBox>(*this, parent, d);
@@ -149,24 +139,10 @@ MainWindow QtWindowSystem::createMainWindow(const FormDesign& design, IFormEvent
     auto* result = dynamic_cast<ResultBox*>(controls_.at(ControlId::txtResult).get());
     form_->beforeClose = [result] { result->flush(); };
 
-    auto get = [&](ControlId id) { return controls_.at(id).get(); };
-    MainWindow w;
-    w.form = form_.get();
-    w.txtPath = dynamic_cast<ITextBox*>(get(ControlId::txtPath));
-    w.frmSettings = dynamic_cast<IFrame*>(get(ControlId::frmSettings));
-    w.drDir = dynamic_cast<IFolderList*>(get(ControlId::drDir));
-    w.drDrive = dynamic_cast<IDriveList*>(get(ControlId::drDrive));
-    w.lblPath = dynamic_cast<ILabel*>(get(ControlId::lblPath));
-    w.cmdSave = dynamic_cast<IButton*>(get(ControlId::cmdSave));
-    w.cmdDoIt = dynamic_cast<IButton*>(get(ControlId::cmdDoIt));
-    w.txtResult = dynamic_cast<ITextBox*>(get(ControlId::txtResult));
-    w.VSLevel = dynamic_cast<IScrollBar*>(get(ControlId::VSLevel));
-    w.txtLevel = dynamic_cast<ITextBox*>(get(ControlId::txtLevel));
-    w.ChNoPath = dynamic_cast<ICheckBox*>(get(ControlId::ChNoPath));
-    w.ChHidden = dynamic_cast<ICheckBox*>(get(ControlId::ChHidden));
-    w.ChFiles = dynamic_cast<ICheckBox*>(get(ControlId::ChFiles));
-    w.lblLevels = dynamic_cast<ILabel*>(get(ControlId::lblLevels));
-    return w;
+    return bindMainWindow(*form_, [this](ControlId id) -> IControl* {
+        auto it = controls_.find(id);
+        return it == controls_.end() ? nullptr : it->second.get();
+    });
 }
 
 void QtWindowSystem::run() {

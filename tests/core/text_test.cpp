@@ -1,7 +1,13 @@
-// UTF-8 to UTF-16 and back, with undecodable bytes carried through.
+// UTF-8 to UTF-16 and back, with undecodable bytes carried through; the
+// error descriptions every backend takes its texts from.
 #include "platform/text.h"
 
 #include <gtest/gtest.h>
+
+#include <cerrno>
+
+#include "platform/errno_text.h"
+#include "platform/error.h"
 
 namespace malvorn {
 namespace {
@@ -37,6 +43,28 @@ TEST(Text, LoneSurrogatesThatAreNotEscapesBecomeReplacement) {
     EXPECT_EQ(toUtf8(t),
               "a\xef\xbf\xbd"
               "b");
+}
+
+bool hasChinese(const Text& text) {
+    for (char16_t c : text)
+        if (c >= 0x4E00 && c <= 0x9FFF) return true;
+    return false;
+}
+
+// The person reads every description in Chinese, whichever number a
+// backend raises and whatever errno value lies behind it.
+TEST(ErrorTexts, ChineseForEveryNumberAndEveryErrnoValue) {
+    for (std::int32_t number = -2000; number <= 2000; ++number) {
+        EXPECT_TRUE(hasChinese(errorDescription(number))) << number;
+        EXPECT_EQ(PlatformError(number).description(), errorDescription(number));
+    }
+    for (int err = -5; err <= 300; ++err) EXPECT_TRUE(hasChinese(errnoText(err))) << err;
+    EXPECT_EQ(toUtf8(errorDescription(errors::PathNotFound)), "路径未找到");
+    EXPECT_EQ(toUtf8(errorDescription(errors::DeviceUnavailable)), "设备不可用");
+    EXPECT_EQ(toUtf8(errorDescription(errors::InvalidProperty)), "无效的属性值");
+    EXPECT_EQ(toUtf8(errorDescription(12345)), "错误 12345");
+    EXPECT_EQ(toUtf8(errnoText(ENOENT)), "没有那个文件或目录");
+    EXPECT_EQ(toUtf8(errnoText(9999)), "系统错误 9999");
 }
 
 }  // namespace

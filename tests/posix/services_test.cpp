@@ -8,6 +8,7 @@
 #include <cstring>
 #include <random>
 
+#include "platform/errno_text.h"
 #include "platform/posix/errno_failure.h"
 #include "platform/posix/posix_process.h"
 #include "platform/posix/posix_text_file.h"
@@ -162,12 +163,18 @@ TEST(ErrnoFailure, NumbersAndDescriptions) {
     for (const auto& [err, number] : table) EXPECT_EQ(errnoNumber(err), number) << err;
     const Failure f = errnoFailure(ENOENT);
     EXPECT_EQ(f.number, 53);
-    EXPECT_EQ(toUtf8(f.description), "文件未找到: " + std::string(std::strerror(ENOENT)));
+    EXPECT_EQ(toUtf8(f.description), "文件未找到：没有那个文件或目录");
+    // The number's own description, then the errno value's text (both
+    // Chinese; ErrorTexts checks them), for every value.
+    for (int err = 0; err <= 200; ++err) {
+        const Failure any = errnoFailure(err);
+        EXPECT_EQ(any.description, errorDescription(any.number) + fromUtf8("：") + errnoText(err)) << err;
+    }
     EXPECT_EQ(toUtf8(errnoDescription(EACCES)).rfind("没有权限", 0), 0u);
     EXPECT_EQ(toUtf8(errnoDescription(ENOSPC)).rfind("磁盘已满", 0), 0u);
     EXPECT_EQ(toUtf8(errnoDescription(EIO)).rfind("设备 I/O 错误", 0), 0u);
     EXPECT_EQ(toUtf8(errnoDescription(EBUSY)).rfind("路径/文件访问错误", 0), 0u);
-    EXPECT_EQ(toUtf8(errnoDescription(ENAMETOOLONG)).rfind("文件名错误", 0), 0u);
+    EXPECT_EQ(toUtf8(errnoDescription(ENAMETOOLONG)).rfind("文件名或文件号错误", 0), 0u);
     EXPECT_EQ(toUtf8(errnoDescription(ENODEV)).rfind("设备不可用", 0), 0u);
     EXPECT_EQ(toUtf8(errnoDescription(ENOTDIR)).rfind("路径未找到", 0), 0u);
     try {
