@@ -1,6 +1,8 @@
 // The start/stop button: a click while idle runs a whole listing inside the
 // click; a click during the run (arriving in one of the walk's event pumps)
-// only raises the stop request that the walk polls.
+// only raises the stop request that the walk polls. Once a run is over,
+// however it ended, the file system hears that the run has ended
+// (IFileSystem::runEnded), here and nowhere else.
 #include "window/frmMain.h"
 #include "window/frmMainDesign.h"
 
@@ -34,6 +36,7 @@ void frmMain::cmdDoIt_Click() {
         }
         State.Running = False;
     }
+    P.files.runEnded();
 }
 
 }  // namespace malvorn

@@ -3,14 +3,24 @@
 // Each folder is handled in two phases. Gathering reads all its names and
 // filters them, pumping events at "." and ".." (and once after a gathering
 // that accepted names); writing then writes one line a name and descends into
-// each folder within the depth limit before writing the next name. Only one
-// enumeration exists at a time, which is why a folder's names are all read
-// before any subfolder is entered.
+// each folder within the depth limit before writing the next name. Every
+// failure inside the walk skips its step and goes on.
 //
-// The recursion of ListFile is kept on an explicit stack of folder frames
-// rather than the machine stack, so that a chain of 32767 levels cannot
-// overflow it; the order of lines, queries and pumps is that of the
-// recursive form. Every failure inside the walk skips its step and goes on.
+// Its parts:
+//  * The explicit stack. The recursion of ListFile is kept on a stack of
+//    folder frames rather than the machine stack, so that a chain of 32767
+//    levels cannot overflow it; the order of lines, queries and pumps is
+//    that of the recursive form.
+//  * The identity guard. The folders on the current chain are known by
+//    their identity (volume and file number), so that a folder met again
+//    below itself through a link is listed but not walked into a second
+//    time. The identities come with the attribute queries the walk makes
+//    anyway; the start folder, which no query of its parent reaches, costs
+//    the one extra query, made before its gathering.
+//  * The names held whole. Only one enumeration exists at a time, so a
+//    folder's accepted names are all read and kept in its frame, each whole
+//    as the enumeration gave it, before any subfolder is entered; a line is
+//    built from the kept name and the folder when it is written.
 #include <optional>
 #include <set>
 #include <utility>

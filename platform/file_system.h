@@ -57,6 +57,14 @@ public:
     // answer must be exactly that of attributes() succeeding; a backend may
     // find it out more cheaply than by reading them.
     virtual bool attributesReadable(const Text& path);
+
+    // The run has ended: the run control calls this once after every listing
+    // run, however it ended, and the walk asks nothing more until the next
+    // run starts. A backend that keeps folders open between queries closes
+    // them here, so that no folder of a finished listing stays open (an open
+    // folder keeps a removable disk from being unmounted). Must not fail;
+    // nothing to do by default.
+    virtual void runEnded() {}
 };
 
 }  // namespace malvorn

@@ -6,7 +6,6 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
 #include "platform/platform.h"
 
@@ -72,9 +71,6 @@ private:
     void Pump();
 
     Platform& P;
-    // Identities of the folders on the current chain of the walk, so that a
-    // folder reached again through a link is not walked into a second time.
-    std::vector<FileIdentity> walkChain_;
 };
 
 // Publisher, kept in one place.

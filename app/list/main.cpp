@@ -19,7 +19,6 @@
 
 #include <atomic>
 #include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -33,6 +32,7 @@
 #include "platform/headless/headless_window_system.h"
 #include "platform/posix/errno_failure.h"
 #include "platform/posix/posix_file_system.h"
+#include "platform/posix/posix_folders.h"
 #include "platform/posix/posix_text_file.h"
 #include "platform/posix/utf8_append.h"
 #include "window/depth_numbers.h"
@@ -296,15 +296,6 @@ void checkFolder(const std::string& folder) {
     ::close(fd);
 }
 
-Text currentFolder() {
-    std::vector<char> buf(PATH_MAX);
-    for (;;) {
-        if (::getcwd(buf.data(), buf.size())) return fromUtf8(buf.data());
-        if (errno != ERANGE) return u"/";
-        buf.resize(buf.size() * 2);
-    }
-}
-
 int run(const Options& o) {
     Output out;
     headless::WindowSystem ws;
@@ -342,7 +333,7 @@ int run(const Options& o) {
     // Set up as the window finds the system: one drive, "/", and the folder
     // list at the current folder.
     ws.driveList().setUp({u"/"}, u"/");
-    ws.folderList().setUp(currentFolder());
+    ws.folderList().setUp(posix::currentFolder());
 
     try {
         form.start();

@@ -57,13 +57,6 @@ int main(int argc, char** argv) {
     Platform platform{windows, files, saveDialog, textFiles, processes};
 
     frmMain form(platform);
-    // Once a listing is over, no folder of it stays open (an open folder
-    // keeps a removable disk from being unmounted). The start button's own
-    // handler runs first; a click that only stops a run finds it running.
-    if (auto* button = qobject_cast<QPushButton*>(windows.widget(ControlId::cmdDoIt)))
-        QObject::connect(button, &QPushButton::clicked, button, [&] {
-            if (!form.State.Running) files.releaseFolders();
-        });
     form.start();
     scheduleAutoList(form, windows);
     windows.run();

@@ -43,6 +43,8 @@ public:
     Text startEnumeration(const Text& folderPath, std::int32_t mask) override;
     Text nextName() override;
     FileAttributes attributes(const Text& path) override;
+    void runEnded() override { ++runsEnded; }
+    int runsEnded = 0;
 
 private:
     struct Node;

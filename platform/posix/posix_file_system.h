@@ -24,11 +24,11 @@ public:
     Text nextName() override;
     FileAttributes attributes(const Text& path) override;
     bool attributesReadable(const Text& path) override;
+    // Releases the folders (releaseFolders).
+    void runEnded() override { releaseFolders(); }
 
     // Ends the enumeration under way and closes every folder handle kept for
-    // attribute queries. A program that keeps running after a listing calls
-    // this when the listing is over, so that no folder stays open (an open
-    // folder keeps a removable disk from being unmounted).
+    // attribute queries.
     void releaseFolders();
 
     // At most this many folders are held open at a time, whatever the depth;

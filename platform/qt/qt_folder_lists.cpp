@@ -1,28 +1,23 @@
 // The drive list and the folder list on Linux: "drives" are the mounted
 // volumes, named by their root paths; the folder list shows the chain from
 // "/" down to the current folder, then the current folder's subfolders.
-// Folders are read with the C library so that names that are not valid
-// UTF-8 keep their bytes (escaped in Text, shown as U+FFFD).
-#include <dirent.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+// Folders and volumes are read by the POSIX backend (posix_folders), so that
+// names that are not valid UTF-8 keep their bytes (escaped in Text, shown as
+// U+FFFD); here they are only sorted and shown.
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QSignalBlocker>
-#include <QStorageInfo>
 #include <QStyle>
 #include <QTreeWidget>
 #include <algorithm>
-#include <cerrno>
-#include <memory>
 #include <optional>
 
 #include "platform/dispatch.h"
 #include "platform/error.h"
+#include "platform/posix/posix_folders.h"
 #include "platform/qt/qt_controls.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/qt_window_system.h"
@@ -35,74 +30,25 @@ constexpr int PathRole = Qt::UserRole;
 
 [[noreturn]] void pathNotFound() { throw PlatformError(errors::PathNotFound); }
 
-Text currentFolder() {
-    std::string buffer(4096, '\0');
-    while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
-        if (errno != ERANGE) return u"/";
-        buffer.resize(buffer.size() * 2);
-    }
-    return fromUtf8(buffer.c_str());
-}
-
 // Absolute, without "." and "..", without doubled or trailing separators.
 Text normalisedPath(const Text& path) {
     if (path.empty()) pathNotFound();
     Text absolute = path;
-    if (absolute.front() != u'/') absolute = currentFolder() + u"/" + absolute;
+    if (absolute.front() != u'/') absolute = posix::currentFolder() + u"/" + absolute;
     // cleanPath works on UTF-16 units, so escaped bytes pass through it.
     return toText(QDir::cleanPath(toQString(absolute)));
 }
 
-bool isFolder(const std::string& bytes) {
-    struct stat st {};
-    return ::stat(bytes.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-// The visible subfolders of a readable folder, in name order; nothing when
-// the folder cannot be read.
-std::optional<std::vector<Text>> subfolders(const Text& folder) {
-    const std::string bytes = toUtf8(folder);
-    std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(bytes.c_str()), ::closedir);
-    if (!dir) return std::nullopt;
-    std::vector<Text> names;
-    const std::string prefix = bytes == "/" ? bytes : bytes + "/";
-    while (const dirent* entry = ::readdir(dir.get())) {
-        const std::string name = entry->d_name;
-        if (name.empty() || name[0] == '.') continue;  // ".", ".." and hidden folders
-        bool folderEntry = entry->d_type == DT_DIR;
-        if (entry->d_type == DT_UNKNOWN || entry->d_type == DT_LNK) folderEntry = isFolder(prefix + name);
-        if (folderEntry) names.push_back(fromUtf8(name));
-    }
-    std::sort(names.begin(), names.end(), [](const Text& a, const Text& b) {
+// The visible subfolders of a readable folder in the order a person reads
+// them; nothing when the folder cannot be read.
+std::optional<std::vector<Text>> sortedSubfolders(const Text& folder) {
+    auto names = posix::subfolders(folder);
+    if (!names) return names;
+    std::sort(names->begin(), names->end(), [](const Text& a, const Text& b) {
         const int c = displayString(a).compare(displayString(b), Qt::CaseInsensitive);
         return c != 0 ? c < 0 : a < b;
     });
     return names;
-}
-
-// "/home" is a leading path of "/home" and "/home/x", not of "/homes".
-bool leadsPath(const Text& root, const Text& path) {
-    if (root == u"/") return !path.empty() && path.front() == u'/';
-    if (path.compare(0, root.size(), root) != 0) return false;
-    return path.size() == root.size() || path[root.size()] == u'/';
-}
-
-std::vector<Text> mountedRoots() {
-    std::vector<Text> roots;
-    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes())
-        if (volume.isValid() && volume.isReady())
-            roots.push_back(fromNativeBytes(QFile::encodeName(volume.rootPath())));
-    if (std::find(roots.begin(), roots.end(), Text(u"/")) == roots.end()) roots.push_back(u"/");
-    std::sort(roots.begin(), roots.end());
-    roots.erase(std::unique(roots.begin(), roots.end()), roots.end());
-    return roots;
-}
-
-const Text* volumeOf(const std::vector<Text>& roots, const Text& path) {
-    const Text* best = nullptr;
-    for (const Text& root : roots)
-        if (leadsPath(root, path) && (!best || root.size() > best->size())) best = &root;
-    return best;
 }
 
 }  // namespace
@@ -111,8 +57,8 @@ const Text* volumeOf(const std::vector<Text>& roots, const Text& path) {
 
 DriveList::DriveList(QtWindowSystem& ws, QWidget* parent, const ControlDesign& d)
     : Control(ws, new QComboBox(parent), d), combo_(static_cast<QComboBox*>(widget_)) {
-    roots_ = mountedRoots();
-    const Text* start = volumeOf(roots_, currentFolder());
+    roots_ = posix::volumeRoots();
+    const Text* start = posix::volumeOf(roots_, posix::currentFolder());
     select(start ? Text(*start) : Text(u"/"));
     // Volumes come and go: the list is read again whenever it is opened.
     new EventHook(combo_, [this](QObject*, QEvent* e) {
@@ -133,7 +79,7 @@ DriveList::DriveList(QtWindowSystem& ws, QWidget* parent, const ControlDesign& d
 }
 
 void DriveList::refresh() {
-    roots_ = mountedRoots();
+    roots_ = posix::volumeRoots();
     select(drive_.empty() ? Text(u"/") : Text(drive_));
 }
 
@@ -150,7 +96,7 @@ void DriveList::select(const Text& root) {
 }
 
 void DriveList::setDrive(const Text& text) {
-    const Text* root = volumeOf(roots_, text);
+    const Text* root = posix::volumeOf(roots_, text);
     if (!root) throw PlatformError(errors::DeviceUnavailable);
     if (*root == drive_) return;
     select(Text(*root));
@@ -170,7 +116,7 @@ FolderList::FolderList(QtWindowSystem& ws, QWidget* parent, const ControlDesign&
     tree_->setStyleSheet(QStringLiteral("QTreeView::branch { image: none; border-image: none; }"));
     tree_->setSelectionMode(QAbstractItemView::SingleSelection);
     try {
-        show(currentFolder());
+        show(posix::currentFolder());
     } catch (const PlatformError&) {
         show(u"/");
     }
@@ -180,8 +126,8 @@ FolderList::FolderList(QtWindowSystem& ws, QWidget* parent, const ControlDesign&
 
 void FolderList::show(const Text& requested) {
     const Text path = normalisedPath(requested);
-    if (!isFolder(toUtf8(path))) pathNotFound();
-    const auto children = subfolders(path);
+    if (!posix::isFolder(path)) pathNotFound();
+    const auto children = sortedSubfolders(path);
     if (!children) pathNotFound();
 
     const QIcon opened = tree_->style()->standardIcon(QStyle::SP_DirOpenIcon);
@@ -218,7 +164,7 @@ void FolderList::setPath(const Text& text) {
     const Text path = normalisedPath(text);
     if (path == path_) {
         // Same folder: nothing changes, but it must still be one to show.
-        if (!isFolder(toUtf8(path))) pathNotFound();
+        if (!posix::isFolder(path)) pathNotFound();
         return;
     }
     show(path);

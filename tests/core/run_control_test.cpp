@@ -42,6 +42,8 @@ TEST_F(RunControlTest, StopAtTheDotOfA1WindsDownToFiveLines) {
     EXPECT_EQ(h.form.State.StopFlag, True);
     EXPECT_EQ(h.form.State.Running, False);
     EXPECT_EQ(h.doIt().caption(), captions::DoItIdle());
+    // Two runs (the one that found the pump, this one); the stop is no run.
+    EXPECT_EQ(h.fs.runsEnded, 2);
 }
 
 TEST_F(RunControlTest, StopAtTheVeryFirstPumpGivesNoLines) {
@@ -163,6 +165,7 @@ TEST_F(RunControlTest, FailingControlGivesTheErrorReportAndEndsTheRun) {
     EXPECT_EQ(ws.messages[0].style, 48);
     EXPECT_EQ(form.State.Running, False);
     EXPECT_EQ(ws.button(ControlId::cmdDoIt).caption(), captions::DoItIdle());
+    EXPECT_EQ(h.fs.runsEnded, 1);
 }
 
 }  // namespace

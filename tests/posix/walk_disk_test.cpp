@@ -132,8 +132,8 @@ TEST_F(WalkDiskTest, DeepChainEndsWhereThePathsGetTooLongAndHoldsFewHandles) {
     }
     EXPECT_LT(lines.back().size(), static_cast<std::size_t>(PATH_MAX));
     EXPECT_LE(mostHeld, PosixFileSystem::MaxHeldFolders);
-    EXPECT_LE(openDescriptors(), before + static_cast<int>(PosixFileSystem::MaxHeldFolders));
-    w.fs.releaseFolders();
+    EXPECT_GT(mostHeld, 0u);
+    // The run has ended: the run control had every folder released.
     EXPECT_EQ(openDescriptors(), before);
 }
 
