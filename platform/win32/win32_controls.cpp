@@ -6,12 +6,13 @@
 #include <cmath>
 #include <utility>
 
+#include "platform/form_events.h"
 #include "platform/win32/win32_text.h"
 #include "platform/win32/win32_window_system.h"
 
 namespace malvorn::win32 {
 
-PlatformError invalidProperty() { return PlatformError(errors::InvalidProperty, fromUtf8("无效的属性值")); }
+PlatformError invalidProperty() { return PlatformError(errors::InvalidProperty); }
 
 int toPixels(double value) {
     const double r = std::nearbyint(value);
@@ -81,10 +82,7 @@ void Win32TextBox::replaceSelection(const Text& text) {
     raiseChange();
 }
 
-void Win32TextBox::raiseChange() {
-    if (id_ == ControlId::txtPath) ws_.events().txtPath_Change();
-    if (id_ == ControlId::txtLevel) ws_.events().txtLevel_Change();
-}
+void Win32TextBox::raiseChange() { raiseEvent(ws_.events(), id_, ControlEvent::Change); }
 
 void Win32TextBox::onCommand(int code) {
     if (code != EN_CHANGE || suppress_ > 0 || ws_.building()) return;
@@ -93,8 +91,7 @@ void Win32TextBox::onCommand(int code) {
     if (now == known_) return;
     known_ = std::move(now);
     // Typed, pasted or cut by the user.
-    if (id_ == ControlId::txtPath) ws_.deliver([this] { ws_.events().txtPath_Change(); });
-    if (id_ == ControlId::txtLevel) ws_.deliver([this] { ws_.events().txtLevel_Change(); });
+    ws_.deliver([this] { raiseEvent(ws_.events(), id_, ControlEvent::Change); });
 }
 
 // Buttons and check boxes.
@@ -123,8 +120,7 @@ void Win32Button::noteRelease(const MSG& msg) {
 Text Win32Button::caption() const { return windowText(hwnd_); }
 
 void Win32Button::click() {
-    if (id_ == ControlId::cmdDoIt) ws_.deliver([this] { ws_.events().cmdDoIt_Click(); });
-    if (id_ == ControlId::cmdSave) ws_.deliver([this] { ws_.events().cmdSave_Click(); });
+    ws_.deliver([this] { raiseEvent(ws_.events(), id_, ControlEvent::Click); });
 }
 
 void Win32Button::onCommand(int code) {
@@ -211,7 +207,7 @@ void Win32ScrollBar::setValue(std::int16_t value) {
     if (value == value_) return;
     value_ = value;
     show(value_);
-    ws_.events().VSLevel_Change();
+    raiseEvent(ws_.events(), id_, ControlEvent::Change);
 }
 
 void Win32ScrollBar::onScroll(int code, int position) {
@@ -220,7 +216,7 @@ void Win32ScrollBar::onScroll(int code, int position) {
         if (target == value_) return;
         value_ = static_cast<std::int16_t>(target);
         show(value_);
-        ws_.deliver([this] { ws_.events().VSLevel_Change(); });
+        ws_.deliver([this] { raiseEvent(ws_.events(), id_, ControlEvent::Change); });
     };
     // The range fits in the 16 bits that the message carries.
     auto trackPosition = [&] { return std::clamp(position, s_.minimum, s_.maximum); };
@@ -251,7 +247,7 @@ void Win32ScrollBar::onScroll(int code, int position) {
             }
             value_ = static_cast<std::int16_t>(trackPosition());
             show(value_);
-            ws_.deliver([this] { ws_.events().VSLevel_Scroll(); });
+            ws_.deliver([this] { raiseEvent(ws_.events(), id_, ControlEvent::Scroll); });
             break;
         }
         case SB_THUMBPOSITION: {
@@ -267,7 +263,7 @@ void Win32ScrollBar::onScroll(int code, int position) {
         case SB_ENDSCROLL:
             if (dragging_) {
                 dragging_ = false;
-                if (value_ != dragStart_) ws_.deliver([this] { ws_.events().VSLevel_Change(); });
+                if (value_ != dragStart_) ws_.deliver([this] { raiseEvent(ws_.events(), id_, ControlEvent::Change); });
             }
             break;
         default:

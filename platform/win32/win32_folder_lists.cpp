@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/form_events.h"
 #include "platform/win32/win32_text.h"
 #include "platform/win32/win32_window_system.h"
 
@@ -63,11 +64,11 @@ void Win32DriveList::setDrive(const Text& text) {
     }
     if (letter != 0 && std::find(letters_.begin(), letters_.end(), letter) == letters_.end()) refresh();
     if (letter == 0 || std::find(letters_.begin(), letters_.end(), letter) == letters_.end())
-        throw PlatformError(errors::DeviceUnavailable, fromUtf8("设备不可用"));
+        throw PlatformError(errors::DeviceUnavailable);
     if (letter == current_) return;
     current_ = letter;
     selectCurrent();
-    ws_.events().drDrive_Change();
+    raiseEvent(ws_.events(), id_, ControlEvent::Change);
 }
 
 void Win32DriveList::userSelect(int index) {
@@ -76,7 +77,7 @@ void Win32DriveList::userSelect(int index) {
     if (letter == current_) return;
     current_ = letter;
     selectCurrent();
-    ws_.deliver([this] { ws_.events().drDrive_Change(); });
+    ws_.deliver([this] { raiseEvent(ws_.events(), id_, ControlEvent::Change); });
 }
 
 void Win32DriveList::onCommand(int code) {
@@ -92,14 +93,14 @@ Win32FolderList::Win32FolderList(Win32WindowSystem& ws, const ControlDesign& d, 
     : Win32Control(ws, d, hwnd) {}
 
 Text Win32FolderList::resolve(const Text& text) {
-    if (text.empty()) throw PlatformError(errors::PathNotFound, fromUtf8("路径未找到"));
+    if (text.empty()) throw PlatformError(errors::PathNotFound);
     Text request = text;
     // A bare drive ("c:") stands for its root.
     if (request.size() == 2 && request[1] == u':') request.push_back(u'\\');
     std::replace(request.begin(), request.end(), u'/', u'\\');
     const std::wstring in(reinterpret_cast<const wchar_t*>(request.c_str()), request.size());
     DWORD size = GetFullPathNameW(in.c_str(), 0, nullptr, nullptr);
-    if (size == 0) throw PlatformError(errors::PathNotFound, fromUtf8("路径未找到"));
+    if (size == 0) throw PlatformError(errors::PathNotFound);
     std::wstring full(size, L'\0');
     size = GetFullPathNameW(in.c_str(), size, full.data(), nullptr);
     full.resize(size);
@@ -114,10 +115,10 @@ Text Win32FolderList::resolve(const Text& text) {
     const DWORD word = GetFileAttributesW(api.c_str());
     if (word == INVALID_FILE_ATTRIBUTES) {
         const DWORD code = GetLastError();
-        if (code == ERROR_NOT_READY) throw PlatformError(errors::DeviceUnavailable, fromUtf8("设备不可用"));
-        throw PlatformError(errors::PathNotFound, fromUtf8("路径未找到"));
+        if (code == ERROR_NOT_READY) throw PlatformError(errors::DeviceUnavailable);
+        throw PlatformError(errors::PathNotFound);
     }
-    if (!(word & FILE_ATTRIBUTE_DIRECTORY)) throw PlatformError(errors::PathNotFound, fromUtf8("路径未找到"));
+    if (!(word & FILE_ATTRIBUTE_DIRECTORY)) throw PlatformError(errors::PathNotFound);
     return path;
 }
 
@@ -126,7 +127,7 @@ void Win32FolderList::setPath(const Text& text) {
     if (sameFolder(path, path_)) return;
     path_ = path;
     fill();
-    ws_.events().drDir_Change();
+    raiseEvent(ws_.events(), id_, ControlEvent::Change);
 }
 
 void Win32FolderList::fill() {
@@ -206,7 +207,7 @@ void Win32FolderList::userOpen(int index) {
     if (sameFolder(path, path_)) return;
     path_ = path;
     fill();
-    ws_.deliver([this] { ws_.events().drDir_Change(); });
+    ws_.deliver([this] { raiseEvent(ws_.events(), id_, ControlEvent::Change); });
 }
 
 void Win32FolderList::openSelected() { userOpen(static_cast<int>(SendMessageW(hwnd_, LB_GETCURSEL, 0, 0))); }

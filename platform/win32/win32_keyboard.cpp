@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/form_events.h"
 #include "platform/win32/win32_folder_lists.h"
 #include "platform/win32/win32_window_system.h"
 
@@ -129,7 +130,7 @@ LRESULT CALLBACK levelBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
         // clears the code swallows the key.
         std::int16_t code = static_cast<std::int16_t>(wParam & 0xFFFF);
         const std::int16_t shift = shiftState();
-        ws->deliver([&] { ws->events().txtLevel_KeyDown(code, shift); });
+        ws->deliver([&] { raiseKeyDown(ws->events(), ControlId::txtLevel, code, shift); });
         if (code == 0) return 0;
         wParam = static_cast<WPARAM>(static_cast<std::uint16_t>(code));
     }

@@ -6,6 +6,8 @@
 #include <stdexcept>
 
 #include "platform/dispatch.h"
+#include "platform/form_events.h"
+#include "platform/main_window.h"
 #include "platform/win32/win32_error.h"
 #include "platform/win32/win32_folder_lists.h"
 #include "platform/win32/win32_keyboard.h"
@@ -267,23 +269,10 @@ MainWindow Win32WindowSystem::createMainWindow(const FormDesign& design, IFormEv
     events_ = &events;
     building_ = false;
 
-    MainWindow w;
-    w.form = form_.get();
-    w.txtPath = dynamic_cast<ITextBox*>(&control(ControlId::txtPath));
-    w.frmSettings = dynamic_cast<IFrame*>(&control(ControlId::frmSettings));
-    w.drDir = dynamic_cast<IFolderList*>(&control(ControlId::drDir));
-    w.drDrive = dynamic_cast<IDriveList*>(&control(ControlId::drDrive));
-    w.lblPath = dynamic_cast<ILabel*>(&control(ControlId::lblPath));
-    w.cmdSave = dynamic_cast<IButton*>(&control(ControlId::cmdSave));
-    w.cmdDoIt = dynamic_cast<IButton*>(&control(ControlId::cmdDoIt));
-    w.txtResult = dynamic_cast<ITextBox*>(&control(ControlId::txtResult));
-    w.VSLevel = dynamic_cast<IScrollBar*>(&control(ControlId::VSLevel));
-    w.txtLevel = dynamic_cast<ITextBox*>(&control(ControlId::txtLevel));
-    w.ChNoPath = dynamic_cast<ICheckBox*>(&control(ControlId::ChNoPath));
-    w.ChHidden = dynamic_cast<ICheckBox*>(&control(ControlId::ChHidden));
-    w.ChFiles = dynamic_cast<ICheckBox*>(&control(ControlId::ChFiles));
-    w.lblLevels = dynamic_cast<ILabel*>(&control(ControlId::lblLevels));
-    return w;
+    return bindMainWindow(*form_, [this](ControlId id) -> IControl* {
+        auto it = controls_.find(id);
+        return it == controls_.end() ? nullptr : it->second.get();
+    });
 }
 
 void Win32WindowSystem::dispatchUserEvent(const std::function<void()>& f) { dispatchEvent(*this, f); }
