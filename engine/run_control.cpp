@@ -27,11 +27,11 @@ void frmMain::cmdDoIt_Click() {
         ListFile(C.txtPath->text(), 1);
         C.cmdDoIt->setCaption(captions::DoItIdle());
         State.Running = False;
-    } catch (const PlatformError& e) {
-        ErrorReport(e.failure());
+    } catch (const std::exception& e) {
+        ErrorReport(e);
         try {
             C.cmdDoIt->setCaption(captions::DoItIdle());
-        } catch (const PlatformError&) {
+        } catch (const std::exception&) {
             // Already reported once; the run still ends.
         }
         State.Running = False;

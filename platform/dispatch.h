@@ -3,6 +3,7 @@
 // Every backend sends its events through here.
 #pragma once
 
+#include <exception>
 #include <utility>
 
 #include "platform/error.h"
@@ -10,14 +11,20 @@
 
 namespace malvorn {
 
-void reportUnhandledAndEnd [[noreturn]] (IWindowSystem& windows, const PlatformError& error);
+// The failure an exception stands for: a PlatformError as it is; running
+// out of memory is error 7, an arithmetic overflow error 6, anything else
+// error 51 (internal error) with the exception's own text. Handlers that
+// trap failures report every exception this way, not only PlatformError.
+Failure failureOf(const std::exception& e);
+
+void reportUnhandledAndEnd [[noreturn]] (IWindowSystem& windows, const Failure& failure);
 
 template <class Handler>
 void dispatchEvent(IWindowSystem& windows, Handler&& handler) {
     try {
         std::forward<Handler>(handler)();
-    } catch (const PlatformError& error) {
-        reportUnhandledAndEnd(windows, error);
+    } catch (const std::exception& e) {
+        reportUnhandledAndEnd(windows, failureOf(e));
     }
 }
 

@@ -40,6 +40,8 @@ private:
 // a GetLastError code).
 namespace errors {
 inline constexpr std::int32_t Overflow = 6;
+inline constexpr std::int32_t OutOfMemory = 7;
+inline constexpr std::int32_t InternalError = 51;
 inline constexpr std::int32_t BadFileNameOrNumber = 52;
 inline constexpr std::int32_t FileNotFound = 53;
 inline constexpr std::int32_t DeviceIoError = 57;

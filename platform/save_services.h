@@ -34,8 +34,12 @@ public:
     virtual SaveDialogResult show(IForm& owner, const SaveDialogRequest& request) = 0;
 };
 
-// A file open for output. write() and close() throw PlatformError on
-// failure, also a failure that only shows when data is flushed.
+// A file being written as a whole. Nothing reaches the named file before
+// close() has succeeded: close() puts the text written in place of the
+// file's old content (or creates it) and throws on any failure, also one
+// that only shows when data is flushed. A file destroyed without a
+// successful close() leaves the named file exactly as it was before.
+// write() and close() throw PlatformError on failure.
 class ITextFile {
 public:
     virtual ~ITextFile() = default;
@@ -47,7 +51,8 @@ public:
 class ITextFileSystem {
 public:
     virtual ~ITextFileSystem() = default;
-    // Creates the file or empties it. Throws PlatformError on failure.
+    // Starts writing a file that replaces the named one, or creates it.
+    // Throws PlatformError when the file cannot be written there at all.
     virtual std::unique_ptr<ITextFile> createForOutput(const Text& path) = 0;
 };
 

@@ -2,6 +2,7 @@
 // to a file named in the save dialog; the outcome goes into the title.
 #include <memory>
 
+#include "platform/dispatch.h"
 #include "window/frmMain.h"
 
 namespace malvorn {
@@ -22,17 +23,18 @@ SaveDialogRequest ListingSaveRequest() {
 }  // namespace
 
 void frmMain::cmdSave_Click() {
-    std::unique_ptr<ITextFile> file;
     try {
         C.form->setCaption(fromUtf8("正在保存文件"));
         const SaveDialogResult answer = P.saveDialog.show(*C.form, ListingSaveRequest());
         if (answer.chosen) {
             Text name = answer.fileBuffer;
             name.erase(0, name.find_first_not_of(u' '));
-            file = P.textFiles.createForOutput(name);
+            // Until close() succeeds the file named is untouched; a failure
+            // on the way drops the new text with `file` and leaves the old
+            // file as it was, rather than half a listing in its place.
+            const std::unique_ptr<ITextFile> file = P.textFiles.createForOutput(name);
             file->write(C.txtResult->text() + u"\r\n");
-            std::unique_ptr<ITextFile> closing = std::move(file);
-            closing->close();
+            file->close();
             C.form->setCaption(fromUtf8("保存成功。"));
         } else if (answer.errorCode != 0) {
             P.windows.beep();
@@ -40,19 +42,13 @@ void frmMain::cmdSave_Click() {
         } else {
             C.form->setCaption(PublisherSiteName());
         }
-    } catch (const PlatformError& e) {
-        if (file) {
-            try {
-                file->close();
-            } catch (const PlatformError&) {
-                // The write failure is the one reported.
-            }
-        }
+    } catch (const std::exception& e) {
         try {
-            C.form->setCaption(fromUtf8("保存失败。") + e.description());
-        } catch (const PlatformError&) {
+            C.form->setCaption(fromUtf8("保存失败。") + failureOf(e).description);
+        } catch (const std::exception&) {
+            // The failure of the save is the one reported.
         }
-        ErrorReport(e.failure());
+        ErrorReport(e);
     }
 }
 

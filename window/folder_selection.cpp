@@ -11,8 +11,8 @@ void frmMain::drDrive_Change() {
             return;
         }
         C.drDir->setPath(C.drDrive->drive());
-    } catch (const PlatformError& e) {
-        ErrorReport(e.failure());
+    } catch (const std::exception& e) {
+        ErrorReport(e);
     }
 }
 
@@ -34,8 +34,8 @@ void frmMain::txtPath_Change() {
         State.SkipChange = True;
         C.drDrive->setDrive(C.txtPath->text());
         C.drDir->setPath(C.txtPath->text());
-    } catch (const PlatformError& e) {
-        ErrorReport(e.failure());
+    } catch (const std::exception& e) {
+        ErrorReport(e);
         drDir_Change();
     }
 }

@@ -16,7 +16,8 @@ void frmMain::start() {
     });
 }
 
-void frmMain::ErrorReport(const Failure& failure) {
+void frmMain::ErrorReport(const std::exception& e) {
+    const Failure failure = failureOf(e);
     P.windows.messageBox(failure.description, fromUtf8("VB运行时错误：") + decimal(failure.number),
                          MB_ICONEXCLAMATION_OK);
 }

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 
 #include "platform/platform.h"
 
@@ -65,8 +66,8 @@ public:
     void cmdSave_Click() override;
 
 private:
-    // One modal message box for a trapped failure.
-    void ErrorReport(const Failure& failure);
+    // One modal message box for a trapped failure, whatever the exception.
+    void ErrorReport(const std::exception& e);
     // Takes one event pump; ends the program when no window is left.
     void Pump();
 

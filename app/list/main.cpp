@@ -12,7 +12,6 @@
 // as the window's are.
 #include <fcntl.h>
 #include <getopt.h>
-#include <poll.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -35,6 +34,7 @@
 #include "platform/posix/posix_folders.h"
 #include "platform/posix/posix_text_file.h"
 #include "platform/posix/utf8_append.h"
+#include "platform/posix/write_all.h"
 #include "window/depth_numbers.h"
 #include "window/frmMain.h"
 
@@ -132,23 +132,10 @@ public:
     int error() const { return error_; }
 
 private:
+    // An output left non-blocking by whoever set it up is waited for; one
+    // that takes nothing at all is a failure, not a reason to loop.
     void writeAll(const char* p, std::size_t left) {
-        while (left > 0 && !failed()) {
-            const ssize_t n = ::write(STDOUT_FILENO, p, left);
-            if (n < 0) {
-                if (errno == EAGAIN || errno == EWOULDBLOCK) {
-                    // An output left non-blocking by whoever set it up:
-                    // wait until it takes more.
-                    pollfd ready{STDOUT_FILENO, POLLOUT, 0};
-                    ::poll(&ready, 1, -1);
-                } else if (errno != EINTR) {
-                    error_ = errno;
-                }
-                continue;
-            }
-            p += n;
-            left -= static_cast<std::size_t>(n);
-        }
+        if (!failed()) error_ = posix::writeAll(STDOUT_FILENO, p, left);
     }
 
     static constexpr std::size_t Capacity = 1 << 17;

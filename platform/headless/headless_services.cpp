@@ -14,32 +14,39 @@ SaveDialogResult SaveDialog::show(IForm&, const SaveDialogRequest& request) {
 
 namespace {
 
+// The text goes to `files` only when close() succeeds.
 class MemoryTextFile : public ITextFile {
 public:
     MemoryTextFile(TextFileSystem& fs, Text path) : fs_(fs), path_(std::move(path)) {}
+    ~MemoryTextFile() override {
+        if (!closed_) ++fs_.discarded;
+    }
     void write(const Text& text) override {
         std::string bytes = toUtf8(text);
         if (fs_.failWrite) {
-            fs_.files[path_] += bytes.substr(0, fs_.writtenBeforeFailure);
+            pending_ += bytes.substr(0, fs_.writtenBeforeFailure);
             throw PlatformError(*fs_.failWrite);
         }
-        fs_.files[path_] += bytes;
+        pending_ += bytes;
     }
     void close() override {
         ++fs_.closed;
         if (fs_.failClose) throw PlatformError(*fs_.failClose);
+        fs_.files[path_] = std::move(pending_);
+        closed_ = true;
     }
 
 private:
     TextFileSystem& fs_;
     Text path_;
+    std::string pending_;
+    bool closed_ = false;
 };
 
 }  // namespace
 
 std::unique_ptr<ITextFile> TextFileSystem::createForOutput(const Text& path) {
     if (auto it = failCreate.find(path); it != failCreate.end()) throw PlatformError(it->second);
-    files[path].clear();
     ++opened;
     return std::make_unique<MemoryTextFile>(*this, path);
 }

@@ -26,7 +26,8 @@ public:
     SaveDialogResult show(IForm& owner, const SaveDialogRequest& request) override;
 };
 
-// Files as UTF-8 bytes (escaped bytes restored), keyed by path.
+// Files as UTF-8 bytes (escaped bytes restored), keyed by path. A file's
+// new text replaces its entry only when close() succeeds.
 class TextFileSystem : public ITextFileSystem {
 public:
     std::map<Text, std::string> files;
@@ -35,6 +36,7 @@ public:
     std::size_t writtenBeforeFailure = 0;
     std::optional<Failure> failClose;  // a failure that shows only at close (a full disk)
     int opened = 0, closed = 0;
+    int discarded = 0;  // files dropped without a successful close()
 
     std::unique_ptr<ITextFile> createForOutput(const Text& path) override;
 };

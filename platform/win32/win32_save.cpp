@@ -5,6 +5,8 @@
 #include <commdlg.h>
 
 #include <cstddef>
+#include <cwchar>
+#include <string>
 #include <vector>
 
 #include "platform/win32/win32_error.h"
@@ -67,11 +69,17 @@ std::string encodeForFile(TextView text, bool* usedUtf8) {
 
 namespace {
 
+// Writes either straight into the file (`temporary_` empty) or into a
+// temporary file that replaces `target_` when close() succeeds.
 class Win32TextFile : public ITextFile {
 public:
-    explicit Win32TextFile(HANDLE h) : h_(h) {}
+    Win32TextFile(HANDLE h, std::wstring target, std::wstring temporary, bool replacing)
+        : h_(h), target_(std::move(target)), temporary_(std::move(temporary)), replacing_(replacing) {}
     ~Win32TextFile() override {
+        // Only reached without close() when the owner is already handling a
+        // failure: the half-written temporary file must not stay.
         if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
+        if (!temporary_.empty()) DeleteFileW(temporary_.c_str());
     }
 
     void write(const Text& text) override {
@@ -105,27 +113,92 @@ public:
         h_ = INVALID_HANDLE_VALUE;
         // A failure that the system held back (a full network share, a
         // removed stick) shows at the flush; report it rather than call the
-        // save a success.
-        const bool flushed = FlushFileBuffers(h) != FALSE;
-        const DWORD flushError = flushed ? 0 : GetLastError();
-        if (!CloseHandle(h)) throwLastError();
-        if (!flushed) throw errorFor(flushError);
+        // save a success. The flush also puts the whole new text on disk
+        // before it takes the old file's name.
+        DWORD failure = FlushFileBuffers(h) ? 0 : GetLastError();
+        if (!CloseHandle(h) && failure == 0) failure = GetLastError();
+        if (!temporary_.empty()) {
+            if (failure == 0) failure = putInPlace();
+            if (failure != 0) DeleteFileW(temporary_.c_str());
+            temporary_.clear();
+        }
+        if (failure != 0) throw errorFor(failure);
     }
 
 private:
+    // The temporary file takes the target's name: ReplaceFileW keeps the
+    // replaced file's attributes, security and creation time; where it
+    // cannot (another volume's quirks, a file system without the
+    // support), or when there is no old file, a plain move that replaces.
+    DWORD putInPlace() {
+        if (replacing_ && ReplaceFileW(target_.c_str(), temporary_.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                                       nullptr, nullptr))
+            return 0;
+        if (MoveFileExW(temporary_.c_str(), target_.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return 0;
+        return GetLastError();
+    }
+
     HANDLE h_;
+    std::wstring target_;
+    std::wstring temporary_;
+    bool replacing_;
     bool written_ = false;
     bool utf8_ = false;
 };
+
+// A new, empty file beside `target` with a name no other file has, or
+// INVALID_HANDLE_VALUE with the last error set.
+HANDLE createTemporaryBeside(const std::wstring& target, std::wstring& name) {
+    const std::size_t slash = target.find_last_of(L"\\/");
+    const std::wstring folder = slash == std::wstring::npos ? std::wstring() : target.substr(0, slash + 1);
+    std::wstring base = slash == std::wstring::npos ? target : target.substr(slash + 1);
+    if (base.size() > 200) base.resize(200);  // room for the suffix within a name's limit
+    static unsigned counter = 0;
+    const unsigned seed = GetCurrentProcessId() * 2654435761u ^ GetTickCount();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        wchar_t suffix[16];
+        swprintf(suffix, 16, L".%08x.tmp", seed + ++counter * 40503u);
+        name = folder + L"~" + base + suffix;
+        HANDLE h = CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                               nullptr);
+        if (h != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return h;
+    }
+    SetLastError(ERROR_FILE_EXISTS);
+    return INVALID_HANDLE_VALUE;
+}
 
 }  // namespace
 
 std::unique_ptr<ITextFile> Win32TextFileSystem::createForOutput(const Text& path) {
     const std::wstring p = apiPath(path);
-    HANDLE h =
-        CreateFileW(p.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // First whether the file may be written at all (a read-only file, one
+    // that another program holds), without changing it.
+    HANDLE existing = CreateFileW(p.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (existing == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_NOT_FOUND) throwLastError();
+    if (existing != INVALID_HANDLE_VALUE && GetFileType(existing) != FILE_TYPE_DISK) {
+        // A device or a pipe: written as it is, there is nothing to replace.
+        return std::make_unique<Win32TextFile>(existing, p, std::wstring(), false);
+    }
+    const bool replacing = existing != INVALID_HANDLE_VALUE;
+    if (replacing) CloseHandle(existing);  // ReplaceFileW must be able to open it
+
+    // The new text goes into a temporary file in the same folder, which
+    // takes the file's name only once it is complete, so that a failure on
+    // the way (a full disk) leaves the old file as it was.
+    std::wstring temporary;
+    HANDLE h = createTemporaryBeside(p, temporary);
+    if (h != INVALID_HANDLE_VALUE) return std::make_unique<Win32TextFile>(h, p, temporary, replacing);
+    const DWORD err = GetLastError();
+    if (!replacing || err != ERROR_ACCESS_DENIED) throw errorFor(err);
+    // The folder lets the file be written but no new file be created beside
+    // it: rewrite the file in place, emptied first, as a plain save does. A
+    // failure while writing then leaves the part written, the one case
+    // where the old content cannot be kept.
+    h = CreateFileW(p.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) throwLastError();
-    return std::make_unique<Win32TextFile>(h);
+    return std::make_unique<Win32TextFile>(h, p, std::wstring(), false);
 }
 
 }  // namespace malvorn::win32

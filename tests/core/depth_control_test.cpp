@@ -2,6 +2,12 @@
 // the one-shot SkipChange protocol.
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <random>
+
 #include "harness.h"
 #include "window/depth_numbers.h"
 
@@ -29,20 +35,31 @@ struct DepthTest : ::testing::Test {
 TEST_F(DepthTest, StartUpAgrees) { expectDepth(1); }
 
 TEST_F(DepthTest, TypedTextIsReadClampedAndRewritten) {
-    const std::pair<const char*, int> cases[] = {
-        {"", 1},       {"0", 1},
-        {"-5", 1},     {"32768", 32767},
-        {"12abc", 12}, {"abc", 1},
-        {"  42", 42},  {"007", 7},
-        {"2.5", 2},    {"3.5", 4},
-        {"0.5", 1},    {"99999999999", 32767},
-        {"1e3", 1000}, {"-99999999999", 1},
-        {"+9", 9},     {"5", 5},
-        {"05", 5},     {"1e999", 32767},
+    const std::pair<std::string, int> cases[] = {
+        {"", 1},
+        {"0", 1},
+        {"-5", 1},
+        {"32768", 32767},
+        {"12abc", 12},
+        {"abc", 1},
+        {"  42", 42},
+        {"007", 7},
+        {"2.5", 2},
+        {"3.5", 4},
+        {"0.5", 1},
+        {"99999999999", 32767},
+        {"1e3", 1000},
+        {"-99999999999", 1},
+        {"+9", 9},
+        {"5", 5},
+        {"05", 5},
+        {"1e999", 32767},
+        {"0." + std::string(400, '0') + "1", 1},
+        {"1" + std::string(400, '0') + "e-10", 32767},
     };
     for (const auto& [text, levels] : cases) {
         SCOPED_TRACE(text);
-        type(text);
+        type(text.c_str());
         expectDepth(levels);
     }
 }
@@ -89,6 +106,11 @@ TEST_F(DepthTest, StepsAddToTheBoxTextNotToLevels) {
     EXPECT_EQ(h.form.State.Levels, 1);
     key(38);
     expectDepth(4);
+    // A number beyond a double's range stepped stays beyond it.
+    h.form.State.SkipChange = True;
+    h.level().userType(u"1e400");
+    key(40);
+    expectDepth(32767);
 }
 
 TEST_F(DepthTest, ScrollBarSetsTheDepthWithoutClamping) {
@@ -134,6 +156,12 @@ TEST(DepthNumbers, LeadingNumber) {
     EXPECT_EQ(LeadingNumber(u"."), 0);
     EXPECT_EQ(LeadingNumber(u"１２"), 0);  // full-width digits are not digits here
     EXPECT_EQ(LeadingNumber(u"1e-999"), 0);
+    // Beyond a double's range the digits and the exponent together say
+    // whether the value is huge or tiny.
+    EXPECT_EQ(LeadingNumber(u"0." + Text(400, u'0') + u"1"), 0);
+    EXPECT_EQ(LeadingNumber(u"1" + Text(400, u'0') + u"e-10"), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(LeadingNumber(u"-0.001e99999999999999999999"), -std::numeric_limits<double>::infinity());
+    EXPECT_EQ(LeadingNumber(u"1000e-99999999999999999999"), 0);
 }
 
 TEST(DepthNumbers, RoundHalfToEvenAndHoldAtTheEnds) {
@@ -152,6 +180,74 @@ TEST(DepthNumbers, SteppedText) {
     EXPECT_EQ(SteppedText(3.5), u"3.5");
     EXPECT_EQ(SteppedText(0.1 + 0.2), u"0.3");
     EXPECT_EQ(SteppedText(-0.0), u"0");
+    EXPECT_EQ(SteppedText(1e15), u"1000000000000000");
+    EXPECT_EQ(SteppedText(-123456789012345678.0), u"-123456789012345680");
+    EXPECT_EQ(SteppedText(std::numeric_limits<double>::infinity()), u"1" + Text(309, u'0'));
+    EXPECT_EQ(SteppedText(-std::numeric_limits<double>::infinity()), u"-1" + Text(309, u'0'));
+}
+
+// Reading, rounding and stepping on generated text, against the C
+// library's own reading of the same text in the C locale.
+TEST(DepthNumbers, AgreeWithStrtodOnGeneratedText) {
+    ASSERT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
+    const std::vector<std::string> pieces = {"0",
+                                             "1",
+                                             "5",
+                                             "9",
+                                             ".",
+                                             "e",
+                                             "E",
+                                             "+",
+                                             "-",
+                                             " ",
+                                             "\t",
+                                             "a",
+                                             std::string(200, '0'),
+                                             "e308",
+                                             "e-324",
+                                             "e400",
+                                             "9999999999999999",
+                                             "2147483647.5",
+                                             "0.5",
+                                             "e-",
+                                             "e+"};
+    std::mt19937 generate(20261209);  // fixed: the same texts on every run
+    int numbers = 0;
+    for (int round = 0; round < 20000; ++round) {
+        std::string text;
+        for (unsigned k = generate() % 10; k > 0; --k) text += pieces[generate() % pieces.size()];
+        char* end = nullptr;
+        double expected = std::strtod(text.c_str(), &end);
+        if (end == text.c_str()) expected = 0.0;
+        bool found = false;
+        const double read = LeadingNumber(fromUtf8(text), &found);
+        EXPECT_EQ(found, end != text.c_str()) << text;
+        ASSERT_TRUE(read == expected && std::signbit(read) == std::signbit(expected))
+            << "\"" << text << "\" reads " << read << ", strtod " << expected;
+        numbers += found;
+
+        const std::int32_t rounded = RoundToInt32(read);
+        if (std::fabs(read) < 2147483647.0) {
+            const double off = std::fabs(read - rounded);
+            EXPECT_TRUE(off < 0.5 || (off == 0.5 && rounded % 2 == 0)) << text;
+        } else {
+            EXPECT_EQ(rounded, read > 0 ? 2147483647 : -2147483647 - 1) << text;
+        }
+
+        for (const double step : {1.0, -10.0}) {
+            const double stepped = read + step;
+            const std::string shown = toUtf8(SteppedText(stepped));
+            ASSERT_EQ(shown.find_first_not_of("0123456789.-+e"), std::string::npos) << shown;
+            const double back = std::strtod(shown.c_str(), nullptr);
+            if (stepped == std::floor(stepped)) {
+                EXPECT_EQ(shown.find_first_not_of("0123456789-"), std::string::npos) << shown;
+                EXPECT_EQ(back, stepped) << shown;
+            } else {
+                EXPECT_LE(std::fabs(back - stepped), std::fabs(stepped) * 1e-14) << shown;
+            }
+        }
+    }
+    EXPECT_GT(numbers, 5000);  // many texts do begin with a number
 }
 
 }  // namespace

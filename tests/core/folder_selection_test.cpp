@@ -10,6 +10,7 @@ namespace {
 struct FolderTest : ::testing::Test {
     Harness h;
     std::set<Text> notReady;
+    std::set<Text> outOfMemory;  // the folder list runs out of memory there
     void SetUp() override {
         for (const char16_t* root : {u"C:", u"D:", u"E:"}) h.fs.addRoot(root);
         h.fs.addFolder(u"C:\\data");
@@ -21,6 +22,7 @@ struct FolderTest : ::testing::Test {
         h.ws.folderList().resolve = [this](const Text& text) -> std::optional<Text> {
             for (const Text& d : notReady)
                 if (text.rfind(d, 0) == 0) return std::nullopt;
+            if (outOfMemory.count(text)) throw std::bad_alloc();
             Text p = text;
             if (p.size() > 3 && p.back() == u'\\') p.pop_back();
             try {
@@ -106,6 +108,19 @@ TEST_F(FolderTest, DriveNotReadyReportsAndLeavesTheFolderList) {
     EXPECT_EQ(drive(), "E:\\");
     EXPECT_EQ(dir(), "C:\\");
     EXPECT_EQ(box(), "C:\\");
+}
+
+TEST_F(FolderTest, AnyFailureInTheTrappedHandlersGetsTheErrorReport) {
+    outOfMemory = {u"E:\\", u"D:\\work"};
+    h.ws.driveList().setDrive(u"E:\\");  // drDrive_Change
+    h.path().userType(u"D:\\work");      // txtPath_Change
+    ASSERT_EQ(h.ws.messages.size(), 2u);
+    for (const auto& m : h.ws.messages) {
+        EXPECT_EQ(toUtf8(m.title), "VB运行时错误：7");
+        EXPECT_EQ(toUtf8(m.text), "内存不足");
+        EXPECT_EQ(m.style, 48);
+    }
+    EXPECT_EQ(box(), "C:\\");  // the path box's error path ran as well
 }
 
 TEST_F(FolderTest, UnchangedTextLeavesTheFlagPendingForTheNextChangeOfAnyControl) {

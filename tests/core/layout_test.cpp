@@ -112,7 +112,20 @@ TEST(Lifecycle, FailingCommandIsAnUnhandledFailureThatEndsTheProgram) {
     h.processes.failToStart = Failure{53, u"File not found"};
     EXPECT_THROW(h.ws.form().userClose(), headless::ProgramEnded);
     ASSERT_EQ(h.ws.messages.size(), 1u);
-    EXPECT_NE(h.ws.messages[0].text.find(u"File not found"), Text::npos);
+    EXPECT_EQ(toUtf8(h.ws.messages[0].text), "运行时错误 53：File not found");
+    EXPECT_EQ(h.ws.messages[0].style, MB_ICONSTOP_OK);
+
+    // Not only the platform's own failures: any exception gets a number.
+    struct OutOfMemory : headless::ProcessStarter {
+        void startHidden(const Text&) override { throw std::bad_alloc(); }
+    } starter;
+    headless::WindowSystem ws;
+    Platform p{ws, h.fs, h.dialog, h.files, starter};
+    frmMain form(p);
+    form.start();
+    EXPECT_THROW(ws.form().userClose(), headless::ProgramEnded);
+    ASSERT_EQ(ws.messages.size(), 1u);
+    EXPECT_EQ(toUtf8(ws.messages[0].text), "运行时错误 7：内存不足");
 }
 
 }  // namespace

@@ -47,9 +47,14 @@ TEST_F(RunControlTest, StopAtTheDotOfA1WindsDownToFiveLines) {
 }
 
 TEST_F(RunControlTest, StopAtTheVeryFirstPumpGivesNoLines) {
+    const int pumpsBefore = h.ws.pumps;
     h.ws.postAtPump(1, [&] { h.doIt().click(); });
     h.doIt().click();
     EXPECT_EQ(h.lines(), Lines{});
+    // The gathering ends at the "." where the stop was seen: no ".." pump,
+    // no name of the folder is queried.
+    EXPECT_EQ(h.ws.pumps - pumpsBefore, 1);
+    EXPECT_EQ(h.fs.queries, (std::vector<Text>{u"C:\\data"}));
 }
 
 TEST_F(RunControlTest, ClickDuringRunOnlyRaisesTheStopRequest) {
@@ -73,8 +78,8 @@ TEST_F(RunControlTest, NewRunAfterAStoppedOneIsNotStoppedAtOnceAndEmptiesTheBox)
     h.result().setText(u"old text\r\n");
     h.doIt().click();
     EXPECT_EQ(h.form.State.StopFlag, False);
-    EXPECT_EQ(h.lines().front(), "C:\\data\\a");
-    EXPECT_EQ(h.lines().size(), 6u);
+    EXPECT_EQ(h.lines(), (Lines{"C:\\data\\a", "C:\\data\\a\\a1", "C:\\data\\a\\a1\\deep", "C:\\data\\a\\a2",
+                                "C:\\data\\b", "C:\\data\\c"}));
 }
 
 TEST_F(RunControlTest, OptionsFromTheCheckBoxesGrayedCountsAsSet) {
@@ -97,7 +102,8 @@ TEST_F(RunControlTest, OptionsFromTheCheckBoxesGrayedCountsAsSet) {
 TEST_F(RunControlTest, OptionsChangedDuringARunTakeEffectNextTime) {
     h.ws.postAtPump(2, [&] { h.chNoPath().setValue(1); });
     h.doIt().click();
-    EXPECT_EQ(h.lines().front(), "C:\\data\\a");
+    EXPECT_EQ(h.lines(), (Lines{"C:\\data\\a", "C:\\data\\a\\a1", "C:\\data\\a\\a1\\deep", "C:\\data\\a\\a2",
+                                "C:\\data\\b", "C:\\data\\c"}));
 }
 
 TEST_F(RunControlTest, LevelsChangedInsideAPumpApplyToLaterDecisions) {
@@ -150,7 +156,7 @@ TEST_F(RunControlTest, CloseInsideAPumpEndsTheProgramThere) {
 TEST_F(RunControlTest, FailingControlGivesTheErrorReportAndEndsTheRun) {
     struct FailingBox : headless::TextBox {
         using TextBox::TextBox;
-        void setText(const Text&) override { throw PlatformError(7, u"Out of memory"); }
+        void setText(const Text&) override { throw std::bad_alloc(); }
     };
     headless::WindowSystem ws;
     ws.resultBoxFactory = [](headless::WindowSystem& w, const ControlDesign& d) {
@@ -161,7 +167,7 @@ TEST_F(RunControlTest, FailingControlGivesTheErrorReportAndEndsTheRun) {
     ws.button(ControlId::cmdDoIt).click();
     ASSERT_EQ(ws.messages.size(), 1u);
     EXPECT_EQ(ws.messages[0].title, fromUtf8("VB运行时错误：7"));
-    EXPECT_EQ(ws.messages[0].text, u"Out of memory");
+    EXPECT_EQ(toUtf8(ws.messages[0].text), "内存不足");
     EXPECT_EQ(ws.messages[0].style, 48);
     EXPECT_EQ(form.State.Running, False);
     EXPECT_EQ(ws.button(ControlId::cmdDoIt).caption(), captions::DoItIdle());

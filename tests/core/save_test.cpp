@@ -85,16 +85,22 @@ TEST_F(SaveTest, UncreatableFileReportsAndTheNextSaveWorks) {
     EXPECT_EQ(title(), "保存成功。");
 }
 
-TEST_F(SaveTest, WriteFailureClosesTheFileKeepingWhatWasWritten) {
+TEST_F(SaveTest, WriteFailureDropsTheNewTextAndKeepsTheOldFile) {
+    h.files.files[u"C:\\full.txt"] = "old listing\r\n";
     h.result().setText(u"0123456789");
     h.files.failWrite = Failure{61, u"Disk full"};
     h.files.writtenBeforeFailure = 4;
     choose(u"C:\\full.txt");
     h.save().click();
     EXPECT_EQ(title(), "保存失败。Disk full");
-    EXPECT_EQ(h.files.files[u"C:\\full.txt"], "0123");
-    EXPECT_EQ(h.files.closed, 1);
+    EXPECT_EQ(h.files.files[u"C:\\full.txt"], "old listing\r\n");
+    EXPECT_EQ(h.files.closed, 0);  // a failed file is dropped, never put in place
+    EXPECT_EQ(h.files.discarded, 1);
     EXPECT_EQ(h.ws.messages.size(), 1u);
+    h.files.failWrite.reset();
+    choose(u"C:\\full.txt");
+    h.save().click();
+    EXPECT_EQ(h.files.files[u"C:\\full.txt"], "0123456789\r\n");
 }
 
 TEST_F(SaveTest, FailureThatShowsOnlyAtCloseIsNotASuccess) {
@@ -103,6 +109,7 @@ TEST_F(SaveTest, FailureThatShowsOnlyAtCloseIsNotASuccess) {
     h.save().click();
     EXPECT_EQ(title(), "保存失败。Disk full");
     EXPECT_EQ(h.files.closed, 1);  // closed once, not again on the failure path
+    EXPECT_EQ(h.files.files.count(u"C:\\late.txt"), 0u);
     for (const Text& t : h.ws.form().captionHistory) EXPECT_NE(toUtf8(t), "保存成功。");
 }
 
@@ -111,6 +118,14 @@ TEST_F(SaveTest, DialogThatCannotBeShownIsReported) {
     h.save().click();
     EXPECT_EQ(title(), "保存失败。Invalid procedure call");
     EXPECT_EQ(h.ws.messages.size(), 1u);
+    // Any exception, not only the platform's own failures.
+    h.dialog.failToShow.reset();
+    h.dialog.whileOpen = [] { throw std::bad_alloc(); };
+    h.save().click();
+    EXPECT_EQ(title(), "保存失败。内存不足");
+    ASSERT_EQ(h.ws.messages.size(), 2u);
+    EXPECT_EQ(toUtf8(h.ws.messages[1].title), "VB运行时错误：7");
+    EXPECT_EQ(toUtf8(h.ws.messages[1].text), "内存不足");
 }
 
 }  // namespace

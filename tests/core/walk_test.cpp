@@ -49,7 +49,9 @@ TEST_F(WalkTest, TrailingSeparatorGivesTheSameLines) {
 
 TEST_F(WalkTest, LevelOneListsOnlyTheStartFolderAndQueriesNoDescent) {
     EXPECT_EQ(run("C:\\data", 1, true), (Lines{"C:\\data\\a", "C:\\data\\b", "C:\\data\\readme.txt"}));
-    // One query of the start folder (its identity) and one TestPath a name.
+    // One query of the start folder (its identity) and one TestPath a name;
+    // at the last level no name is asked whether it is a folder.
+    EXPECT_EQ(h.fs.queries, (std::vector<Text>{u"C:\\data", u"C:\\data\\a", u"C:\\data\\b", u"C:\\data\\readme.txt"}));
     EXPECT_EQ(h.fs.enumerations, (std::vector<Text>{u"C:\\data\\"}));
 }
 
@@ -107,6 +109,20 @@ TEST_F(WalkTest, EnumerationThatCannotStartKeepsTheFolderLine) {
 TEST_F(WalkTest, UnreadableAttributesSkipTheNameWithItsSubtree) {
     h.fs.failAttributes.insert(u"C:\\data\\a");
     EXPECT_EQ(run("C:\\data", 3, true), (Lines{"C:\\data\\b", "C:\\data\\readme.txt"}));
+    // Folders only: a name that passes TestPath but whose folder-bit query
+    // (its second query) fails is not accepted either.
+    h.fs.failAttributes.clear();
+    int queriesOfB = 0;
+    h.fs.onAttributes = [&](const Text& p) {
+        if (p != u"C:\\data\\b") return;
+        if (++queriesOfB == 2) {
+            h.fs.failAttributes.insert(p);
+        } else {
+            h.fs.failAttributes.erase(p);
+        }
+    };
+    EXPECT_EQ(run("C:\\data", 3, false), (Lines{"C:\\data\\a", "C:\\data\\a\\x"}));
+    EXPECT_EQ(queriesOfB, 2);
 }
 
 TEST_F(WalkTest, FailedDescentQueryDescendsAllTheSame) {

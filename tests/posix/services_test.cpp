@@ -3,8 +3,11 @@
 #include <dirent.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstring>
 #include <random>
 
@@ -13,6 +16,7 @@
 #include "platform/posix/posix_process.h"
 #include "platform/posix/posix_text_file.h"
 #include "platform/posix/utf8_append.h"
+#include "platform/posix/write_all.h"
 #include "posix_harness.h"
 
 namespace malvorn::posix::testing {
@@ -79,6 +83,140 @@ TEST(TextFile, CreateFailuresCarryTheirNumbers) {
     } catch (const PlatformError& e) {
         EXPECT_EQ(e.number(), 76);
     }
+}
+
+// The names in a folder, sorted.
+std::vector<std::string> namesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    DIR* d = ::opendir(folder.c_str());
+    while (const dirent* e = ::readdir(d))
+        if (std::strcmp(e->d_name, ".") != 0 && std::strcmp(e->d_name, "..") != 0) names.push_back(e->d_name);
+    ::closedir(d);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+mode_t modeOf(const std::string& path) {
+    struct stat st {};
+    ::stat(path.c_str(), &st);
+    return st.st_mode & 07777;
+}
+
+// Files can grow to `bytes` only (writing past it fails with EFBIG, the
+// POSIX form of a full disk), while it lives.
+struct FileSizeLimit {
+    rlimit old{};
+    explicit FileSizeLimit(rlim_t bytes) {
+        ::signal(SIGXFSZ, SIG_IGN);
+        ::getrlimit(RLIMIT_FSIZE, &old);
+        rlimit now = old;
+        now.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &now);
+    }
+    ~FileSizeLimit() {
+        ::setrlimit(RLIMIT_FSIZE, &old);
+        ::signal(SIGXFSZ, SIG_DFL);
+    }
+};
+
+TEST(TextFile, AFailedReplaceLeavesTheOldFileByteForByte) {
+    TempFolder tmp;
+    PosixTextFileSystem files;
+    const std::string path = tmp / "out.txt";
+    makeFile(path, "old listing\r\n");
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    {
+        FileSizeLimit limit(64);
+        auto f = files.createForOutput(fromUtf8(path));
+        try {
+            f->write(Text(1000, u'x'));
+            f->close();
+            FAIL() << "a write past the limit passed";
+        } catch (const PlatformError& e) {
+            EXPECT_EQ(e.number(), 61);
+        }
+    }
+    EXPECT_EQ(readFile(path), "old listing\r\n");
+    EXPECT_EQ(namesIn(tmp.path()), std::vector<std::string>{"out.txt"}) << "the temporary file is removed";
+
+    // Dropped before close(): the same.
+    files.createForOutput(fromUtf8(path))->write(u"never saved");
+    EXPECT_EQ(readFile(path), "old listing\r\n");
+    EXPECT_EQ(namesIn(tmp.path()), std::vector<std::string>{"out.txt"});
+
+    // A save that succeeds replaces it whole and keeps its permission bits.
+    auto f = files.createForOutput(fromUtf8(path));
+    f->write(u"new\r\n");
+    EXPECT_EQ(readFile(path), "old listing\r\n") << "nothing is in place before close()";
+    f->close();
+    EXPECT_EQ(readFile(path), "new\r\n");
+    EXPECT_EQ(modeOf(path), 0640u);
+    EXPECT_EQ(namesIn(tmp.path()), std::vector<std::string>{"out.txt"});
+}
+
+TEST(TextFile, ALinkStaysALinkToTheReplacedFile) {
+    TempFolder tmp;
+    PosixTextFileSystem files;
+    makeFolder(tmp / "real");
+    makeFile(tmp / "real/target.txt", "old");
+    makeLink(tmp / "real/target.txt", tmp / "link.txt");
+    auto f = files.createForOutput(fromUtf8(tmp / "link.txt"));
+    f->write(u"new");
+    f->close();
+    struct stat st {};
+    ASSERT_EQ(::lstat((tmp / "link.txt").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(readFile(tmp / "real/target.txt"), "new");
+    EXPECT_EQ(namesIn(tmp / "real"), std::vector<std::string>{"target.txt"});
+}
+
+TEST(TextFile, AFifoWithoutAReaderFailsAtOnceAndOneWithAReaderGetsTheText) {
+    TempFolder tmp;
+    PosixTextFileSystem files;
+    const std::string fifo = tmp / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    try {
+        files.createForOutput(fromUtf8(fifo));
+        FAIL() << "opened a FIFO that nobody reads";
+    } catch (const PlatformError& e) {
+        EXPECT_EQ(e.number(), 68);
+        EXPECT_NE(toUtf8(e.description()).find("设备不可用"), std::string::npos);
+    }
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    auto f = files.createForOutput(fromUtf8(fifo));
+    f->write(u"through\r\n");
+    f->close();
+    char buffer[32] = {};
+    EXPECT_EQ(::read(reader, buffer, sizeof buffer), 9);
+    EXPECT_STREQ(buffer, "through\r\n");
+    ::close(reader);
+    EXPECT_EQ(namesIn(tmp.path()), std::vector<std::string>{"fifo"}) << "nothing is created beside a FIFO";
+}
+
+TEST(TextFile, AWriteThatTakesNothingFailsInsteadOfLooping) {
+    static int calls = 0;
+    calls = 0;
+    const auto takesNothing = [](int, const void*, std::size_t) -> ssize_t {
+        ++calls;
+        return 0;
+    };
+    EXPECT_EQ(writeAll(1, "abc", 3, takesNothing), EIO);
+    EXPECT_EQ(calls, 1);
+    // Interrupted and partial writes go on to the end.
+    static std::string taken;
+    taken.clear();
+    calls = 0;
+    const auto slow = [](int, const void* data, std::size_t) -> ssize_t {
+        if (++calls % 2) {
+            errno = EINTR;
+            return -1;
+        }
+        taken.push_back(*static_cast<const char*>(data));
+        return 1;
+    };
+    EXPECT_EQ(writeAll(1, "abc", 3, slow), 0);
+    EXPECT_EQ(taken, "abc");
 }
 
 TEST(ProcessStart, UrlOpenCommandUsesTheDesktopOpener) {
