@@ -11,6 +11,7 @@
 #include <cstring>
 #include <random>
 
+#include "drop_privileges.h"
 #include "platform/errno_text.h"
 #include "platform/posix/errno_failure.h"
 #include "platform/posix/posix_process.h"
@@ -152,6 +153,40 @@ TEST(TextFile, AFailedReplaceLeavesTheOldFileByteForByte) {
     EXPECT_EQ(readFile(path), "new\r\n");
     EXPECT_EQ(modeOf(path), 0640u);
     EXPECT_EQ(namesIn(tmp.path()), std::vector<std::string>{"out.txt"});
+}
+
+TEST(TextFile, PermissionsDecideAsForAPlainRewrite) {
+    TempFolder tmp;
+    asOrdinaryUser({tmp.path()}, [&] {
+        PosixTextFileSystem files;
+        // A read-only file is not replaced, though its folder would allow it.
+        makeFile(tmp / "ro.txt", "kept");
+        ASSERT_EQ(::chmod((tmp / "ro.txt").c_str(), 0444), 0);
+        try {
+            files.createForOutput(fromUtf8(tmp / "ro.txt"));
+            FAIL() << "a read-only file was opened for output";
+        } catch (const PlatformError& e) {
+            EXPECT_EQ(e.number(), 70);
+        }
+        EXPECT_EQ(readFile(tmp / "ro.txt"), "kept");
+        // A writable file in a folder that takes no new file is rewritten in
+        // place; a new file cannot be made there at all.
+        makeFolder(tmp / "closed");
+        makeFile(tmp / "closed/out.txt", "old text that is longer");
+        ASSERT_EQ(::chmod((tmp / "closed").c_str(), 0555), 0);
+        auto f = files.createForOutput(fromUtf8(tmp / "closed/out.txt"));
+        f->write(u"new");
+        f->close();
+        EXPECT_EQ(readFile(tmp / "closed/out.txt"), "new");
+        EXPECT_EQ(namesIn(tmp / "closed"), std::vector<std::string>{"out.txt"});
+        try {
+            files.createForOutput(fromUtf8(tmp / "closed/new.txt"));
+            FAIL() << "a file was created in a closed folder";
+        } catch (const PlatformError& e) {
+            EXPECT_EQ(e.number(), 70);
+        }
+        ::chmod((tmp / "closed").c_str(), 0755);
+    });
 }
 
 TEST(TextFile, ALinkStaysALinkToTheReplacedFile) {
