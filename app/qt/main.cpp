@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/qt/auto_close.h"
 #include "app/qt/event_dispatcher.h"
-#include "app/qt/forgiving_starter.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_process.h"
 #include "platform/posix/posix_text_file.h"
@@ -52,13 +52,15 @@ int main(int argc, char** argv) {
     posix::PosixFileSystem files;
     qt::QtSaveDialog saveDialog;
     posix::PosixTextFileSystem textFiles;
-    posix::PosixProcessStarter opener;
-    app::ForgivingStarter processes(opener);
+    // A close-time opener that cannot be started is an unhandled failure:
+    // reported with its number and description, then the program ends.
+    posix::PosixProcessStarter processes;
     Platform platform{windows, files, saveDialog, textFiles, processes};
 
     frmMain form(platform);
     form.start();
     scheduleAutoList(form, windows);
+    app::scheduleAutoClose(windows);
     windows.run();
     return 0;
 }

@@ -144,6 +144,14 @@ TEST_F(DepthTest, PendingFlagSwallowsAKeyStep) {
     EXPECT_EQ(h.form.State.Levels, 5);
 }
 
+// `head`, then `count` zeros, then `tail`.
+Text zeros(const char16_t* head, std::size_t count, const char16_t* tail = u"") {
+    Text t(head);
+    t.append(count, u'0');
+    t.append(tail);
+    return t;
+}
+
 TEST(DepthNumbers, LeadingNumber) {
     EXPECT_EQ(LeadingNumber(u"12abc"), 12);
     EXPECT_EQ(LeadingNumber(u" \t-3.25x"), -3.25);
@@ -158,8 +166,8 @@ TEST(DepthNumbers, LeadingNumber) {
     EXPECT_EQ(LeadingNumber(u"1e-999"), 0);
     // Beyond a double's range the digits and the exponent together say
     // whether the value is huge or tiny.
-    EXPECT_EQ(LeadingNumber(u"0." + Text(400, u'0') + u"1"), 0);
-    EXPECT_EQ(LeadingNumber(u"1" + Text(400, u'0') + u"e-10"), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(LeadingNumber(zeros(u"0.", 400, u"1")), 0);
+    EXPECT_EQ(LeadingNumber(zeros(u"1", 400, u"e-10")), std::numeric_limits<double>::infinity());
     EXPECT_EQ(LeadingNumber(u"-0.001e99999999999999999999"), -std::numeric_limits<double>::infinity());
     EXPECT_EQ(LeadingNumber(u"1000e-99999999999999999999"), 0);
 }
@@ -182,8 +190,8 @@ TEST(DepthNumbers, SteppedText) {
     EXPECT_EQ(SteppedText(-0.0), u"0");
     EXPECT_EQ(SteppedText(1e15), u"1000000000000000");
     EXPECT_EQ(SteppedText(-123456789012345678.0), u"-123456789012345680");
-    EXPECT_EQ(SteppedText(std::numeric_limits<double>::infinity()), u"1" + Text(309, u'0'));
-    EXPECT_EQ(SteppedText(-std::numeric_limits<double>::infinity()), u"-1" + Text(309, u'0'));
+    EXPECT_EQ(SteppedText(std::numeric_limits<double>::infinity()), zeros(u"1", 309));
+    EXPECT_EQ(SteppedText(-std::numeric_limits<double>::infinity()), zeros(u"-1", 309));
 }
 
 // Reading, rounding and stepping on generated text, against the C
