@@ -18,13 +18,16 @@ namespace malvorn {
 Failure failureOf(const std::exception& e);
 
 void reportUnhandledAndEnd [[noreturn]] (IWindowSystem& windows, const Failure& failure);
+inline void reportUnhandledAndEnd [[noreturn]] (IWindowSystem& windows, const std::exception& e) {
+    reportUnhandledAndEnd(windows, failureOf(e));
+}
 
 template <class Handler>
 void dispatchEvent(IWindowSystem& windows, Handler&& handler) {
     try {
         std::forward<Handler>(handler)();
     } catch (const std::exception& e) {
-        reportUnhandledAndEnd(windows, failureOf(e));
+        reportUnhandledAndEnd(windows, e);
     }
 }
 

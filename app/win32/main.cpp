@@ -26,7 +26,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
         frmMain form(platform);
         form.start();
         windows.run();
-    } catch (const PlatformError& e) {
+    } catch (const std::exception& e) {
         reportUnhandledAndEnd(windows, e);
     }
     return 0;
