@@ -11,12 +11,12 @@ Failure failureOf(const std::exception& e) {
     // A string or vector asked to grow past its largest size is out of
     // memory as far as the user can tell.
     if (dynamic_cast<const std::bad_alloc*>(&e) || dynamic_cast<const std::length_error*>(&e))
-        return Failure{errors::OutOfMemory, fromUtf8("内存不足")};
+        return PlatformError(errors::OutOfMemory).failure();
     if (dynamic_cast<const std::overflow_error*>(&e) || dynamic_cast<const std::range_error*>(&e))
-        return Failure{errors::Overflow, fromUtf8("溢出")};
+        return PlatformError(errors::Overflow).failure();
     // The exception's own text is kept: it is what tells a developer where
     // the failure came from.
-    return Failure{errors::InternalError, fromUtf8(std::string("内部错误: ") + e.what())};
+    return Failure{errors::InternalError, errorDescription(errors::InternalError) + fromUtf8(std::string("：") + e.what())};
 }
 
 void reportUnhandledAndEnd(IWindowSystem& windows, const Failure& failure) {

@@ -13,6 +13,8 @@ struct NumberText {
 
 constexpr NumberText descriptions[] = {
     {errors::Overflow, "溢出"},
+    {errors::OutOfMemory, "内存不足"},
+    {errors::InternalError, "内部错误"},
     {errors::BadFileNameOrNumber, "文件名或文件号错误"},
     {errors::FileNotFound, "文件未找到"},
     {errors::DeviceIoError, "设备 I/O 错误"},
