@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Cross-compiling the Windows program on Linux with MinGW-w64 (x86-64, the
 # POSIX thread model so that std::thread and std::mutex work).
 set(CMAKE_SYSTEM_NAME Windows)

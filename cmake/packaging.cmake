@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Packages through CPack: a Debian package on Linux (cpack --preset deb) and
 # a zip of malvorn.exe for Windows (cpack --preset windows-zip). Both take
 # their version from project(VERSION).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The start/stop button: a click while idle runs a whole listing inside the
 // click; a click during the run (arriving in one of the walk's event pumps)
 // only raises the stop request that the walk polls. Once a run is over,

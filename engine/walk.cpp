@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The folder walk: ListFile, TestPath, PushDir.
 //
 // Each folder is handled in two phases. Gathering reads all its names and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window's controls as the core sees them. A backend implements these
 // over real widgets (Qt, Win32) or over plain memory (headless).
 //

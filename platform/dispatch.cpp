@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/dispatch.h"
 
 #include <new>
@@ -16,7 +17,8 @@ Failure failureOf(const std::exception& e) {
         return PlatformError(errors::Overflow).failure();
     // The exception's own text is kept: it is what tells a developer where
     // the failure came from.
-    return Failure{errors::InternalError, errorDescription(errors::InternalError) + fromUtf8(std::string("：") + e.what())};
+    return Failure{errors::InternalError,
+                   errorDescription(errors::InternalError) + fromUtf8(std::string("：") + e.what())};
 }
 
 void reportUnhandledAndEnd(IWindowSystem& windows, const Failure& failure) {

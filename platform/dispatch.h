@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Delivering an event whose handler traps nothing: a failure that escapes
 // it is reported with its number and description and the program ends.
 // Every backend sends its events through here.

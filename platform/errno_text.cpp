@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/errno_text.h"
 
 #include <cerrno>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Chinese texts for the C library's error numbers. The system's own texts
 // (strerror) are English in the C locale the program runs in, and every text
 // the person sees is Chinese; so the common errno values carry a text of

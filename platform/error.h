@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A failure as the platform reports it: a signed 32-bit number and a
 // description, which is exactly what the error report shows.
 #pragma once

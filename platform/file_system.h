@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Folder enumeration and attribute queries, as the folder walk uses them.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What a backend needs to build the main window: one row a control, in
 // front-to-back order within its container (the first row lies in front).
 // The rows themselves belong to the window (window/frmMainDesign.cpp);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window's events as the backend delivers them to the core. The window
 // object implements this; the backend calls it on the user-interface thread.
 // Which handler hears which control's event is the one table below: a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/kept_bounds.h"
 
 #include "platform/error.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The geometry part of a control that every backend shares: the bounds are
 // kept exactly as the core last set them (in the control's own units, twips
 // inside the frame), a negative width or height is refused with an error and

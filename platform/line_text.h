@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The text of a multi-line box built for listings of hundreds of thousands
 // of lines: the text is held once, with the start of every line, and a
 // caret with a selection. Adding text at the end costs what copying it

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/main_window.h"
 
 #include <stdexcept>

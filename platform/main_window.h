@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window and its fourteen controls as the core reaches them, and the one
 // binding of that record to the control objects a backend built.
 #pragma once

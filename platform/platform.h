@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Everything the core reaches the outside world through, in one record.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Starting a separate process, hidden and without waiting.
 #pragma once
 

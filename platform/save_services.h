@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What saving needs: the save-file dialog and text file output.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Text as the core holds it: UTF-16 code units. Names that came from a file
 // system as bytes that are not valid UTF-8 carry each undecodable byte as a
 // lone low surrogate U+DC80..U+DCFF, so that they survive the round trip to

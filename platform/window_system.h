@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Program-wide services of the window system, and creation of the window.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Saving the listing: the whole text of the result box, plus one line end,
 // to a file named in the save dialog; the outcome goes into the title.
 #include <memory>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Depth control: the depth box and the scroll bar beside it, kept showing
 // the same depth as `Levels`. Each assignment to one of them from here is
 // preceded by setting SkipChange, so that the echo it raises is swallowed.

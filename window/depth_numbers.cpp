@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "window/depth_numbers.h"
 
 #include <charconv>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Number conversions of the depth box: the leading number of a text, its
 // rounding to a depth, and the text of a stepped value.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Folder selection: the drive list, the folder list and the path box follow
 // one another. The listing takes its folder from the path box alone.
 #include "window/frmMain.h"

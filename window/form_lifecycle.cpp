@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Start-up, layout and close of the window.
 #include "window/frmMain.h"
 

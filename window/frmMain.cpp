@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Creation and start-up of the window object, and the error report that
 // the trapping handlers share.
 #include "window/frmMain.h"

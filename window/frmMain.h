@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window object: the window's state record, its controls, its handlers
 // and procedures. The handlers are defined where their subject lives:
 //   engine/  ListFile, TestPath, PushDir (walk), cmdDoIt_Click (run control)

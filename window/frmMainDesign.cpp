@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "window/frmMainDesign.h"
 
 #include "window/frmMain.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window as it is designed: controls, captions, positions, tab order.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // malvorn-list: the folder listing on the command line. It runs the real
 // window object on the headless window system, over the POSIX file system,
 // and does what a user would do: type the depth, set the three options, type
@@ -289,9 +290,9 @@ int run(const Options& o) {
     ws.resultBoxFactory = [&out, &o](headless::WindowSystem& w, const ControlDesign& d) {
         return std::make_unique<StreamingResultBox>(w, d, out, o.terminator);
     };
-    posix::PosixFileSystem fs;
+    posix::FileSystem fs;
     headless::SaveDialog dialog;  // nothing is saved from here
-    posix::PosixTextFileSystem textFiles;
+    posix::TextFileSystem textFiles;
     headless::ProcessStarter processes;  // nor is a browser ever opened
     Platform platform{ws, fs, dialog, textFiles, processes};
     frmMain form(platform);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test aid (tests/qt/app_close_test.cpp): MALVORN_AUTOCLOSE=1 closes the
 // window once it is up, as the close box would, and answers every message
 // box that then comes up with OK, having written its title and text to
@@ -16,7 +17,7 @@
 
 namespace malvorn::app {
 
-inline void scheduleAutoClose(qt::QtWindowSystem& windows) {
+inline void scheduleAutoClose(qt::WindowSystem& windows) {
     const char* wanted = std::getenv("MALVORN_AUTOCLOSE");
     if (!wanted || std::strcmp(wanted, "1") != 0) return;
     auto* answer = new QTimer(qApp);  // lives as long as the program

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The event loop the window programs run on.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // malvorn: the folder lister's window on Linux.
 #include <QApplication>
 #include <QPushButton>
@@ -23,7 +24,7 @@ using namespace malvorn;
 // folder into the path box (and MALVORN_AUTOLIST_LEVELS=<n> the depth into
 // the depth box) and clicks the start button once the window is up. Not
 // meant for users; nothing else reads them.
-void scheduleAutoList(frmMain& form, qt::QtWindowSystem& windows) {
+void scheduleAutoList(frmMain& form, qt::WindowSystem& windows) {
     const char* folder = std::getenv("MALVORN_AUTOLIST");
     if (!folder || !*folder) return;
     const Text path = fromUtf8(folder);
@@ -48,13 +49,13 @@ int main(int argc, char** argv) {
     app::preferQtEventDispatcher();
     QApplication app(argc, argv);
     qt::setUpApplication(app);
-    qt::QtWindowSystem windows;
-    posix::PosixFileSystem files;
-    qt::QtSaveDialog saveDialog;
-    posix::PosixTextFileSystem textFiles;
+    qt::WindowSystem windows;
+    posix::FileSystem files;
+    qt::SaveDialog saveDialog;
+    posix::TextFileSystem textFiles;
     // A close-time opener that cannot be started is an unhandled failure:
     // reported with its number and description, then the program ends.
-    posix::PosixProcessStarter processes;
+    posix::ProcessStarter processes;
     Platform platform{windows, files, saveDialog, textFiles, processes};
 
     frmMain form(platform);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // malvorn-window-bench: the real window (on the platform QT_QPA_PLATFORM
 // names, offscreen when unset) listing a folder the way
 // a person would (path typed, files on, full paths, the deepest depth, the
@@ -34,10 +35,10 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     app::preferQtEventDispatcher();
     QApplication app(argc, argv);
-    qt::QtWindowSystem windows;
-    posix::PosixFileSystem files;
-    qt::QtSaveDialog saveDialog;
-    posix::PosixTextFileSystem textFiles;
+    qt::WindowSystem windows;
+    posix::FileSystem files;
+    qt::SaveDialog saveDialog;
+    posix::TextFileSystem textFiles;
     headless::ProcessStarter processes;  // closing opens nothing here
     Platform platform{windows, files, saveDialog, textFiles, processes};
     frmMain form(platform);

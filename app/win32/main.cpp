@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Windows program: the window object on the Win32 backend.
 #include <windows.h>
 
@@ -13,11 +14,11 @@
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
     using namespace malvorn;
-    win32::Win32WindowSystem windows(showCommand);
-    win32::Win32FileSystem files;
-    win32::Win32SaveDialog saveDialog;
-    win32::Win32TextFileSystem textFiles;
-    win32::Win32ProcessStarter processes;
+    win32::WindowSystem windows(showCommand);
+    win32::FileSystem files;
+    win32::SaveDialog saveDialog;
+    win32::TextFileSystem textFiles;
+    win32::ProcessStarter processes;
     Platform platform{windows, files, saveDialog, textFiles, processes};
     // A window that cannot be made (no display, a class that will not
     // register) is reported as any unhandled failure is, in a message box:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/headless/headless_services.h"
 
 namespace malvorn::headless {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Scripted save dialog, in-memory text files and a recording process
 // starter, for tests of the core.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/headless/headless_window_system.h"
 
 #include <algorithm>

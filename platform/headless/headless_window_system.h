@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A window system without a screen: controls held in memory that keep the
 // change-event rule, and an event queue that the event pump drains. Tests
 // script user actions into the queue (optionally to land in the N-th pump);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/headless/memory_file_system.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An in-memory file system whose order, attributes and failures the test
 // controls. Paths use a chosen separator ("\\" by default); a path that is
 // only a drive root ("C:\\") has no "." and ".." entries.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/posix/errno_failure.h"
 
 #include <cerrno>

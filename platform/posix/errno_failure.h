@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One place that turns a POSIX error number into the failure the window
 // shows: one of the program's error numbers (platform/error.h) with its
 // description, followed by the Chinese text of the errno value so that what

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Why the handles: the walk asks for the attributes of every name up to three
 // times, and a query by full path makes the kernel resolve every folder of
 // the path again. Answering it relative to an open handle of the name's
@@ -59,23 +60,23 @@ void closeQuietly(int fd) {
 
 }  // namespace
 
-PosixFileSystem::PosixFileSystem() : buffer_(new char[BufferSize]) {}
+FileSystem::FileSystem() : buffer_(new char[BufferSize]) {}
 
-PosixFileSystem::~PosixFileSystem() { releaseFolders(); }
+FileSystem::~FileSystem() { releaseFolders(); }
 
-void PosixFileSystem::releaseFolders() {
+void FileSystem::releaseFolders() {
     endEnumeration();
     for (const HeldFolder& h : held_) closeQuietly(h.fd);
     held_.clear();
     heldLimit_ = MaxHeldFolders;
 }
 
-void PosixFileSystem::endEnumeration() {
+void FileSystem::endEnumeration() {
     enumerating_ = false;
     filled_ = next_ = 0;
 }
 
-const PosixFileSystem::HeldFolder* PosixFileSystem::heldFolder(TextView folder) const {
+const FileSystem::HeldFolder* FileSystem::heldFolder(TextView folder) const {
     // The deepest first: nearly every query is about the innermost folder.
     for (auto it = held_.rbegin(); it != held_.rend(); ++it) {
         if (it->path.size() < folder.size()) break;  // outer ones are shorter still
@@ -86,7 +87,7 @@ const PosixFileSystem::HeldFolder* PosixFileSystem::heldFolder(TextView folder) 
     return nullptr;
 }
 
-Text PosixFileSystem::startEnumeration(const Text& folderPath, std::int32_t mask) {
+Text FileSystem::startEnumeration(const Text& folderPath, std::int32_t mask) {
     endEnumeration();
     Text folder = folderPath;
     if (folder.empty() || folder.back() != u'/') folder.push_back(u'/');
@@ -153,7 +154,7 @@ Text PosixFileSystem::startEnumeration(const Text& folderPath, std::int32_t mask
     return nextName();
 }
 
-bool PosixFileSystem::isFolderEntry(const char* name, unsigned char type) const {
+bool FileSystem::isFolderEntry(const char* name, unsigned char type) const {
     if (type == DT_DIR) return true;
     if (type != DT_LNK && type != DT_UNKNOWN) return false;
     // A link is what it points to; a dangling one is no folder.
@@ -161,7 +162,7 @@ bool PosixFileSystem::isFolderEntry(const char* name, unsigned char type) const 
     return ::fstatat(held_.back().fd, name, &st, 0) == 0 && S_ISDIR(st.st_mode);
 }
 
-Text PosixFileSystem::nextName() {
+Text FileSystem::nextName() {
     if (!enumerating_) return Text();
     const int fd = held_.back().fd;
     for (;;) {
@@ -209,7 +210,7 @@ Text PosixFileSystem::nextName() {
     }
 }
 
-std::size_t PosixFileSystem::encodeName(TextView name) {
+std::size_t FileSystem::encodeName(TextView name) {
     const std::size_t room = maxUtf8Bytes(name.size()) + 1;
     if (name_.size() < room) name_.resize(room);
     std::size_t length;
@@ -224,7 +225,7 @@ std::size_t PosixFileSystem::encodeName(TextView name) {
     return length;
 }
 
-FileAttributes PosixFileSystem::attributes(const Text& path) {
+FileAttributes FileSystem::attributes(const Text& path) {
     struct stat st;
     const std::size_t slash = path.rfind(u'/');
     if (slash != Text::npos && slash + 1 < path.size()) {
@@ -246,7 +247,7 @@ FileAttributes PosixFileSystem::attributes(const Text& path) {
 // Only whether the query would succeed: the same lookup of the name, with
 // the same length limit, but without filling in a stat record. A listing
 // asks this once for every name it gathers.
-bool PosixFileSystem::attributesReadable(const Text& path) {
+bool FileSystem::attributesReadable(const Text& path) {
     const std::size_t slash = path.rfind(u'/');
     if (slash != Text::npos && slash + 1 < path.size()) {
         if (const HeldFolder* h = heldFolder(TextView(path).substr(0, slash + 1))) {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The folder walk's file system on a POSIX system: names and paths are the
 // system's bytes, decoded as UTF-8 with undecodable bytes escaped (so that any
 // name is listed and can be walked into), and "/" as the separator.
@@ -12,12 +13,12 @@
 
 namespace malvorn::posix {
 
-class PosixFileSystem final : public IFileSystem {
+class FileSystem final : public IFileSystem {
 public:
-    PosixFileSystem();
-    ~PosixFileSystem() override;
-    PosixFileSystem(const PosixFileSystem&) = delete;
-    PosixFileSystem& operator=(const PosixFileSystem&) = delete;
+    FileSystem();
+    ~FileSystem() override;
+    FileSystem(const FileSystem&) = delete;
+    FileSystem& operator=(const FileSystem&) = delete;
 
     char16_t separator() const override { return u'/'; }
     Text startEnumeration(const Text& folderPath, std::int32_t mask) override;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The folders and volumes the drive list and the folder list show, read
 // from the system directly. Names are the system's bytes as Text (UTF-8,
 // undecodable bytes escaped), so that every folder can be shown and opened

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/posix/posix_process.h"
 
 #include <fcntl.h>
@@ -42,9 +43,9 @@ void check(int rc) {
 
 }  // namespace
 
-Text PosixProcessStarter::urlOpenCommand(const Text& url) const { return u"xdg-open " + url; }
+Text ProcessStarter::urlOpenCommand(const Text& url) const { return u"xdg-open " + url; }
 
-void PosixProcessStarter::startHidden(const Text& commandLine) {
+void ProcessStarter::startHidden(const Text& commandLine) {
     std::vector<std::string> words;
     const std::string line = toUtf8(commandLine);
     std::size_t pos = 0;

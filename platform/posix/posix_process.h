@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Starting a program on a POSIX system, detached from this one.
 #pragma once
 
@@ -5,7 +6,7 @@
 
 namespace malvorn::posix {
 
-class PosixProcessStarter final : public IProcessStarter {
+class ProcessStarter final : public IProcessStarter {
 public:
     // "xdg-open URL": the desktop's own opener picks the browser.
     Text urlOpenCommand(const Text& url) const override;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/posix/posix_text_file.h"
 
 #include <fcntl.h>
@@ -79,14 +80,14 @@ int createTemporaryBeside(const std::string& target, mode_t mode, std::string& n
 
 // Writes either straight into the file (`temporary_` empty) or into a
 // temporary file that replaces `target_` when close() succeeds.
-class PosixTextFile final : public ITextFile {
+class TextFile final : public ITextFile {
 public:
-    PosixTextFile(int fd, std::string target, std::string temporary)
+    TextFile(int fd, std::string target, std::string temporary)
         : fd_(fd), target_(std::move(target)), temporary_(std::move(temporary)) {}
-    PosixTextFile(const PosixTextFile&) = delete;
-    PosixTextFile& operator=(const PosixTextFile&) = delete;
+    TextFile(const TextFile&) = delete;
+    TextFile& operator=(const TextFile&) = delete;
 
-    ~PosixTextFile() override {
+    ~TextFile() override {
         // Only reached without close() when the owner is already handling a
         // failure; the handle must not leak, the half-written temporary file
         // must not stay, and there is no one to tell.
@@ -139,7 +140,7 @@ private:
 
 }  // namespace
 
-std::unique_ptr<ITextFile> PosixTextFileSystem::createForOutput(const Text& path) {
+std::unique_ptr<ITextFile> TextFileSystem::createForOutput(const Text& path) {
     const std::string name = toUtf8(path);
     // Without blocking: a FIFO that nobody reads would otherwise hold the
     // window in open() for ever; this way it fails at once (ENXIO, "device
@@ -161,7 +162,7 @@ std::unique_ptr<ITextFile> PosixTextFileSystem::createForOutput(const Text& path
             ::close(fd);
             throwErrno(err);
         }
-        return std::make_unique<PosixTextFile>(fd, name, std::string());
+        return std::make_unique<TextFile>(fd, name, std::string());
     }
 
     // A regular file, or none yet: the new text goes into a temporary file
@@ -184,12 +185,12 @@ std::unique_ptr<ITextFile> PosixTextFileSystem::createForOutput(const Text& path
                 ::close(fd);
                 throwErrno(truncateErr);
             }
-            return std::make_unique<PosixTextFile>(fd, name, std::string());
+            return std::make_unique<TextFile>(fd, name, std::string());
         }
         if (fd >= 0) ::close(fd);
         throwOpenFailure(err);
     }
-    auto file = std::make_unique<PosixTextFile>(tmp, target, temporary);
+    auto file = std::make_unique<TextFile>(tmp, target, temporary);
     if (fd >= 0) {
         ::close(fd);
         if ((st.st_uid != ::geteuid() || st.st_gid != ::getegid()) && ::fchown(tmp, st.st_uid, st.st_gid) != 0) {

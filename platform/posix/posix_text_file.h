@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Text files for output on a POSIX system: UTF-8 without a byte order mark,
 // escaped bytes written back as the bytes they stand for.
 #pragma once
@@ -8,7 +9,7 @@
 
 namespace malvorn::posix {
 
-class PosixTextFileSystem final : public ITextFileSystem {
+class TextFileSystem final : public ITextFileSystem {
 public:
     // Creates the file (mode 0666 less the umask) or empties it.
     std::unique_ptr<ITextFile> createForOutput(const Text& path) override;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Text to UTF-8 straight into a caller's buffer: the listing converts every
 // name and every line, and a fresh string for each costs more than the
 // conversion itself. Text without surrogates (nearly all of it) is encoded

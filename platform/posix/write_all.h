@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writing a whole buffer to a descriptor, the one loop the saver and
 // malvorn-list's output share.
 #pragma once

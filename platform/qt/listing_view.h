@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The result box's widget: a multi-line text view built for listings of
 // hundreds of thousands of lines. The text is kept as one UTF-16 string
 // with CR LF between lines plus the start of every line, and only the lines

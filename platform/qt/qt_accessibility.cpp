@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/qt/qt_accessibility.h"
 
 #include <QAbstractScrollArea>
@@ -108,7 +109,7 @@ QAccessibleInterface* listingViewFactory(const QString&, QObject* object) {
 
 }  // namespace
 
-void makeAccessible(QtWindowSystem& ws) {
+void makeAccessible(WindowSystem& ws) {
     static const bool factoryInstalled = [] {
         QAccessible::installFactory(listingViewFactory);
         return true;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What a screen reader needs from the Qt window: a name for every control
 // (a label names the control it captions) and the result box's text, caret
 // and selection through QAccessibleTextInterface; and the result box's
@@ -9,12 +10,12 @@
 namespace malvorn::qt {
 
 class ListingView;
-class QtWindowSystem;
+class WindowSystem;
 
 // Names the window's controls, ties each label to its control, and gives
 // the result box its accessible text and its context menu. Called once the
 // window's controls exist.
-void makeAccessible(QtWindowSystem& ws);
+void makeAccessible(WindowSystem& ws);
 
 // The result box as assistive technology sees it: multi-line editable text.
 // Everything is read from the view when asked, nothing is copied ahead: a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the window program sets up on its QApplication before the window
 // exists: its names as the desktop knows them, its icon, and Qt's own
 // Chinese translations.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/qt/qt_controls.h"
 
 #include <QApplication>
@@ -138,7 +139,7 @@ bool EventHook::eventFilter(QObject* watched, QEvent* event) { return filter_(wa
 
 // ---------------------------------------------------------------- Control
 
-Control::Control(QtWindowSystem& ws, QWidget* widget, const ControlDesign& d)
+Control::Control(WindowSystem& ws, QWidget* widget, const ControlDesign& d)
     : KeptBoundsControl(d), ws_(ws), widget_(widget), id_(d.id), twips_(d.inFrame) {}
 
 void Control::applyBounds() {
@@ -152,9 +153,9 @@ void Control::raiseFromUser(ControlEvent event) {
 
 void Control::raiseInline(ControlEvent event) { raiseEvent(ws_.events(), id_, event); }
 
-// ---------------------------------------------------------------- LineEdit
+// ---------------------------------------------------------------- TextBox
 
-LineEdit::LineEdit(QtWindowSystem& ws, QWidget* parent, const ControlDesign& d)
+TextBox::TextBox(WindowSystem& ws, QWidget* parent, const ControlDesign& d)
     : Control(ws, new QLineEdit(parent), d), edit_(static_cast<QLineEdit*>(widget_)) {
     show(d.caption);
     QObject::connect(edit_, &QLineEdit::textEdited, edit_, [this] { raiseFromUser(ControlEvent::Change); });
@@ -173,24 +174,24 @@ LineEdit::LineEdit(QtWindowSystem& ws, QWidget* parent, const ControlDesign& d)
     }
 }
 
-void LineEdit::show(const Text& text) {
+void TextBox::show(const Text& text) {
     assigned_ = text;
     shown_ = displayString(text);
     const QSignalBlocker quiet(edit_);
     edit_->setText(shown_);
 }
 
-Text LineEdit::text() const {
+Text TextBox::text() const {
     const QString now = edit_->text();
     return now == shown_ ? assigned_ : toText(now);
 }
 
-void LineEdit::setText(const Text& text) {
+void TextBox::setText(const Text& text) {
     show(text);
     raiseInline(ControlEvent::Change);
 }
 
-void LineEdit::replaceSelection(const Text& text) {
+void TextBox::replaceSelection(const Text& text) {
     Text now = this->text();
     const auto start =
         static_cast<std::size_t>(edit_->hasSelectedText() ? edit_->selectionStart() : edit_->cursorPosition());
@@ -203,7 +204,7 @@ void LineEdit::replaceSelection(const Text& text) {
 
 // ---------------------------------------------------------------- ResultBox
 
-ResultBox::ResultBox(QtWindowSystem& ws, QWidget* parent, const ControlDesign& d)
+ResultBox::ResultBox(WindowSystem& ws, QWidget* parent, const ControlDesign& d)
     : Control(ws, new ListingView(parent), d),
       view_(static_cast<ListingView*>(widget_)),
       flushTimer_(new QTimer(view_)) {
@@ -266,7 +267,7 @@ void ResultBox::replaceSelection(const Text& text) {
 
 // ---------------------------------------------------------------- Button
 
-Button::Button(QtWindowSystem& ws, QWidget* parent, const ControlDesign& d)
+Button::Button(WindowSystem& ws, QWidget* parent, const ControlDesign& d)
     : Control(ws, new QPushButton(parent), d), button_(static_cast<QPushButton*>(widget_)) {
     // Enter and Esc press no button.
     button_->setAutoDefault(false);
@@ -279,7 +280,7 @@ void Button::setCaption(const Text& caption) { button_->setText(displayString(ca
 
 // ---------------------------------------------------------------- CheckBox
 
-CheckBox::CheckBox(QtWindowSystem& ws, QWidget* parent, const ControlDesign& d)
+CheckBox::CheckBox(WindowSystem& ws, QWidget* parent, const ControlDesign& d)
     : Control(ws, new QCheckBox(parent), d), box_(static_cast<QCheckBox*>(widget_)) {
     box_->setText(displayString(d.caption));
     setValue(d.initialValue);
@@ -304,13 +305,13 @@ void CheckBox::setValue(int value) {
 
 // ---------------------------------------------------------------- Frame, Label
 
-Frame::Frame(QtWindowSystem& ws, QWidget* parent, const ControlDesign& d)
+Frame::Frame(WindowSystem& ws, QWidget* parent, const ControlDesign& d)
     : Control(ws, new QGroupBox(parent), d), box_(static_cast<QGroupBox*>(widget_)) {
     box_->setTitle(displayString(d.caption));
     box_->setFocusPolicy(Qt::NoFocus);
 }
 
-Label::Label(QtWindowSystem& ws, QWidget* parent, const ControlDesign& d)
+Label::Label(WindowSystem& ws, QWidget* parent, const ControlDesign& d)
     : Control(ws, new QLabel(parent), d), label_(static_cast<QLabel*>(widget_)) {
     label_->setText(displayString(d.caption));
     label_->setFocusPolicy(Qt::NoFocus);
@@ -323,7 +324,7 @@ void Label::applyBounds() {
 
 // ---------------------------------------------------------------- ScrollBar
 
-ScrollBar::ScrollBar(QtWindowSystem& ws, QWidget* parent, const ControlDesign& d, const ScrollBarDesign& range)
+ScrollBar::ScrollBar(WindowSystem& ws, QWidget* parent, const ControlDesign& d, const ScrollBarDesign& range)
     : Control(ws, new QScrollBar(Qt::Vertical, parent), d),
       bar_(static_cast<QScrollBar*>(widget_)),
       reported_(d.initialValue) {
@@ -366,7 +367,7 @@ void ScrollBar::setValue(std::int16_t value) {
 
 // ---------------------------------------------------------------- FormWindow
 
-FormWindow::FormWindow(QtWindowSystem& ws, const FormDesign& design) : ws_(ws) {
+FormWindow::FormWindow(WindowSystem& ws, const FormDesign& design) : ws_(ws) {
     setObjectName(QStringLiteral("frmMain"));
     setCaption(design.caption);
     resize(design.innerWidth, design.innerHeight);

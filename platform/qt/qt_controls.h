@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The controls of the Qt window: each wraps one widget and keeps the
 // change-event rule of platform/controls.h. Programmatic assignments block
 // Qt's own signals and call the handler directly, inside the assignment;
@@ -30,7 +31,7 @@ class QTreeWidgetItem;
 namespace malvorn::qt {
 
 class ListingView;
-class QtWindowSystem;
+class WindowSystem;
 
 // An event filter given as a function; lives as a child of the watched
 // object so that it goes with it.
@@ -45,7 +46,7 @@ private:
 
 class Control : public KeptBoundsControl {
 public:
-    Control(QtWindowSystem& ws, QWidget* widget, const ControlDesign& design);
+    Control(WindowSystem& ws, QWidget* widget, const ControlDesign& design);
 
     QWidget* widget() const { return widget_; }
     ControlId id() const { return id_; }
@@ -58,16 +59,16 @@ protected:
     // An event inside a programmatic assignment: straight to the handler.
     void raiseInline(ControlEvent event);
 
-    QtWindowSystem& ws_;
+    WindowSystem& ws_;
     QWidget* widget_;
     ControlId id_;
     bool twips_;
 };
 
 // txtPath and txtLevel.
-class LineEdit : public Control, public ITextBox {
+class TextBox : public Control, public ITextBox {
 public:
-    LineEdit(QtWindowSystem& ws, QWidget* parent, const ControlDesign& design);
+    TextBox(WindowSystem& ws, QWidget* parent, const ControlDesign& design);
     Text text() const override;
     void setText(const Text& text) override;
     void replaceSelection(const Text& text) override;
@@ -88,7 +89,7 @@ private:
 // anything reads or changes the box or the user touches it.
 class ResultBox : public Control, public ITextBox {
 public:
-    ResultBox(QtWindowSystem& ws, QWidget* parent, const ControlDesign& design);
+    ResultBox(WindowSystem& ws, QWidget* parent, const ControlDesign& design);
     Text text() const override;
     void setText(const Text& text) override;
     void replaceSelection(const Text& text) override;
@@ -103,7 +104,7 @@ private:
 
 class Button : public Control, public IButton {
 public:
-    Button(QtWindowSystem& ws, QWidget* parent, const ControlDesign& design);
+    Button(WindowSystem& ws, QWidget* parent, const ControlDesign& design);
     void setCaption(const Text& caption) override;
     QPushButton* button() const { return button_; }
 
@@ -113,7 +114,7 @@ private:
 
 class CheckBox : public Control, public ICheckBox {
 public:
-    CheckBox(QtWindowSystem& ws, QWidget* parent, const ControlDesign& design);
+    CheckBox(WindowSystem& ws, QWidget* parent, const ControlDesign& design);
     int value() const override;
     void setValue(int value) override;
 
@@ -123,7 +124,7 @@ private:
 
 class Frame : public Control, public IFrame {
 public:
-    Frame(QtWindowSystem& ws, QWidget* parent, const ControlDesign& design);
+    Frame(WindowSystem& ws, QWidget* parent, const ControlDesign& design);
     QGroupBox* box() const { return box_; }
 
 private:
@@ -133,7 +134,7 @@ private:
 // Sized to its caption: only the position follows the bounds.
 class Label : public Control, public ILabel {
 public:
-    Label(QtWindowSystem& ws, QWidget* parent, const ControlDesign& design);
+    Label(WindowSystem& ws, QWidget* parent, const ControlDesign& design);
     void applyBounds() override;
 
 private:
@@ -142,7 +143,7 @@ private:
 
 class ScrollBar : public Control, public IScrollBar {
 public:
-    ScrollBar(QtWindowSystem& ws, QWidget* parent, const ControlDesign& design, const ScrollBarDesign& range);
+    ScrollBar(WindowSystem& ws, QWidget* parent, const ControlDesign& design, const ScrollBarDesign& range);
     std::int16_t value() const override;
     void setValue(std::int16_t value) override;
     QScrollBar* bar() const { return bar_; }
@@ -155,7 +156,7 @@ private:
 // The mounted volumes, by root path.
 class DriveList : public Control, public IDriveList {
 public:
-    DriveList(QtWindowSystem& ws, QWidget* parent, const ControlDesign& design);
+    DriveList(WindowSystem& ws, QWidget* parent, const ControlDesign& design);
     Text drive() const override { return drive_; }
     void setDrive(const Text& text) override;
     QComboBox* combo() const { return combo_; }
@@ -172,7 +173,7 @@ private:
 // The current folder's ancestors, the folder itself, then its subfolders.
 class FolderList : public Control, public IFolderList {
 public:
-    FolderList(QtWindowSystem& ws, QWidget* parent, const ControlDesign& design);
+    FolderList(WindowSystem& ws, QWidget* parent, const ControlDesign& design);
     Text path() const override { return path_; }
     void setPath(const Text& path) override;
     QTreeWidget* tree() const { return tree_; }
@@ -188,7 +189,7 @@ private:
 // The top-level window.
 class FormWindow : public QWidget, public IForm {
 public:
-    FormWindow(QtWindowSystem& ws, const FormDesign& design);
+    FormWindow(WindowSystem& ws, const FormDesign& design);
     Text caption() const override { return caption_; }
     void setCaption(const Text& caption) override;
     int innerWidth() const override;
@@ -205,7 +206,7 @@ protected:
 
 private:
     void sizeMayHaveChanged();
-    QtWindowSystem& ws_;
+    WindowSystem& ws_;
     Text caption_;
     bool shown_ = false;
     bool open_ = true;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The drive list and the folder list on Linux: "drives" are the mounted
 // volumes, named by their root paths; the folder list shows the chain from
 // "/" down to the current folder, then the current folder's subfolders.
@@ -55,7 +56,7 @@ std::optional<std::vector<Text>> sortedSubfolders(const Text& folder) {
 
 // ---------------------------------------------------------------- DriveList
 
-DriveList::DriveList(QtWindowSystem& ws, QWidget* parent, const ControlDesign& d)
+DriveList::DriveList(WindowSystem& ws, QWidget* parent, const ControlDesign& d)
     : Control(ws, new QComboBox(parent), d), combo_(static_cast<QComboBox*>(widget_)) {
     roots_ = posix::volumeRoots();
     const Text* start = posix::volumeOf(roots_, posix::currentFolder());
@@ -105,7 +106,7 @@ void DriveList::setDrive(const Text& text) {
 
 // ---------------------------------------------------------------- FolderList
 
-FolderList::FolderList(QtWindowSystem& ws, QWidget* parent, const ControlDesign& d)
+FolderList::FolderList(WindowSystem& ws, QWidget* parent, const ControlDesign& d)
     : Control(ws, new QTreeWidget(parent), d), tree_(static_cast<QTreeWidget*>(widget_)) {
     tree_->setHeaderHidden(true);
     tree_->setColumnCount(1);

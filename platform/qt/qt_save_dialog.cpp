@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/qt/qt_save_dialog.h"
 
 #include <QFile>
@@ -27,7 +28,7 @@ QString nameFilter(const Text& description, const Text& patterns) {
     return displayString(description) + QLatin1String(" (") + globs.join(QLatin1Char(' ')) + QLatin1Char(')');
 }
 
-SaveDialogResult QtSaveDialog::show(IForm& owner, const SaveDialogRequest& request) {
+SaveDialogResult SaveDialog::show(IForm& owner, const SaveDialogRequest& request) {
     QFileDialog dialog(widgetOf(owner), displayString(request.title));
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, true);

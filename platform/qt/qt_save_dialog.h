@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The save-file dialog over QFileDialog (Qt's own dialog, the same on every
 // desktop, so that its file types and behaviour are what the program sets).
 #pragma once
@@ -11,7 +12,7 @@ class QFileDialog;
 
 namespace malvorn::qt {
 
-class QtSaveDialog : public ISaveDialog {
+class SaveDialog : public ISaveDialog {
 public:
     SaveDialogResult show(IForm& owner, const SaveDialogRequest& request) override;
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Text between the core (UTF-16 with escaped bytes) and Qt.
 //
 // The core's Text and QString are both UTF-16 code units, so the raw copies

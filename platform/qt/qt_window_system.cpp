@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/qt/qt_window_system.h"
 
 #include <QApplication>
@@ -52,17 +53,17 @@ const char* controlName(ControlId id) {
 
 }  // namespace
 
-QtWindowSystem::QtWindowSystem() {
+WindowSystem::WindowSystem() {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
-        throw std::logic_error("QtWindowSystem needs a QApplication");
+        throw std::logic_error("WindowSystem needs a QApplication");
 }
 
-QtWindowSystem::~QtWindowSystem() {
+WindowSystem::~WindowSystem() {
     form_.reset();
     controls_.clear();
 }
 
-MainWindow QtWindowSystem::createMainWindow(const FormDesign& design, IFormEvents& events) {
+MainWindow WindowSystem::createMainWindow(const FormDesign& design, IFormEvents& events) {
     events_ = &events;
     form_ = std::make_unique<FormWindow>(*this, design);
 
@@ -70,7 +71,7 @@ MainWindow QtWindowSystem::createMainWindow(const FormDesign& design, IFormEvent
         std::unique_ptr<Control> c;
         switch (d.kind) {
             case ControlKind::SingleLineText:
-                c = std::make_unique<LineEdit>(*this, parent, d);
+                c = std::make_unique<TextBox>(*this, parent, d);
                 break;
             case ControlKind::MultiLineText:
                 c = std::make_unique<ResultBox>(*this, parent, d);
@@ -145,22 +146,22 @@ MainWindow QtWindowSystem::createMainWindow(const FormDesign& design, IFormEvent
     });
 }
 
-void QtWindowSystem::run() {
+void WindowSystem::run() {
     if (windowOpen()) QApplication::exec();
 }
 
-int QtWindowSystem::doEvents() {
+int WindowSystem::doEvents() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     return windowOpen() ? 1 : 0;
 }
 
-void QtWindowSystem::endProgram() {
+void WindowSystem::endProgram() {
     if (endHook) endHook();
     std::fflush(nullptr);
     std::exit(0);
 }
 
-void QtWindowSystem::messageBox(const Text& text, const Text& title, int style) {
+void WindowSystem::messageBox(const Text& text, const Text& title, int style) {
     if (messageHook) {
         messageHook(text, title, style);
         return;
@@ -170,16 +171,16 @@ void QtWindowSystem::messageBox(const Text& text, const Text& title, int style) 
     box.exec();
 }
 
-void QtWindowSystem::beep() { QApplication::beep(); }
+void WindowSystem::beep() { QApplication::beep(); }
 
-QWidget* QtWindowSystem::window() const { return form_.get(); }
+QWidget* WindowSystem::window() const { return form_.get(); }
 
-QWidget* QtWindowSystem::widget(ControlId id) const {
+QWidget* WindowSystem::widget(ControlId id) const {
     auto it = controls_.find(id);
     return it == controls_.end() ? nullptr : it->second->widget();
 }
 
-bool QtWindowSystem::windowOpen() const { return form_ && form_->open(); }
+bool WindowSystem::windowOpen() const { return form_ && form_->open(); }
 
 QWidget* widgetOf(IForm& form) { return dynamic_cast<FormWindow*>(&form); }
 

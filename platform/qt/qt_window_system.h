@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window system over Qt 6 Widgets. A QApplication must exist before the
 // window system is created and outlive it.
 #pragma once
@@ -15,12 +16,12 @@ namespace malvorn::qt {
 class Control;
 class FormWindow;
 
-class QtWindowSystem : public IWindowSystem {
+class WindowSystem : public IWindowSystem {
 public:
-    QtWindowSystem();
-    ~QtWindowSystem() override;
-    QtWindowSystem(const QtWindowSystem&) = delete;
-    QtWindowSystem& operator=(const QtWindowSystem&) = delete;
+    WindowSystem();
+    ~WindowSystem() override;
+    WindowSystem(const WindowSystem&) = delete;
+    WindowSystem& operator=(const WindowSystem&) = delete;
 
     MainWindow createMainWindow(const FormDesign& design, IFormEvents& events) override;
     void run() override;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/win32/win32_controls.h"
 
 #include <commctrl.h>
@@ -29,10 +30,10 @@ Text windowText(HWND hwnd) {
     return fromWide(buffer.data(), static_cast<std::size_t>(got > 0 ? got : 0));
 }
 
-Win32Control::Win32Control(Win32WindowSystem& ws, const ControlDesign& d, HWND hwnd)
+Control::Control(WindowSystem& ws, const ControlDesign& d, HWND hwnd)
     : KeptBoundsControl(d), ws_(ws), id_(d.id), kind_(d.kind), hwnd_(hwnd), inFrame_(d.inFrame) {}
 
-RECT Win32Control::pixelRect() const {
+RECT Control::pixelRect() const {
     // Edges are rounded, not sizes, so that neighbours that touch in twips
     // touch on the screen as well.
     const double scale = inFrame_ ? 1.0 / TwipsPerPixel : 1.0;
@@ -44,25 +45,25 @@ RECT Win32Control::pixelRect() const {
     return r;
 }
 
-void Win32Control::applyBounds() {
+void Control::applyBounds() {
     const RECT r = pixelRect();
     MoveWindow(hwnd_, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
 }
 
 // Text boxes.
 
-Win32TextBox::Win32TextBox(Win32WindowSystem& ws, const ControlDesign& d, HWND hwnd) : Win32Control(ws, d, hwnd) {}
+TextBox::TextBox(WindowSystem& ws, const ControlDesign& d, HWND hwnd) : Control(ws, d, hwnd) {}
 
-Text Win32TextBox::text() const { return windowText(hwnd_); }
+Text TextBox::text() const { return windowText(hwnd_); }
 
-LRESULT Win32TextBox::sendQuietly(UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT TextBox::sendQuietly(UINT msg, WPARAM wParam, LPARAM lParam) {
     ++suppress_;
     const LRESULT r = SendMessageW(hwnd_, msg, wParam, lParam);
     --suppress_;
     return r;
 }
 
-void Win32TextBox::setText(const Text& text) {
+void TextBox::setText(const Text& text) {
     // The same text again leaves the box alone, caret and selection where
     // the user has them (the depth box is rewritten after every keystroke);
     // other text puts the caret at its end. Change comes either way.
@@ -76,15 +77,15 @@ void Win32TextBox::setText(const Text& text) {
     raiseChange();
 }
 
-void Win32TextBox::replaceSelection(const Text& text) {
+void TextBox::replaceSelection(const Text& text) {
     sendQuietly(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(wide(text)));
     if (kind_ == ControlKind::SingleLineText) known_ = windowText(hwnd_);
     raiseChange();
 }
 
-void Win32TextBox::raiseChange() { raiseEvent(ws_.events(), id_, ControlEvent::Change); }
+void TextBox::raiseChange() { raiseEvent(ws_.events(), id_, ControlEvent::Change); }
 
-void Win32TextBox::onCommand(int code) {
+void TextBox::onCommand(int code) {
     if (code != EN_CHANGE || suppress_ > 0 || ws_.building()) return;
     if (kind_ == ControlKind::MultiLineText) return;  // raises no Change
     Text now = windowText(hwnd_);
@@ -96,13 +97,13 @@ void Win32TextBox::onCommand(int code) {
 
 // Buttons and check boxes.
 
-void Win32Button::setCaption(const Text& caption) {
+void Button::setCaption(const Text& caption) {
     previousCaption_ = windowText(hwnd_);
     captionSince_ = GetTickCount();
     SetWindowTextW(hwnd_, wide(caption));
 }
 
-void Win32Button::notePress(const MSG& msg) {
+void Button::notePress(const MSG& msg) {
     const bool press = msg.message == WM_LBUTTONDOWN || msg.message == WM_LBUTTONDBLCLK ||
                        (msg.message == WM_KEYDOWN && msg.wParam == VK_SPACE);
     if (!press) return;
@@ -113,17 +114,17 @@ void Win32Button::notePress(const MSG& msg) {
     pressedCaption_ = earlier ? previousCaption_ : windowText(hwnd_);
 }
 
-void Win32Button::noteRelease(const MSG& msg) {
+void Button::noteRelease(const MSG& msg) {
     if (msg.message == WM_LBUTTONUP || (msg.message == WM_KEYUP && msg.wParam == VK_SPACE)) pressed_ = false;
 }
 
-Text Win32Button::caption() const { return windowText(hwnd_); }
+Text Button::caption() const { return windowText(hwnd_); }
 
-void Win32Button::click() {
+void Button::click() {
     ws_.deliver([this] { raiseEvent(ws_.events(), id_, ControlEvent::Click); });
 }
 
-void Win32Button::onCommand(int code) {
+void Button::onCommand(int code) {
     if (code != BN_CLICKED || ws_.building()) return;
     // A click from code (BM_CLICK) has no press of its own in the queue.
     const bool stale = pressed_ && pressedCaption_ != windowText(hwnd_);
@@ -131,14 +132,14 @@ void Win32Button::onCommand(int code) {
     if (!stale) click();
 }
 
-int Win32CheckBox::value() const {
+int CheckBox::value() const {
     const LRESULT state = SendMessageW(hwnd_, BM_GETCHECK, 0, 0);
     if (state == BST_CHECKED) return 1;
     if (state == BST_INDETERMINATE) return 2;
     return 0;
 }
 
-void Win32CheckBox::setValue(int value) {
+void CheckBox::setValue(int value) {
     if (value < 0 || value > 2) throw invalidProperty();
     if (value == 2) {
         // Only a three-state box shows grayed.
@@ -153,7 +154,7 @@ void Win32CheckBox::setValue(int value) {
 namespace {
 
 LRESULT CALLBACK frameProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self) {
-    auto* ws = reinterpret_cast<Win32WindowSystem*>(self);
+    auto* ws = reinterpret_cast<WindowSystem*>(self);
     if ((msg == WM_COMMAND || msg == WM_VSCROLL) && ws->routeControlMessage(msg, wParam, lParam)) return 0;
     switch (msg) {
         case WM_ERASEBKGND: {
@@ -181,15 +182,15 @@ LRESULT CALLBACK frameProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UI
 
 }  // namespace
 
-Win32Frame::Win32Frame(Win32WindowSystem& ws, const ControlDesign& d, HWND hwnd) : Win32Control(ws, d, hwnd) {
+Frame::Frame(WindowSystem& ws, const ControlDesign& d, HWND hwnd) : Control(ws, d, hwnd) {
     // A group box keeps its children's notifications to itself.
     SetWindowSubclass(hwnd_, frameProc, 1, reinterpret_cast<DWORD_PTR>(&ws_));
 }
 
 // The scroll bar.
 
-Win32ScrollBar::Win32ScrollBar(Win32WindowSystem& ws, const ControlDesign& d, HWND hwnd, const ScrollBarDesign& s)
-    : Win32Control(ws, d, hwnd), value_(static_cast<std::int16_t>(d.initialValue)), s_(s) {
+ScrollBar::ScrollBar(WindowSystem& ws, const ControlDesign& d, HWND hwnd, const ScrollBarDesign& s)
+    : Control(ws, d, hwnd), value_(static_cast<std::int16_t>(d.initialValue)), s_(s) {
     SCROLLINFO si{};
     si.cbSize = sizeof si;
     si.fMask = SIF_RANGE | SIF_POS | SIF_PAGE | SIF_DISABLENOSCROLL;
@@ -200,9 +201,9 @@ Win32ScrollBar::Win32ScrollBar(Win32WindowSystem& ws, const ControlDesign& d, HW
     SetScrollInfo(hwnd_, SB_CTL, &si, TRUE);
 }
 
-void Win32ScrollBar::show(int value) { SetScrollPos(hwnd_, SB_CTL, value, TRUE); }
+void ScrollBar::show(int value) { SetScrollPos(hwnd_, SB_CTL, value, TRUE); }
 
-void Win32ScrollBar::setValue(std::int16_t value) {
+void ScrollBar::setValue(std::int16_t value) {
     if (value < s_.minimum || value > s_.maximum) throw invalidProperty();
     if (value == value_) return;
     value_ = value;
@@ -210,7 +211,7 @@ void Win32ScrollBar::setValue(std::int16_t value) {
     raiseEvent(ws_.events(), id_, ControlEvent::Change);
 }
 
-void Win32ScrollBar::onScroll(int code, int position) {
+void ScrollBar::onScroll(int code, int position) {
     auto stepTo = [&](int target) {
         target = std::clamp(target, s_.minimum, s_.maximum);
         if (target == value_) return;
@@ -273,25 +274,25 @@ void Win32ScrollBar::onScroll(int code, int position) {
 
 // The window.
 
-Text Win32Form::caption() const { return windowText(hwnd_); }
+Text Form::caption() const { return windowText(hwnd_); }
 
-void Win32Form::setCaption(const Text& caption) { SetWindowTextW(hwnd_, wide(caption)); }
+void Form::setCaption(const Text& caption) { SetWindowTextW(hwnd_, wide(caption)); }
 
-int Win32Form::innerWidth() const {
+int Form::innerWidth() const {
     if (IsIconic(hwnd_)) return 0;
     RECT r;
     GetClientRect(hwnd_, &r);
     return r.right - r.left;
 }
 
-int Win32Form::innerHeight() const {
+int Form::innerHeight() const {
     if (IsIconic(hwnd_)) return 0;
     RECT r;
     GetClientRect(hwnd_, &r);
     return r.bottom - r.top;
 }
 
-void Win32Form::show() {
+void Form::show() {
     const bool first = !shown_;
     ShowWindow(hwnd_, showCommand_);
     UpdateWindow(hwnd_);
@@ -303,7 +304,7 @@ void Win32Form::show() {
     ws_.events().Form_Resize();
 }
 
-bool Win32Form::sizeChanged() {
+bool Form::sizeChanged() {
     const int w = innerWidth(), h = innerHeight();
     if (w == lastWidth_ && h == lastHeight_) return false;
     lastWidth_ = w;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window's controls as standard Windows controls: text boxes, buttons,
 // check boxes, the frame, labels, the scroll bar, and the window itself.
 // The drive and folder lists are in win32_folder_lists.h, the result box in
@@ -18,7 +19,7 @@
 
 namespace malvorn::win32 {
 
-class Win32WindowSystem;
+class WindowSystem;
 
 // A window's text (a control's text or caption).
 Text windowText(HWND hwnd);
@@ -26,10 +27,10 @@ Text windowText(HWND hwnd);
 int toPixels(double value);
 PlatformError invalidProperty();
 
-class Win32Control : public KeptBoundsControl {
+class Control : public KeptBoundsControl {
 public:
-    Win32Control(Win32WindowSystem& ws, const ControlDesign& d, HWND hwnd);
-    ~Win32Control() override = default;
+    Control(WindowSystem& ws, const ControlDesign& d, HWND hwnd);
+    ~Control() override = default;
 
     ControlId id() const { return id_; }
     ControlKind kind() const { return kind_; }
@@ -46,16 +47,16 @@ public:
     void applyBounds() override;
 
 protected:
-    Win32WindowSystem& ws_;
+    WindowSystem& ws_;
     ControlId id_;
     ControlKind kind_;
     HWND hwnd_;
     bool inFrame_;
 };
 
-class Win32TextBox : public Win32Control, public ITextBox {
+class TextBox : public Control, public ITextBox {
 public:
-    Win32TextBox(Win32WindowSystem& ws, const ControlDesign& d, HWND hwnd);
+    TextBox(WindowSystem& ws, const ControlDesign& d, HWND hwnd);
     Text text() const override;
     void setText(const Text& text) override;
     void replaceSelection(const Text& text) override;
@@ -78,9 +79,9 @@ private:
 // the stop button pressed during a listing that has ended by the time it
 // is released (or by the time the press is taken from the queue) starts
 // nothing.
-class Win32Button : public Win32Control, public IButton {
+class Button : public Control, public IButton {
 public:
-    using Win32Control::Win32Control;
+    using Control::Control;
     void setCaption(const Text& caption) override;
     Text caption() const;
     void onCommand(int code) override;
@@ -98,28 +99,28 @@ private:
     Text pressedCaption_;
 };
 
-class Win32CheckBox : public Win32Control, public ICheckBox {
+class CheckBox : public Control, public ICheckBox {
 public:
-    using Win32Control::Win32Control;
+    using Control::Control;
     int value() const override;
     void setValue(int value) override;
 };
 
 // The group box is the parent of the frame's controls: it passes their
 // notifications on and paints the ground they stand on.
-class Win32Frame : public Win32Control, public IFrame {
+class Frame : public Control, public IFrame {
 public:
-    Win32Frame(Win32WindowSystem& ws, const ControlDesign& d, HWND hwnd);
+    Frame(WindowSystem& ws, const ControlDesign& d, HWND hwnd);
 };
 
-class Win32Label : public Win32Control, public ILabel {
+class Label : public Control, public ILabel {
 public:
-    using Win32Control::Win32Control;
+    using Control::Control;
 };
 
-class Win32ScrollBar : public Win32Control, public IScrollBar {
+class ScrollBar : public Control, public IScrollBar {
 public:
-    Win32ScrollBar(Win32WindowSystem& ws, const ControlDesign& d, HWND hwnd, const ScrollBarDesign& s);
+    ScrollBar(WindowSystem& ws, const ControlDesign& d, HWND hwnd, const ScrollBarDesign& s);
     std::int16_t value() const override { return value_; }
     void setValue(std::int16_t value) override;
     // WM_VSCROLL from the control: arrows, trough, thumb (`position` is
@@ -134,9 +135,9 @@ private:
     std::int16_t dragStart_ = 0;
 };
 
-class Win32Form : public IForm {
+class Form : public IForm {
 public:
-    Win32Form(Win32WindowSystem& ws, HWND hwnd, int showCommand) : ws_(ws), hwnd_(hwnd), showCommand_(showCommand) {}
+    Form(WindowSystem& ws, HWND hwnd, int showCommand) : ws_(ws), hwnd_(hwnd), showCommand_(showCommand) {}
     Text caption() const override;
     void setCaption(const Text& caption) override;
     int innerWidth() const override;
@@ -144,13 +145,13 @@ public:
     void show() override;
 
     HWND handle() const { return hwnd_; }
-    Win32WindowSystem& windowSystem() { return ws_; }
+    WindowSystem& windowSystem() { return ws_; }
     bool shown() const { return shown_; }
     // The inner size last reported by Resize; true when it differs now.
     bool sizeChanged();
 
 private:
-    Win32WindowSystem& ws_;
+    WindowSystem& ws_;
     HWND hwnd_;
     int showCommand_;
     bool shown_ = false;

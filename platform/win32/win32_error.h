@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Windows failures as PlatformError: the GetLastError number and the
 // system's own description of it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/win32/win32_file_system.h"
 
 #include <windows.h>
@@ -39,12 +40,11 @@ WIN32_FIND_DATAW& findData(const std::unique_ptr<unsigned char[]>& p) {
 
 }  // namespace
 
-Win32FileSystem::Win32FileSystem()
-    : handle_(INVALID_HANDLE_VALUE), find_(new unsigned char[sizeof(WIN32_FIND_DATAW)]) {}
+FileSystem::FileSystem() : handle_(INVALID_HANDLE_VALUE), find_(new unsigned char[sizeof(WIN32_FIND_DATAW)]) {}
 
-Win32FileSystem::~Win32FileSystem() { endEnumeration(); }
+FileSystem::~FileSystem() { endEnumeration(); }
 
-void Win32FileSystem::endEnumeration() {
+void FileSystem::endEnumeration() {
     if (handle_ != INVALID_HANDLE_VALUE) {
         if (usingFind_)
             FindClose(handle_);
@@ -57,13 +57,13 @@ void Win32FileSystem::endEnumeration() {
     batchValid_ = false;
 }
 
-Win32FileSystem::FolderIds* Win32FileSystem::idsOf(const Text& folder) {
+FileSystem::FolderIds* FileSystem::idsOf(const Text& folder) {
     for (auto it = chain_.rbegin(); it != chain_.rend(); ++it)
         if (it->folder == folder) return &*it;
     return nullptr;
 }
 
-bool Win32FileSystem::fallBackToFind(const Text& folderPath) {
+bool FileSystem::fallBackToFind(const Text& folderPath) {
     // Systems or file systems that cannot list a folder through its handle.
     endEnumeration();
     const std::wstring pattern = apiPath(folderPath + u"*");
@@ -81,7 +81,7 @@ bool Win32FileSystem::fallBackToFind(const Text& folderPath) {
     return true;
 }
 
-bool Win32FileSystem::readBatch() {
+bool FileSystem::readBatch() {
     if (buffer_.size() < BatchSize) buffer_.resize(BatchSize);
     if (!GetFileInformationByHandleEx(handle_, FileIdBothDirectoryInfo, buffer_.data(),
                                       static_cast<DWORD>(buffer_.size()))) {
@@ -95,7 +95,7 @@ bool Win32FileSystem::readBatch() {
     return true;
 }
 
-Text Win32FileSystem::startEnumeration(const Text& folderPath, std::int32_t mask) {
+Text FileSystem::startEnumeration(const Text& folderPath, std::int32_t mask) {
     endEnumeration();
     mask_ = mask;
     root_ = isRoot(folderPath);
@@ -150,7 +150,7 @@ Text Win32FileSystem::startEnumeration(const Text& folderPath, std::int32_t mask
     return nextAccepted();
 }
 
-Text Win32FileSystem::nextAccepted() {
+Text FileSystem::nextAccepted() {
     while (handle_ != INVALID_HANDLE_VALUE) {
         if (usingFind_) {
             if (!findHasEntry_) {
@@ -194,9 +194,9 @@ Text Win32FileSystem::nextAccepted() {
     return {};
 }
 
-Text Win32FileSystem::nextName() { return nextAccepted(); }
+Text FileSystem::nextName() { return nextAccepted(); }
 
-FileAttributes Win32FileSystem::attributes(const Text& path) {
+FileAttributes FileSystem::attributes(const Text& path) {
     FileAttributes a;
     // A name of a folder on the walk's chain: the listing told all.
     const std::size_t cut = path.rfind(u'\\');

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Folder enumeration and attribute queries over the wide Windows API.
 //
 // The walk asks for the attributes of every name it reads, up to three
@@ -22,12 +23,12 @@
 
 namespace malvorn::win32 {
 
-class Win32FileSystem : public IFileSystem {
+class FileSystem : public IFileSystem {
 public:
-    Win32FileSystem();
-    ~Win32FileSystem() override;
-    Win32FileSystem(const Win32FileSystem&) = delete;
-    Win32FileSystem& operator=(const Win32FileSystem&) = delete;
+    FileSystem();
+    ~FileSystem() override;
+    FileSystem(const FileSystem&) = delete;
+    FileSystem& operator=(const FileSystem&) = delete;
 
     char16_t separator() const override { return u'\\'; }
     Text startEnumeration(const Text& folderPath, std::int32_t mask) override;

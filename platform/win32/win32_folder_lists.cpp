@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/win32/win32_folder_lists.h"
 
 #include <algorithm>
@@ -20,16 +21,14 @@ bool sameFolder(const Text& a, const Text& b) {
 
 // The drive list.
 
-Win32DriveList::Win32DriveList(Win32WindowSystem& ws, const ControlDesign& d, HWND hwnd) : Win32Control(ws, d, hwnd) {
-    refresh();
-}
+DriveList::DriveList(WindowSystem& ws, const ControlDesign& d, HWND hwnd) : Control(ws, d, hwnd) { refresh(); }
 
-void Win32DriveList::applyBounds() {
+void DriveList::applyBounds() {
     const RECT r = pixelRect();
     MoveWindow(hwnd_, r.left, r.top, r.right - r.left, r.bottom - r.top + DropDownHeight, TRUE);
 }
 
-void Win32DriveList::refresh() {
+void DriveList::refresh() {
     std::vector<wchar_t> letters;
     const DWORD mask = GetLogicalDrives();
     for (int i = 0; i < 26; ++i)
@@ -45,17 +44,17 @@ void Win32DriveList::refresh() {
     selectCurrent();
 }
 
-void Win32DriveList::selectCurrent() {
+void DriveList::selectCurrent() {
     const auto it = std::find(letters_.begin(), letters_.end(), current_);
     SendMessageW(hwnd_, CB_SETCURSEL, it == letters_.end() ? static_cast<WPARAM>(-1) : it - letters_.begin(), 0);
 }
 
-Text Win32DriveList::drive() const {
+Text DriveList::drive() const {
     if (current_ == 0) return {};
     return Text{static_cast<char16_t>(current_ - L'A' + L'a'), u':'};
 }
 
-void Win32DriveList::setDrive(const Text& text) {
+void DriveList::setDrive(const Text& text) {
     wchar_t letter = 0;
     if (text.size() >= 2 && text[1] == u':') {
         const wchar_t c = static_cast<wchar_t>(text[0]);
@@ -71,7 +70,7 @@ void Win32DriveList::setDrive(const Text& text) {
     raiseEvent(ws_.events(), id_, ControlEvent::Change);
 }
 
-void Win32DriveList::userSelect(int index) {
+void DriveList::userSelect(int index) {
     if (index < 0 || index >= static_cast<int>(letters_.size())) return;
     const wchar_t letter = letters_[static_cast<std::size_t>(index)];
     if (letter == current_) return;
@@ -80,7 +79,7 @@ void Win32DriveList::userSelect(int index) {
     ws_.deliver([this] { raiseEvent(ws_.events(), id_, ControlEvent::Change); });
 }
 
-void Win32DriveList::onCommand(int code) {
+void DriveList::onCommand(int code) {
     if (ws_.building()) return;
     if (code == CBN_DROPDOWN) refresh();
     if (code == CBN_SELCHANGE) userSelect(static_cast<int>(SendMessageW(hwnd_, CB_GETCURSEL, 0, 0)));
@@ -89,10 +88,9 @@ void Win32DriveList::onCommand(int code) {
 // The folder list: the current folder's ancestors from the root down, the
 // folder itself, then its subfolders, each line indented by its depth.
 
-Win32FolderList::Win32FolderList(Win32WindowSystem& ws, const ControlDesign& d, HWND hwnd)
-    : Win32Control(ws, d, hwnd) {}
+FolderList::FolderList(WindowSystem& ws, const ControlDesign& d, HWND hwnd) : Control(ws, d, hwnd) {}
 
-Text Win32FolderList::resolve(const Text& text) {
+Text FolderList::resolve(const Text& text) {
     if (text.empty()) throw PlatformError(errors::PathNotFound);
     Text request = text;
     // A bare drive ("c:") stands for its root.
@@ -122,7 +120,7 @@ Text Win32FolderList::resolve(const Text& text) {
     return path;
 }
 
-void Win32FolderList::setPath(const Text& text) {
+void FolderList::setPath(const Text& text) {
     const Text path = resolve(text);
     if (sameFolder(path, path_)) return;
     path_ = path;
@@ -130,7 +128,7 @@ void Win32FolderList::setPath(const Text& text) {
     raiseEvent(ws_.events(), id_, ControlEvent::Change);
 }
 
-void Win32FolderList::fill() {
+void FolderList::fill() {
     paths_.clear();
     std::vector<Text> lines;
     // The root: "C:\" or "\\server\share".
@@ -192,7 +190,7 @@ void Win32FolderList::fill() {
     InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
-void Win32FolderList::userOpen(int index) {
+void FolderList::userOpen(int index) {
     if (index < 0 || index >= static_cast<int>(paths_.size())) return;
     const Text target = paths_[static_cast<std::size_t>(index)];
     Text path;
@@ -210,9 +208,9 @@ void Win32FolderList::userOpen(int index) {
     ws_.deliver([this] { raiseEvent(ws_.events(), id_, ControlEvent::Change); });
 }
 
-void Win32FolderList::openSelected() { userOpen(static_cast<int>(SendMessageW(hwnd_, LB_GETCURSEL, 0, 0))); }
+void FolderList::openSelected() { userOpen(static_cast<int>(SendMessageW(hwnd_, LB_GETCURSEL, 0, 0))); }
 
-void Win32FolderList::onCommand(int code) {
+void FolderList::onCommand(int code) {
     if (code == LBN_DBLCLK && !ws_.building()) openSelected();
 }
 }  // namespace malvorn::win32

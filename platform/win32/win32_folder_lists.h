@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The drive list and the folder list, and the rule that turns a typed path
 // into the folder they show.
 #pragma once
@@ -8,9 +9,9 @@
 
 namespace malvorn::win32 {
 
-class Win32DriveList : public Win32Control, public IDriveList {
+class DriveList : public Control, public IDriveList {
 public:
-    Win32DriveList(Win32WindowSystem& ws, const ControlDesign& d, HWND hwnd);
+    DriveList(WindowSystem& ws, const ControlDesign& d, HWND hwnd);
     Text drive() const override;
     void setDrive(const Text& text) override;
     void onCommand(int code) override;
@@ -31,9 +32,9 @@ private:
     wchar_t current_ = 0;
 };
 
-class Win32FolderList : public Win32Control, public IFolderList {
+class FolderList : public Control, public IFolderList {
 public:
-    Win32FolderList(Win32WindowSystem& ws, const ControlDesign& d, HWND hwnd);
+    FolderList(WindowSystem& ws, const ControlDesign& d, HWND hwnd);
     Text path() const override { return path_; }
     void setPath(const Text& path) override;
     void onCommand(int code) override;

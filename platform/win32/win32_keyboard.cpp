@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/win32/win32_keyboard.h"
 
 #include <commctrl.h>
@@ -28,10 +29,10 @@ std::int16_t shiftState() {
 }
 
 // The enabled button whose caption marks `key` with an ampersand.
-Win32Button* buttonForAccessKey(Win32WindowSystem& ws, wchar_t key) {
+Button* buttonForAccessKey(WindowSystem& ws, wchar_t key) {
     key = upper(key);
     for (auto& [id, c] : ws.controls()) {
-        auto* button = dynamic_cast<Win32Button*>(c.get());
+        auto* button = dynamic_cast<Button*>(c.get());
         if (!button || !IsWindowEnabled(button->handle())) continue;
         const Text caption = button->caption();
         for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
@@ -49,7 +50,7 @@ Win32Button* buttonForAccessKey(Win32WindowSystem& ws, wchar_t key) {
 
 }  // namespace
 
-void moveFocus(Win32WindowSystem& ws, bool backwards) {
+void moveFocus(WindowSystem& ws, bool backwards) {
     const std::vector<HWND>& tabOrder = ws.tabOrder();
     if (tabOrder.empty()) return;
     HWND focus = GetFocus();
@@ -70,13 +71,13 @@ void moveFocus(Win32WindowSystem& ws, bool backwards) {
         if (!IsWindowVisible(h) || !IsWindowEnabled(h)) continue;
         SetFocus(h);
         // As in a dialog: a text box reached by Tab has its text selected.
-        Win32Control* c = ws.controlOf(h);
+        Control* c = ws.controlOf(h);
         if (c && c->kind() == ControlKind::SingleLineText) SendMessageW(h, EM_SETSEL, 0, -1);
         return;
     }
 }
 
-bool preTranslate(Win32WindowSystem& ws, MSG& msg) {
+bool preTranslate(WindowSystem& ws, MSG& msg) {
     if (!ws.ownsWindow(msg.hwnd)) return false;
     if (msg.message == WM_KEYDOWN || msg.message == WM_KEYUP || msg.message == WM_CHAR) {
         const bool down = msg.message == WM_KEYDOWN;
@@ -84,7 +85,7 @@ bool preTranslate(Win32WindowSystem& ws, MSG& msg) {
         const bool isTab = msg.message == WM_CHAR ? key == L'\t' : key == VK_TAB;
         const bool isEnter = msg.message == WM_CHAR ? key == L'\r' : key == VK_RETURN;
         const bool isEscape = msg.message == WM_CHAR ? key == 0x1B : key == VK_ESCAPE;
-        Win32Control* target = nullptr;
+        Control* target = nullptr;
         for (HWND h = msg.hwnd; h && h != ws.mainHandle() && !target; h = GetParent(h)) target = ws.controlOf(h);
         const bool inResult = target && target->kind() == ControlKind::MultiLineText;
         if (isTab && GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0) {
@@ -98,7 +99,7 @@ bool preTranslate(Win32WindowSystem& ws, MSG& msg) {
                 return false;
             if (isEnter && inResult) return false;  // a new line in the result box
             if (isEnter && down && target && target->kind() == ControlKind::FolderList) {
-                dynamic_cast<Win32FolderList*>(target)->openSelected();
+                dynamic_cast<FolderList*>(target)->openSelected();
                 ws.rethrowHeld();
             }
             // Neither is the default or the cancel button: they press nothing.
@@ -110,7 +111,7 @@ bool preTranslate(Win32WindowSystem& ws, MSG& msg) {
         const auto key = static_cast<wchar_t>(msg.wParam);
         const bool alt = (msg.lParam & (1 << 29)) != 0;
         if (alt && ((key >= L'A' && key <= L'Z') || (key >= L'0' && key <= L'9'))) {
-            if (Win32Button* button = buttonForAccessKey(ws, key)) {
+            if (Button* button = buttonForAccessKey(ws, key)) {
                 button->click();
                 ws.rethrowHeld();
                 return true;
@@ -124,7 +125,7 @@ bool preTranslate(Win32WindowSystem& ws, MSG& msg) {
 namespace {
 
 LRESULT CALLBACK levelBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self) {
-    auto* ws = reinterpret_cast<Win32WindowSystem*>(self);
+    auto* ws = reinterpret_cast<WindowSystem*>(self);
     if (msg == WM_KEYDOWN && !ws->building()) {
         // KeyDown comes before the box handles the key; a handler that
         // clears the code swallows the key.
@@ -140,7 +141,7 @@ LRESULT CALLBACK levelBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
 
 }  // namespace
 
-void watchLevelKeys(Win32WindowSystem& ws, HWND box) {
+void watchLevelKeys(WindowSystem& ws, HWND box) {
     SetWindowSubclass(box, levelBoxProc, 2, reinterpret_cast<DWORD_PTR>(&ws));
 }
 

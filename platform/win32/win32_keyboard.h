@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window's keyboard: Tab and Shift+Tab, the buttons' access keys, Enter
 // and Esc, and the depth box's keys, handled before a message is dispatched.
 //
@@ -9,17 +10,17 @@
 
 namespace malvorn::win32 {
 
-class Win32WindowSystem;
+class WindowSystem;
 
 // Deals with a key message of the window before it is dispatched; true when
 // it has been dealt with and is not to be dispatched.
-bool preTranslate(Win32WindowSystem& ws, MSG& msg);
+bool preTranslate(WindowSystem& ws, MSG& msg);
 
 // Moves the focus to the next (or previous) control in tab order that can
 // take it.
-void moveFocus(Win32WindowSystem& ws, bool backwards);
+void moveFocus(WindowSystem& ws, bool backwards);
 
 // Lets the depth box's KeyDown handler see each key before the box does.
-void watchLevelKeys(Win32WindowSystem& ws, HWND box);
+void watchLevelKeys(WindowSystem& ws, HWND box);
 
 }  // namespace malvorn::win32

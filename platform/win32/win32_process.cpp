@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/win32/win32_process.h"
 
 #include <windows.h>
@@ -9,7 +10,7 @@
 
 namespace malvorn::win32 {
 
-void Win32ProcessStarter::startHidden(const Text& commandLine) {
+void ProcessStarter::startHidden(const Text& commandLine) {
     // CreateProcessW may write into the command line, so it gets a copy.
     std::vector<wchar_t> line(commandLine.begin(), commandLine.end());
     line.push_back(L'\0');

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Starting a command line hidden, without waiting for it.
 #pragma once
 
@@ -5,7 +6,7 @@
 
 namespace malvorn::win32 {
 
-class Win32ProcessStarter : public IProcessStarter {
+class ProcessStarter : public IProcessStarter {
 public:
     Text urlOpenCommand(const Text& url) const override { return u"cmd /c start " + url; }
     void startHidden(const Text& commandLine) override;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/win32/win32_result_box.h"
 
 #include <algorithm>
@@ -275,7 +276,6 @@ ResultBoxWindow& boxOf(HWND hwnd) {
 
 }  // namespace
 
-Win32ResultBox::Win32ResultBox(Win32WindowSystem& ws, const ControlDesign& d, HWND hwnd)
-    : Win32Control(ws, d, hwnd), box_(boxOf(hwnd)) {}
+ResultBox::ResultBox(WindowSystem& ws, const ControlDesign& d, HWND hwnd) : Control(ws, d, hwnd), box_(boxOf(hwnd)) {}
 
 }  // namespace malvorn::win32

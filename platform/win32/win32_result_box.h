@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The result box: a window class of our own for the listing, in place of
 // the multi-line EDIT control. The EDIT control lays out its whole text
 // again as it grows (a long listing spent nearly all its time there) and
@@ -115,9 +116,9 @@ private:
 // The result box as a control of the window: the text box the window
 // object writes the listing into. It raises no events (the core has no
 // handler for it).
-class Win32ResultBox : public Win32Control, public ITextBox {
+class ResultBox : public Control, public ITextBox {
 public:
-    Win32ResultBox(Win32WindowSystem& ws, const ControlDesign& d, HWND hwnd);
+    ResultBox(WindowSystem& ws, const ControlDesign& d, HWND hwnd);
     Text text() const override { return box_.text(); }
     void setText(const Text& text) override { box_.setText(text); }
     void replaceSelection(const Text& text) override { box_.replaceSelection(text); }

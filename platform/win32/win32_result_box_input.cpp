@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The result box and the user: mouse, keys, typed and composed text, the
 // clipboard and the context menu.
 #include "platform/win32/win32_result_box.h"

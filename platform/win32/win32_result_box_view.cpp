@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The result box's picture: the lines in sight, the selection, the caret,
 // the scroll bars, and the widths of text in its font.
 #include <algorithm>

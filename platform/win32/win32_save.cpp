@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/win32/win32_save.h"
 
 #include <windows.h>
@@ -21,7 +22,7 @@ namespace malvorn::win32 {
 constexpr DWORD ClassicRecordSize = offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR);
 static_assert(ClassicRecordSize == (sizeof(void*) == 8 ? 136 : 76));
 
-SaveDialogResult Win32SaveDialog::show(IForm& owner, const SaveDialogRequest& request) {
+SaveDialogResult SaveDialog::show(IForm& owner, const SaveDialogRequest& request) {
     // "description\0pattern\0...\0\0", in the ANSI code page.
     std::string filter;
     for (const auto& [description, pattern] : request.filters) {
@@ -37,7 +38,7 @@ SaveDialogResult Win32SaveDialog::show(IForm& owner, const SaveDialogRequest& re
 
     OPENFILENAMEA ofn{};
     ofn.lStructSize = ClassicRecordSize;  // OPENFILENAME_SIZE_VERSION_400A
-    auto* form = dynamic_cast<Win32Form*>(&owner);
+    auto* form = dynamic_cast<Form*>(&owner);
     ofn.hwndOwner = form ? form->handle() : nullptr;
     ofn.hInstance = GetModuleHandleW(nullptr);
     ofn.lpstrFilter = filter.c_str();
@@ -71,11 +72,11 @@ namespace {
 
 // Writes either straight into the file (`temporary_` empty) or into a
 // temporary file that replaces `target_` when close() succeeds.
-class Win32TextFile : public ITextFile {
+class TextFile : public ITextFile {
 public:
-    Win32TextFile(HANDLE h, std::wstring target, std::wstring temporary, bool replacing)
+    TextFile(HANDLE h, std::wstring target, std::wstring temporary, bool replacing)
         : h_(h), target_(std::move(target)), temporary_(std::move(temporary)), replacing_(replacing) {}
-    ~Win32TextFile() override {
+    ~TextFile() override {
         // Only reached without close() when the owner is already handling a
         // failure: the half-written temporary file must not stay.
         if (h_ != INVALID_HANDLE_VALUE) CloseHandle(h_);
@@ -170,7 +171,7 @@ HANDLE createTemporaryBeside(const std::wstring& target, std::wstring& name) {
 
 }  // namespace
 
-std::unique_ptr<ITextFile> Win32TextFileSystem::createForOutput(const Text& path) {
+std::unique_ptr<ITextFile> TextFileSystem::createForOutput(const Text& path) {
     const std::wstring p = apiPath(path);
     // First whether the file may be written at all (a read-only file, one
     // that another program holds), without changing it.
@@ -179,7 +180,7 @@ std::unique_ptr<ITextFile> Win32TextFileSystem::createForOutput(const Text& path
     if (existing == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_NOT_FOUND) throwLastError();
     if (existing != INVALID_HANDLE_VALUE && GetFileType(existing) != FILE_TYPE_DISK) {
         // A device or a pipe: written as it is, there is nothing to replace.
-        return std::make_unique<Win32TextFile>(existing, p, std::wstring(), false);
+        return std::make_unique<TextFile>(existing, p, std::wstring(), false);
     }
     const bool replacing = existing != INVALID_HANDLE_VALUE;
     if (replacing) CloseHandle(existing);  // ReplaceFileW must be able to open it
@@ -189,7 +190,7 @@ std::unique_ptr<ITextFile> Win32TextFileSystem::createForOutput(const Text& path
     // the way (a full disk) leaves the old file as it was.
     std::wstring temporary;
     HANDLE h = createTemporaryBeside(p, temporary);
-    if (h != INVALID_HANDLE_VALUE) return std::make_unique<Win32TextFile>(h, p, temporary, replacing);
+    if (h != INVALID_HANDLE_VALUE) return std::make_unique<TextFile>(h, p, temporary, replacing);
     const DWORD err = GetLastError();
     if (!replacing || err != ERROR_ACCESS_DENIED) throw errorFor(err);
     // The folder lets the file be written but no new file be created beside
@@ -198,7 +199,7 @@ std::unique_ptr<ITextFile> Win32TextFileSystem::createForOutput(const Text& path
     // where the old content cannot be kept.
     h = CreateFileW(p.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) throwLastError();
-    return std::make_unique<Win32TextFile>(h, p, std::wstring(), false);
+    return std::make_unique<TextFile>(h, p, std::wstring(), false);
 }
 
 }  // namespace malvorn::win32

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The save-file dialog (the ANSI common dialog) and text files written in
 // the ANSI code page.
 #pragma once
@@ -8,12 +9,12 @@
 
 namespace malvorn::win32 {
 
-class Win32SaveDialog : public ISaveDialog {
+class SaveDialog : public ISaveDialog {
 public:
     SaveDialogResult show(IForm& owner, const SaveDialogRequest& request) override;
 };
 
-class Win32TextFileSystem : public ITextFileSystem {
+class TextFileSystem : public ITextFileSystem {
 public:
     std::unique_ptr<ITextFile> createForOutput(const Text& path) override;
 };

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Text and the Windows API: Text is UTF-16 like the API's wide strings, so
 // the wide (W) functions take it as it is; the narrow (A) functions get the
 // system's ANSI code page.

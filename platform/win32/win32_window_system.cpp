@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/win32/win32_window_system.h"
 
 #include <commctrl.h>
@@ -73,12 +74,12 @@ struct QuietEvents : IFormEvents {
 
 }  // namespace
 
-Win32WindowSystem::Win32WindowSystem(int showCommand) : showCommand_(showCommand) {
+WindowSystem::WindowSystem(int showCommand) : showCommand_(showCommand) {
     INITCOMMONCONTROLSEX icc{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
 }
 
-Win32WindowSystem::~Win32WindowSystem() {
+WindowSystem::~WindowSystem() {
     if (main_ && IsWindow(main_)) {
         SetWindowLongPtrW(main_, GWLP_USERDATA, 0);
         DestroyWindow(main_);
@@ -86,25 +87,25 @@ Win32WindowSystem::~Win32WindowSystem() {
     if (font_ && ownFont_) DeleteObject(font_);
 }
 
-Win32Control& Win32WindowSystem::control(ControlId id) {
+Control& WindowSystem::control(ControlId id) {
     auto it = controls_.find(id);
     if (it == controls_.end()) throw std::logic_error("no such control");
     return *it->second;
 }
 
-Win32Control* Win32WindowSystem::controlOf(HWND hwnd) {
+Control* WindowSystem::controlOf(HWND hwnd) {
     auto it = byHandle_.find(hwnd);
     return it == byHandle_.end() ? nullptr : it->second;
 }
 
-void Win32WindowSystem::focusInitial() {
+void WindowSystem::focusInitial() {
     HWND target = savedFocus_ && IsWindow(savedFocus_) ? savedFocus_ : initialFocus_;
     if (target) SetFocus(target);
 }
 
-bool Win32WindowSystem::ownsWindow(HWND hwnd) const { return hwnd && main_ && (hwnd == main_ || IsChild(main_, hwnd)); }
+bool WindowSystem::ownsWindow(HWND hwnd) const { return hwnd && main_ && (hwnd == main_ || IsChild(main_, hwnd)); }
 
-void Win32WindowSystem::registerMainClass(HINSTANCE instance) {
+void WindowSystem::registerMainClass(HINSTANCE instance) {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.style = CS_HREDRAW | CS_VREDRAW;
@@ -119,7 +120,7 @@ void Win32WindowSystem::registerMainClass(HINSTANCE instance) {
     ResultBoxWindow::registerClass(wc.hInstance);
 }
 
-void Win32WindowSystem::chooseFont() {
+void WindowSystem::chooseFont() {
     // The system's message font: what dialogs use, unlike the bold System
     // font that bare controls start with.
     NONCLIENTMETRICSW metrics{};
@@ -131,13 +132,13 @@ void Win32WindowSystem::chooseFont() {
     if (!font_) font_ = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
 }
 
-Win32Control& Win32WindowSystem::build(const ControlDesign& d, HWND parent, const FormDesign& design) {
+Control& WindowSystem::build(const ControlDesign& d, HWND parent, const FormDesign& design) {
     const NativeControl native = nativeControl(d.kind);
     const double scale = d.inFrame ? 1.0 / TwipsPerPixel : 1.0;
     const int left = toPixels(d.left * scale), top = toPixels(d.top * scale);
     const int width = toPixels((d.left + d.width) * scale) - left;
     int height = toPixels((d.top + d.height) * scale) - top;
-    if (d.kind == ControlKind::DriveList) height += Win32DriveList::DropDownHeight;
+    if (d.kind == ControlKind::DriveList) height += DriveList::DropDownHeight;
     const Text text = native.showsCaption ? d.caption : Text();
     HWND h = CreateWindowExW(native.exStyle, native.windowClass, wide(text),
                              WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | native.style, left, top, width, height, parent,
@@ -146,49 +147,49 @@ Win32Control& Win32WindowSystem::build(const ControlDesign& d, HWND parent, cons
     if (!h) throwLastError();
     SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
 
-    std::unique_ptr<Win32Control> c;
+    std::unique_ptr<Control> c;
     switch (d.kind) {
         case ControlKind::SingleLineText:
-            c = std::make_unique<Win32TextBox>(*this, d, h);
+            c = std::make_unique<TextBox>(*this, d, h);
             break;
         case ControlKind::MultiLineText:
-            c = std::make_unique<Win32ResultBox>(*this, d, h);
+            c = std::make_unique<ResultBox>(*this, d, h);
             break;
         case ControlKind::PushButton:
-            c = std::make_unique<Win32Button>(*this, d, h);
+            c = std::make_unique<Button>(*this, d, h);
             break;
         case ControlKind::CheckBox: {
-            auto box = std::make_unique<Win32CheckBox>(*this, d, h);
+            auto box = std::make_unique<CheckBox>(*this, d, h);
             box->setValue(d.initialValue);
             c = std::move(box);
             break;
         }
         case ControlKind::Frame:
             frame_ = h;
-            c = std::make_unique<Win32Frame>(*this, d, h);
+            c = std::make_unique<Frame>(*this, d, h);
             break;
         case ControlKind::Label:
-            c = std::make_unique<Win32Label>(*this, d, h);
+            c = std::make_unique<Label>(*this, d, h);
             break;
         case ControlKind::DriveList:
-            c = std::make_unique<Win32DriveList>(*this, d, h);
+            c = std::make_unique<DriveList>(*this, d, h);
             break;
         case ControlKind::FolderList:
-            c = std::make_unique<Win32FolderList>(*this, d, h);
+            c = std::make_unique<FolderList>(*this, d, h);
             break;
         case ControlKind::VerticalScrollBar:
-            c = std::make_unique<Win32ScrollBar>(*this, d, h, design.scrollBar);
+            c = std::make_unique<ScrollBar>(*this, d, h, design.scrollBar);
             break;
     }
     if (d.id == ControlId::txtLevel) watchLevelKeys(*this, h);
-    Win32Control& made = *c;
+    Control& made = *c;
     byHandle_[h] = c.get();
     controls_[d.id] = std::move(c);
     return made;
 }
 
-void Win32WindowSystem::orderControls(const FormDesign& design, const std::vector<HWND>& windowOrder,
-                                      const std::vector<HWND>& frameOrder) {
+void WindowSystem::orderControls(const FormDesign& design, const std::vector<HWND>& windowOrder,
+                                 const std::vector<HWND>& frameOrder) {
     // Front to back: each window goes in behind the one before it.
     auto stack = [](const std::vector<HWND>& frontToBack) {
         HWND after = HWND_TOP;
@@ -214,16 +215,16 @@ void Win32WindowSystem::orderControls(const FormDesign& design, const std::vecto
     initialFocus_ = controls_.count(design.initialFocus) ? control(design.initialFocus).handle() : nullptr;
 }
 
-void Win32WindowSystem::startOnCurrentFolder() {
-    auto* drive = dynamic_cast<Win32DriveList*>(&control(ControlId::drDrive));
-    auto* folder = dynamic_cast<Win32FolderList*>(&control(ControlId::drDir));
+void WindowSystem::startOnCurrentFolder() {
+    auto* drive = dynamic_cast<DriveList*>(&control(ControlId::drDrive));
+    auto* folder = dynamic_cast<FolderList*>(&control(ControlId::drDir));
     // Both start on the current folder, as a program started from a
     // shortcut or a console expects.
     std::wstring cwd(GetCurrentDirectoryW(0, nullptr), L'\0');
     cwd.resize(GetCurrentDirectoryW(static_cast<DWORD>(cwd.size()), cwd.data()));
     Text start = fromWide(cwd.data(), cwd.size());
     try {
-        start = Win32FolderList::resolve(start);
+        start = FolderList::resolve(start);
     } catch (const PlatformError&) {
         start = u"C:\\";
     }
@@ -238,7 +239,7 @@ void Win32WindowSystem::startOnCurrentFolder() {
     }
 }
 
-MainWindow Win32WindowSystem::createMainWindow(const FormDesign& design, IFormEvents& events) {
+MainWindow WindowSystem::createMainWindow(const FormDesign& design, IFormEvents& events) {
     if (main_) throw std::logic_error("the main window exists already");
     QuietEvents quiet;
     events_ = &quiet;
@@ -254,7 +255,7 @@ MainWindow Win32WindowSystem::createMainWindow(const FormDesign& design, IFormEv
                             outer.right - outer.left, outer.bottom - outer.top, nullptr, nullptr, instance, this);
     if (!main_) throwLastError();
     open_ = true;
-    form_ = std::make_unique<Win32Form>(*this, main_, showCommand_);
+    form_ = std::make_unique<Form>(*this, main_, showCommand_);
     chooseFont();
 
     std::vector<HWND> windowOrder, frameOrder;
@@ -275,9 +276,9 @@ MainWindow Win32WindowSystem::createMainWindow(const FormDesign& design, IFormEv
     });
 }
 
-void Win32WindowSystem::dispatchUserEvent(const std::function<void()>& f) { dispatchEvent(*this, f); }
+void WindowSystem::dispatchUserEvent(const std::function<void()>& f) { dispatchEvent(*this, f); }
 
-void Win32WindowSystem::rethrowHeld() {
+void WindowSystem::rethrowHeld() {
     if (held_) {
         std::exception_ptr e = held_;
         held_ = nullptr;
@@ -285,8 +286,8 @@ void Win32WindowSystem::rethrowHeld() {
     }
 }
 
-void Win32WindowSystem::dispatch(MSG& msg) {
-    Win32Button* button = dynamic_cast<Win32Button*>(controlOf(msg.hwnd));
+void WindowSystem::dispatch(MSG& msg) {
+    Button* button = dynamic_cast<Button*>(controlOf(msg.hwnd));
     if (button) button->notePress(msg);
     if (!preTranslate(*this, msg)) {
         TranslateMessage(&msg);
@@ -296,7 +297,7 @@ void Win32WindowSystem::dispatch(MSG& msg) {
     rethrowHeld();
 }
 
-int Win32WindowSystem::doEvents() {
+int WindowSystem::doEvents() {
     rethrowHeld();
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -310,7 +311,7 @@ int Win32WindowSystem::doEvents() {
     return openWindows();
 }
 
-void Win32WindowSystem::run() {
+void WindowSystem::run() {
     rethrowHeld();
     MSG msg;
     while (open_) {
@@ -320,12 +321,12 @@ void Win32WindowSystem::run() {
     }
 }
 
-void Win32WindowSystem::endProgram() {
+void WindowSystem::endProgram() {
     if (onEndProgram) onEndProgram();
     ExitProcess(0);
 }
 
-void Win32WindowSystem::messageBox(const Text& text, const Text& title, int style) {
+void WindowSystem::messageBox(const Text& text, const Text& title, int style) {
     if (onMessageBox) {
         onMessageBox(text, title, style);
         return;
@@ -333,27 +334,27 @@ void Win32WindowSystem::messageBox(const Text& text, const Text& title, int styl
     MessageBoxW(main_ && IsWindow(main_) ? main_ : nullptr, wide(text), wide(title), static_cast<UINT>(style));
 }
 
-void Win32WindowSystem::beep() { MessageBeep(MB_OK); }
+void WindowSystem::beep() { MessageBeep(MB_OK); }
 
-LRESULT CALLBACK Win32WindowSystem::windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK WindowSystem::windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_NCCREATE) {
         const auto* cs = reinterpret_cast<const CREATESTRUCTW*>(lParam);
         SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
     }
-    auto* self = reinterpret_cast<Win32WindowSystem*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    auto* self = reinterpret_cast<WindowSystem*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
     if (!self) return DefWindowProcW(hwnd, msg, wParam, lParam);
     return self->handle(hwnd, msg, wParam, lParam);
 }
 
-bool Win32WindowSystem::routeControlMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+bool WindowSystem::routeControlMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_COMMAND && lParam) {
-        if (Win32Control* c = controlOf(reinterpret_cast<HWND>(lParam))) {
+        if (Control* c = controlOf(reinterpret_cast<HWND>(lParam))) {
             c->onCommand(HIWORD(wParam));
             return true;
         }
     }
     if (msg == WM_VSCROLL && lParam) {
-        if (auto* bar = dynamic_cast<Win32ScrollBar*>(controlOf(reinterpret_cast<HWND>(lParam)))) {
+        if (auto* bar = dynamic_cast<ScrollBar*>(controlOf(reinterpret_cast<HWND>(lParam)))) {
             if (!building_) bar->onScroll(LOWORD(wParam), HIWORD(wParam));
             return true;
         }
@@ -361,7 +362,7 @@ bool Win32WindowSystem::routeControlMessage(UINT msg, WPARAM wParam, LPARAM lPar
     return false;
 }
 
-LRESULT Win32WindowSystem::handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT WindowSystem::handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_COMMAND:
         case WM_VSCROLL:

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window system over plain Win32: the top-level window and the creation
 // of its fourteen controls through the wide (W) API, the event pump, the
 // window procedures, message boxes and the program end. The controls are in
@@ -28,13 +29,13 @@
 
 namespace malvorn::win32 {
 
-class Win32WindowSystem : public IWindowSystem {
+class WindowSystem : public IWindowSystem {
 public:
     // `showCommand` is how the window first appears (wWinMain's nCmdShow).
-    explicit Win32WindowSystem(int showCommand = SW_SHOWNORMAL);
-    ~Win32WindowSystem() override;
-    Win32WindowSystem(const Win32WindowSystem&) = delete;
-    Win32WindowSystem& operator=(const Win32WindowSystem&) = delete;
+    explicit WindowSystem(int showCommand = SW_SHOWNORMAL);
+    ~WindowSystem() override;
+    WindowSystem(const WindowSystem&) = delete;
+    WindowSystem& operator=(const WindowSystem&) = delete;
 
     MainWindow createMainWindow(const FormDesign& design, IFormEvents& events) override;
     void run() override;
@@ -63,10 +64,10 @@ public:
     void rethrowHeld();
 
     IFormEvents& events() { return *events_; }
-    Win32Form& form() { return *form_; }
-    Win32Control& control(ControlId id);
-    Win32Control* controlOf(HWND hwnd);
-    const std::map<ControlId, std::unique_ptr<Win32Control>>& controls() const { return controls_; }
+    Form& form() { return *form_; }
+    Control& control(ControlId id);
+    Control* controlOf(HWND hwnd);
+    const std::map<ControlId, std::unique_ptr<Control>>& controls() const { return controls_; }
     HWND mainHandle() const { return main_; }
     // Hands a control's WM_COMMAND or WM_VSCROLL to the control; true when
     // it was one of the window's controls.
@@ -88,7 +89,7 @@ private:
     void dispatchUserEvent(const std::function<void()>& f);
     void registerMainClass(HINSTANCE instance);
     void chooseFont();
-    Win32Control& build(const ControlDesign& d, HWND parent, const FormDesign& design);
+    Control& build(const ControlDesign& d, HWND parent, const FormDesign& design);
     void orderControls(const FormDesign& design, const std::vector<HWND>& windowOrder,
                        const std::vector<HWND>& frameOrder);
     void startOnCurrentFolder();
@@ -105,9 +106,9 @@ private:
     bool building_ = false;
     HWND savedFocus_ = nullptr;
     HWND initialFocus_ = nullptr;
-    std::unique_ptr<Win32Form> form_;
-    std::map<ControlId, std::unique_ptr<Win32Control>> controls_;
-    std::map<HWND, Win32Control*> byHandle_;
+    std::unique_ptr<Form> form_;
+    std::map<ControlId, std::unique_ptr<Control>> controls_;
+    std::map<HWND, Control*> byHandle_;
     std::vector<HWND> tabOrder_;
     std::exception_ptr held_;
 };

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The depth box and the scroll bar: conversions, clamping, key steps and
 // the one-shot SkipChange protocol.
 #include <gtest/gtest.h>

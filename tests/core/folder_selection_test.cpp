@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The drive list, the folder list and the path box following one another,
 // with the shared one-shot SkipChange flag.
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window object on the headless window system and an in-memory file
 // system, as most core tests use it.
 #pragma once

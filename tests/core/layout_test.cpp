@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Start-up state and the layout on resize, with its thresholds.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The result box's text model: the line index after appends and after
 // edits in the middle, lines that cross a storage block, line ends made
 // CR LF, caret steps, and units that are not text read back exactly.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The start/stop button: options, states, stops, saves and closes that
 // arrive in the walk's pumps.
 #include <gtest/gtest.h>

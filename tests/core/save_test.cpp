@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Saving the listing: dialog request, outcomes in the title, file content
 // and every failure path.
 #include <gtest/gtest.h>

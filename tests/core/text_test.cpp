@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // UTF-8 to UTF-16 and back, with undecodable bytes carried through; the
 // error descriptions every backend takes its texts from.
 #include "platform/text.h"

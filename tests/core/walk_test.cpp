@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The folder walk: lines, order, forms, masks, failures, pumps and stops.
 #include <gtest/gtest.h>
 

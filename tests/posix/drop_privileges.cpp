@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "drop_privileges.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Permission bits do not keep root out, so a test of what an ordinary user
 // may not read would pass vacuously when the tests run as root (as they do
 // in CI). These helpers run such a test's body as the user `nobody` instead.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The POSIX file system on its own: enumeration, masks, attributes, failures.
 #include <gtest/gtest.h>
 
@@ -11,7 +12,7 @@ namespace {
 
 using Names = std::vector<std::string>;
 
-Names enumerate(PosixFileSystem& fs, const std::string& folder, std::int32_t mask) {
+Names enumerate(FileSystem& fs, const std::string& folder, std::int32_t mask) {
     Names names;
     for (Text n = fs.startEnumeration(fromUtf8(folder), mask); !n.empty(); n = fs.nextName())
         names.push_back(toUtf8(n));
@@ -21,7 +22,7 @@ Names enumerate(PosixFileSystem& fs, const std::string& folder, std::int32_t mas
 
 struct FileSystemTest : ::testing::Test {
     TempFolder tmp;
-    PosixFileSystem fs;
+    FileSystem fs;
     std::string D;
     void SetUp() override {
         D = tmp / "D";
@@ -190,7 +191,7 @@ TEST_F(FileSystemTest, PathsAtTheLengthLimitFailLikeAQueryByPath) {
         fd = next;
     }
     ::close(fd);
-    PosixFileSystem other;
+    FileSystem other;
     for (int i = 0; i < 25; ++i) {
         const std::string parent = path;
         path += "/" + longName;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // malvorn-list as a program: its output byte for byte against a listing made
 // here independently (readdir and stat), its exit codes, Ctrl-C and broken
 // or full outputs.

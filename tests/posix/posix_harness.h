@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shared helpers of the real-disk tests: a fresh temporary folder per test,
 // tree builders, the window object over the POSIX file system, and running
 // malvorn-list as a separate program.
@@ -43,7 +44,7 @@ void makeChain(const std::string& top, const std::string& name, int depth);
 // The window object over the POSIX file system.
 struct Window {
     headless::WindowSystem ws;
-    PosixFileSystem fs;
+    FileSystem fs;
     headless::SaveDialog dialog;
     headless::TextFileSystem files;
     headless::ProcessStarter processes;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Text file output, process start, error numbers and the UTF-8 encoding
 // used on the listing's hot path.
 #include <dirent.h>
@@ -25,7 +26,7 @@ namespace {
 
 TEST(TextFile, WritesUtf8WithoutMarkAndRestoresEscapedBytes) {
     TempFolder tmp;
-    PosixTextFileSystem files;
+    TextFileSystem files;
     const std::string path = tmp / "out.txt";
     makeFile(path, "old content that must go");
     auto f = files.createForOutput(fromUtf8(path));
@@ -38,7 +39,7 @@ TEST(TextFile, WritesUtf8WithoutMarkAndRestoresEscapedBytes) {
 
 TEST(TextFile, NewFileAndANameWithUndecodableBytes) {
     TempFolder tmp;
-    PosixTextFileSystem files;
+    TextFileSystem files;
     const std::string path = tmp / "n\xfe.txt";
     auto f = files.createForOutput(fromUtf8(path));
     f->write(u"x");
@@ -52,7 +53,7 @@ TEST(TextFile, NewFileAndANameWithUndecodableBytes) {
 }
 
 TEST(TextFile, FullDiskFailsWithDiskFull) {
-    PosixTextFileSystem files;
+    TextFileSystem files;
     auto f = files.createForOutput(u"/dev/full");
     try {
         f->write(u"anything");
@@ -67,7 +68,7 @@ TEST(TextFile, FullDiskFailsWithDiskFull) {
 
 TEST(TextFile, CreateFailuresCarryTheirNumbers) {
     TempFolder tmp;
-    PosixTextFileSystem files;
+    TextFileSystem files;
     try {
         files.createForOutput(fromUtf8(tmp / "missing/out.txt"));
         FAIL();
@@ -122,7 +123,7 @@ struct FileSizeLimit {
 
 TEST(TextFile, AFailedReplaceLeavesTheOldFileByteForByte) {
     TempFolder tmp;
-    PosixTextFileSystem files;
+    TextFileSystem files;
     const std::string path = tmp / "out.txt";
     makeFile(path, "old listing\r\n");
     ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
@@ -158,7 +159,7 @@ TEST(TextFile, AFailedReplaceLeavesTheOldFileByteForByte) {
 TEST(TextFile, PermissionsDecideAsForAPlainRewrite) {
     TempFolder tmp;
     asOrdinaryUser({tmp.path()}, [&] {
-        PosixTextFileSystem files;
+        TextFileSystem files;
         // A read-only file is not replaced, though its folder would allow it.
         makeFile(tmp / "ro.txt", "kept");
         ASSERT_EQ(::chmod((tmp / "ro.txt").c_str(), 0444), 0);
@@ -191,7 +192,7 @@ TEST(TextFile, PermissionsDecideAsForAPlainRewrite) {
 
 TEST(TextFile, ALinkStaysALinkToTheReplacedFile) {
     TempFolder tmp;
-    PosixTextFileSystem files;
+    TextFileSystem files;
     makeFolder(tmp / "real");
     makeFile(tmp / "real/target.txt", "old");
     makeLink(tmp / "real/target.txt", tmp / "link.txt");
@@ -207,7 +208,7 @@ TEST(TextFile, ALinkStaysALinkToTheReplacedFile) {
 
 TEST(TextFile, AFifoWithoutAReaderFailsAtOnceAndOneWithAReaderGetsTheText) {
     TempFolder tmp;
-    PosixTextFileSystem files;
+    TextFileSystem files;
     const std::string fifo = tmp / "fifo";
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     try {
@@ -255,12 +256,12 @@ TEST(TextFile, AWriteThatTakesNothingFailsInsteadOfLooping) {
 }
 
 TEST(ProcessStart, UrlOpenCommandUsesTheDesktopOpener) {
-    PosixProcessStarter p;
+    ProcessStarter p;
     EXPECT_EQ(p.urlOpenCommand(u"https://malvorn.example/"), u"xdg-open https://malvorn.example/");
 }
 
 TEST(ProcessStart, MissingProgramFails) {
-    PosixProcessStarter p;
+    ProcessStarter p;
     try {
         p.startHidden(u"malvorn-no-such-program-anywhere --flag");
         FAIL() << "started";
@@ -300,7 +301,7 @@ TEST(ProcessStart, StartsDetachedWithNullStreamsAndLeavesNoZombie) {
              "printf '%s\\n' \"$in\" \"$out\" \"$err\" \"$$\" \"$sid\" \"$1\" > \"$2.tmp\"\n"
              "mv \"$2.tmp\" \"$2\"\n");
     ASSERT_EQ(::chmod(script.c_str(), 0755), 0);
-    PosixProcessStarter p;
+    ProcessStarter p;
     p.startHidden(fromUtf8(script + "  first  " + result));
     // Nothing waited for it: wait here for its answer (no time limit).
     while (::access(result.c_str(), F_OK) != 0) ::usleep(2000);

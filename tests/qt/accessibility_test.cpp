@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window as a screen reader and a Chinese-speaking user meet it: the
 // names of the controls and the result box's text through Qt's
 // accessibility interfaces, the result box's context menu, and Qt's own

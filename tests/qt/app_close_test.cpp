@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The real program's close: an opener that cannot be started is an
 // unhandled failure, reported with its number and description before the
 // program ends; and the access keys of the buttons.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The change-event rule and geometry rules on real widgets.
 #include <gtest/gtest.h>
 
@@ -22,7 +23,7 @@ TEST(QtChangeRule, TextBoxRaisesChangeOnEveryAssignment) {
 }
 
 TEST(QtChangeRule, ChangeIsRaisedInsideTheAssignment) {
-    qt::QtWindowSystem ws;
+    qt::WindowSystem ws;
     struct Probe : Recorder {
         MainWindow* C = nullptr;
         std::string seen;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The drive list, the folder list and the path box on the real disk.
 #include <gtest/gtest.h>
 

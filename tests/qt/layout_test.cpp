@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window at start: caption, controls, values, geometry, order, focus.
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Listings started by clicking the real start button, and the depth
 // controls driven by keys and the scroll bar.
 #include <gtest/gtest.h>

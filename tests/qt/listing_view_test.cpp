@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The result box's text view on its own: lines, caret, selection, keys,
 // mouse, clipboard, scrolling.
 #include "platform/qt/listing_view.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One QApplication for all the window tests, on the offscreen platform
 // unless the caller asked for another.
 #include <gtest/gtest.h>

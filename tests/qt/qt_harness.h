@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window object on the Qt window system, for the window tests: real
 // widgets, an in-memory file system for listings, recorded messages.
 #pragma once
@@ -17,8 +18,8 @@
 #include "platform/qt/listing_view.h"
 #include "platform/qt/qt_save_dialog.h"
 #include "platform/qt/qt_window_system.h"
-#include "window/frmMain.h"
 #include "tests/support/listing_lines.h"
+#include "window/frmMain.h"
 #include "window/frmMainDesign.h"
 
 namespace malvorn::qttest {
@@ -35,10 +36,10 @@ struct Message {
 struct ProgramEnded {};
 
 struct QtHarness {
-    qt::QtWindowSystem ws;
+    qt::WindowSystem ws;
     headless::MemoryFileSystem fs{u'/'};
-    qt::QtSaveDialog dialog;
-    posix::PosixTextFileSystem files;
+    qt::SaveDialog dialog;
+    posix::TextFileSystem files;
     headless::ProcessStarter processes;
     Platform platform{ws, fs, dialog, files, processes};
     frmMain form{platform};
@@ -101,7 +102,7 @@ struct Recorder : IFormEvents {
 };
 
 struct RecordedWindow {
-    qt::QtWindowSystem ws;
+    qt::WindowSystem ws;
     Recorder events;
     MainWindow C = ws.createMainWindow(frmMainDesign(), events);
     QWidget* w(ControlId id) const { return ws.widget(id); }

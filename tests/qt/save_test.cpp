@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Saving through the real QFileDialog, driven the way a person would: the
 // dialog is found among the top-level windows, a name typed, the dialog
 // accepted or cancelled.

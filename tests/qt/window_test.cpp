@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window itself: close, resize, the event pump, message boxes, the end
 // of the program.
 #include <gtest/gtest.h>
@@ -141,7 +142,7 @@ TEST(QtWindow, MinimisedReportsNoInnerArea) {
 }
 
 TEST(QtWindow, MessageBoxIsModalWithItsIconAndOneButton) {
-    qt::QtWindowSystem ws;
+    qt::WindowSystem ws;
     Recorder events;
     ws.createMainWindow(frmMainDesign(), events);
     QMessageBox::Icon icon = QMessageBox::NoIcon;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A listing split into its lines. Every line must end in CR LF; a tail
 // without one comes back marked, so that a test comparing lines sees it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The change-event rule on the window system alone: text boxes and the
 // scroll bar, by assignment and by the user's action.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Closing the window, the program end during a listing, and the hidden
 // process start.
 #include <algorithm>
@@ -39,7 +40,7 @@ TEST(Win32Close, ClosingDuringAListingEndsTheProgram) {
 }
 
 TEST(Win32Process, StartsAHiddenCommandWithoutWaiting) {
-    Win32ProcessStarter starter;
+    ProcessStarter starter;
     EXPECT_EQ(starter.urlOpenCommand(u"https://x.example/"), u"cmd /c start https://x.example/");
     EXPECT_NO_THROW(starter.startHidden(u"cmd /c exit 0"));
     try {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Windows file system as the walk uses it: the mask rule, "." and "..",
 // attributes and identities, long paths and names outside the code page.
 #include <algorithm>
@@ -7,14 +8,14 @@
 namespace malvorn::wintest {
 namespace {
 
-std::vector<Text> enumerate(Win32FileSystem& fs, const Text& folder, std::int32_t mask) {
+std::vector<Text> enumerate(FileSystem& fs, const Text& folder, std::int32_t mask) {
     std::vector<Text> names;
     for (Text n = fs.startEnumeration(folder, mask); !n.empty(); n = fs.nextName()) names.push_back(n);
     std::sort(names.begin(), names.end());
     return names;
 }
 
-TEST(Win32FileSystem, MaskRule) {
+TEST(FileSystem, MaskRule) {
     EXPECT_TRUE(passesMask(FILE_ATTRIBUTE_NORMAL, 0));
     EXPECT_TRUE(passesMask(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY, 0));
     EXPECT_FALSE(passesMask(FILE_ATTRIBUTE_HIDDEN, 0));
@@ -27,7 +28,7 @@ TEST(Win32FileSystem, MaskRule) {
     EXPECT_TRUE(passesMask(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, 2 | 4 | 16));
 }
 
-TEST(Win32FileSystem, EnumeratesWithTheMask) {
+TEST(FileSystem, EnumeratesWithTheMask) {
     ScratchFolder dir;
     dir.folder("d");
     dir.folder("dh", FILE_ATTRIBUTE_HIDDEN);
@@ -36,7 +37,7 @@ TEST(Win32FileSystem, EnumeratesWithTheMask) {
     dir.file("fh", "", FILE_ATTRIBUTE_HIDDEN);
     dir.file("fs", "", FILE_ATTRIBUTE_SYSTEM);
     dir.file("fr", "", FILE_ATTRIBUTE_READONLY);
-    Win32FileSystem fs;
+    FileSystem fs;
     EXPECT_EQ(fs.separator(), u'\\');
     const Text folder = dir.path() + u"\\";
     using V = std::vector<Text>;
@@ -52,9 +53,9 @@ TEST(Win32FileSystem, EnumeratesWithTheMask) {
     EXPECT_TRUE(fs.nextName().empty());
 }
 
-TEST(Win32FileSystem, EnumerationOfAMissingFolderFails) {
+TEST(FileSystem, EnumerationOfAMissingFolderFails) {
     ScratchFolder dir;
-    Win32FileSystem fs;
+    FileSystem fs;
     try {
         fs.startEnumeration(dir / "missing\\", 16);
         ADD_FAILURE() << "no error";
@@ -67,12 +68,12 @@ TEST(Win32FileSystem, EnumerationOfAMissingFolderFails) {
     EXPECT_TRUE(fs.startEnumeration(dir / "empty\\", 0).empty());
 }
 
-TEST(Win32FileSystem, AttributesAndIdentities) {
+TEST(FileSystem, AttributesAndIdentities) {
     ScratchFolder dir;
     dir.folder("a", FILE_ATTRIBUTE_HIDDEN);
     dir.folder("b");
     dir.file("f", "abc", FILE_ATTRIBUTE_SYSTEM);
-    Win32FileSystem fs;
+    FileSystem fs;
     const FileAttributes a = fs.attributes(dir / "a");
     EXPECT_EQ(a.word & (attr::Directory | attr::Hidden | attr::System), attr::Directory | attr::Hidden);
     ASSERT_TRUE(a.identity.known);
@@ -103,7 +104,7 @@ TEST(Win32FileSystem, AttributesAndIdentities) {
     }
 }
 
-TEST(Win32FileSystem, LongPathsAreReachedThroughTheLongForm) {
+TEST(FileSystem, LongPathsAreReachedThroughTheLongForm) {
     ScratchFolder dir;
     std::string relative;
     const std::string segment(40, 'x');
@@ -114,7 +115,7 @@ TEST(Win32FileSystem, LongPathsAreReachedThroughTheLongForm) {
     dir.file(relative + "\\leaf.txt", "leaf");
     const Text deep = dir / relative;
     ASSERT_GT(deep.size(), 300u);
-    Win32FileSystem fs;
+    FileSystem fs;
     const std::vector<Text> names = enumerate(fs, deep + u"\\", 0);
     EXPECT_EQ(names, std::vector<Text>{u"leaf.txt"});
     EXPECT_EQ(fs.attributes(deep).word & attr::Directory, attr::Directory);
@@ -140,14 +141,14 @@ TEST(Win32FileSystem, LongPathsAreReachedThroughTheLongForm) {
     EXPECT_EQ(lines.back(), toUtf8(deep) + "\\leaf.txt");
 }
 
-TEST(Win32FileSystem, AFolderMetAgainThroughALinkIsNotWalkedTwice) {
+TEST(FileSystem, AFolderMetAgainThroughALinkIsNotWalkedTwice) {
     ScratchFolder dir;
     dir.folder("sub");
     const std::wstring link = apiPath(dir / "sub\\back");
     if (!CreateSymbolicLinkW(link.c_str(), w(dir.path()).c_str(),
                              SYMBOLIC_LINK_FLAG_DIRECTORY | 2 /* unprivileged create */))
         GTEST_SKIP() << "no directory links here (error " << GetLastError() << ")";
-    Win32FileSystem fs;
+    FileSystem fs;
     try {
         fs.attributes(dir / "sub\\back");
     } catch (const PlatformError& e) {
@@ -166,11 +167,11 @@ TEST(Win32FileSystem, AFolderMetAgainThroughALinkIsNotWalkedTwice) {
 
 // Under Wine a Unix symbolic link is the link; scripts/ci-windows makes
 // FOLDER/sub/back -> FOLDER and names FOLDER in MALVORN_LINK_FIXTURE.
-TEST(Win32FileSystem, AFolderMetAgainThroughAHostLinkIsNotWalkedTwice) {
+TEST(FileSystem, AFolderMetAgainThroughAHostLinkIsNotWalkedTwice) {
     const wchar_t* fixture = _wgetenv(L"MALVORN_LINK_FIXTURE");
     if (!fixture || !*fixture) GTEST_SKIP() << "MALVORN_LINK_FIXTURE not set";
     const Text base = fromWide(fixture);
-    Win32FileSystem fs;
+    FileSystem fs;
     EXPECT_EQ(fs.attributes(base + u"\\sub\\back").identity, fs.attributes(base).identity);
     Window win;
     win.form->C.txtPath->setText(base);
@@ -182,14 +183,14 @@ TEST(Win32FileSystem, AFolderMetAgainThroughAHostLinkIsNotWalkedTwice) {
     EXPECT_EQ(win.resultLines(), (std::vector<std::string>{b + "\\sub", b + "\\sub\\back"}));
 }
 
-TEST(Win32FileSystem, NamesOutsideTheCodePageSurvive) {
+TEST(FileSystem, NamesOutsideTheCodePageSurvive) {
     ScratchFolder dir;
     const std::string names[] = {"\xE4\xB8\xAD\xE6\x96\x87",  // 中文
                                  "\xE0\xA4\xB9\xE0\xA4\xBF",  // Devanagari
                                  "\xF0\x9F\x98\x80-smile",    // outside the BMP
                                  "\xC3\xA9t\xC3\xA9"};        // été
     for (const auto& n : names) dir.folder(n);
-    Win32FileSystem fs;
+    FileSystem fs;
     std::vector<Text> expected;
     for (const auto& n : names) expected.push_back(fromUtf8(n));
     std::sort(expected.begin(), expected.end());
@@ -199,8 +200,8 @@ TEST(Win32FileSystem, NamesOutsideTheCodePageSurvive) {
     for (const auto& n : names) EXPECT_NO_THROW(fs.attributes(dir / n)) << n;
 }
 
-TEST(Win32FileSystem, DriveRootHasNoDotEntries) {
-    Win32FileSystem fs;
+TEST(FileSystem, DriveRootHasNoDotEntries) {
+    FileSystem fs;
     wchar_t windows[MAX_PATH] = {};
     GetWindowsDirectoryW(windows, MAX_PATH);
     const Text root{static_cast<char16_t>(windows[0]), u':', u'\\'};
@@ -221,7 +222,7 @@ TEST(Win32Errors, EveryDescriptionIsChinese) {
         EXPECT_TRUE(chinese(systemMessage(code))) << code << ": " << toUtf8(systemMessage(code));
     for (const char* bad : {"", "Z:\\no\\such\\folder-malvorn"}) {
         try {
-            Win32FolderList::resolve(u8(bad));
+            FolderList::resolve(u8(bad));
             ADD_FAILURE() << "no error for " << bad;
         } catch (const PlatformError& e) {
             EXPECT_EQ(e.number(), 76);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The drive and folder lists: Change only on a real change, the user's pick,
 // a typed path that moves them and a bad one that is reported.
 #include <algorithm>
@@ -9,7 +10,7 @@ namespace {
 
 TEST(Win32ChangeRule, DriveListRaisesChangeOnlyOnARealChange) {
     SpyWindow win;
-    auto& drives = dynamic_cast<Win32DriveList&>(win.ws.control(ControlId::drDrive));
+    auto& drives = dynamic_cast<DriveList&>(win.ws.control(ControlId::drDrive));
     ASSERT_FALSE(drives.letters().empty());
     const Text current = win.c.drDrive->drive();
     ASSERT_EQ(current.size(), 2u);
@@ -68,7 +69,7 @@ TEST(Win32ChangeRule, FolderListRaisesChangeOnlyOnARealChange) {
     EXPECT_EQ(win.spy.count["Dir"], 1);
 
     // Ancestors from the root down, the folder, then its visible subfolders.
-    auto& list = dynamic_cast<Win32FolderList&>(win.ws.control(ControlId::drDir));
+    auto& list = dynamic_cast<FolderList&>(win.ws.control(ControlId::drDir));
     const std::vector<Text>& lines = list.linePaths();
     ASSERT_GE(lines.size(), 3u);
     EXPECT_EQ(lines.front().size(), 3u) << toUtf8(lines.front());  // "C:\"
@@ -92,7 +93,7 @@ TEST(Win32ChangeRule, FolderListRaisesChangeOnlyOnARealChange) {
 
 TEST(Win32ChangeRule, PickingADriveIsTheUsersChange) {
     SpyWindow win;
-    auto& drives = dynamic_cast<Win32DriveList&>(win.ws.control(ControlId::drDrive));
+    auto& drives = dynamic_cast<DriveList&>(win.ws.control(ControlId::drDrive));
     if (drives.letters().size() < 2) GTEST_SKIP() << "one drive only";
     HWND combo = drives.handle();
     const auto current = SendMessageW(combo, CB_GETCURSEL, 0, 0);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The keyboard: Enter in the folder list, the depth box's keys, Tab order,
 // Enter and Esc that press no button.
 #include <algorithm>
@@ -16,7 +17,7 @@ TEST(Win32Keys, EnterInTheFolderListOpensTheSelectedFolder) {
     win.form->C.txtPath->setText(dir.path());
     ASSERT_EQ(win.form->C.drDir->path(), dir.path());
     HWND list = win.hwnd(ControlId::drDir);
-    const auto& lines = dynamic_cast<Win32FolderList&>(win.ws.control(ControlId::drDir)).linePaths();
+    const auto& lines = dynamic_cast<FolderList&>(win.ws.control(ControlId::drDir)).linePaths();
     ASSERT_EQ(lines.back(), dir / "inner");
     SendMessageW(list, LB_SETCURSEL, lines.size() - 1, 0);
     PostMessageW(list, WM_KEYDOWN, VK_RETURN, 0);

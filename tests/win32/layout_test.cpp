@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window and its controls as real Win32 controls: what exists where,
 // the front-to-back and tab orders, the layout on start-up, resize and
 // minimise, and bounds that are refused.

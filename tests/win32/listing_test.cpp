@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A listing of a real folder: hidden and system entries, the access keys
 // that start and stop it, lines and a user's click in their order.
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The resources of malvorn.exe: version information, icon and manifest.
 #include <string>
 

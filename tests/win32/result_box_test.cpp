@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The result box's own window class, driven by the messages a user's mouse
 // and keys send: where replaced text goes after a click and after a Shift
 // selection, typing and the input method, the clipboard, and the whole text
@@ -84,7 +85,7 @@ void setClipboardText(const Text& text) {
     CloseClipboard();
 }
 
-TEST(Win32ResultBox, AppendedLinesReadBackWholeAndExactly) {
+TEST(ResultBox, AppendedLinesReadBackWholeAndExactly) {
     Box box;
     ASSERT_NE(box.view, nullptr);
     Text expected;
@@ -121,7 +122,7 @@ TEST(Win32ResultBox, AppendedLinesReadBackWholeAndExactly) {
     EXPECT_EQ(box.view->text(), u"x\r\n");
 }
 
-TEST(Win32ResultBox, ReplaceSelectionGoesWhereTheUserPutTheCaret) {
+TEST(ResultBox, ReplaceSelectionGoesWhereTheUserPutTheCaret) {
     Box box;
     box.view->replaceSelection(u"A\r\nB\r\nC\r\n");
     box.view->refresh();
@@ -145,7 +146,7 @@ TEST(Win32ResultBox, ReplaceSelectionGoesWhereTheUserPutTheCaret) {
     EXPECT_EQ(box.view->text(), u"Z\r\n");
 }
 
-TEST(Win32ResultBox, TypingDeletingAndComposedText) {
+TEST(ResultBox, TypingDeletingAndComposedText) {
     Box box;
     box.type(L'a');
     box.type(L'b');
@@ -165,7 +166,7 @@ TEST(Win32ResultBox, TypingDeletingAndComposedText) {
     EXPECT_EQ(box.view->text(), u"中");
 }
 
-TEST(Win32ResultBox, CutCopyAndPasteGoThroughTheClipboard) {
+TEST(ResultBox, CutCopyAndPasteGoThroughTheClipboard) {
     Box box;
     box.view->replaceSelection(u"one\r\ntwo\r\n");
     box.key('A', false, true);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Saving: the text file encoding and failures, and the real save dialog,
 // driven from a timer on the dialog's own message loop.
 #include <functional>
@@ -15,14 +16,14 @@ std::string ansi(const Text& text) {
     return toAnsi(text, &lossy);
 }
 
-TEST(Win32TextFile, AnsiWithoutMarkWhenEveryCharacterFits) {
+TEST(TextFile, AnsiWithoutMarkWhenEveryCharacterFits) {
     const Text text = u"C:\\a\\b\r\n";
     bool utf8 = true;
     EXPECT_EQ(encodeForFile(text, &utf8), "C:\\a\\b\r\n");
     EXPECT_FALSE(utf8);
 }
 
-TEST(Win32TextFile, Utf8WithMarkWhenACharacterDoesNotFit) {
+TEST(TextFile, Utf8WithMarkWhenACharacterDoesNotFit) {
     // U+1F600 has no form in any ANSI code page.
     const Text text = u"a\U0001F600b";
     bool utf8 = false;
@@ -36,7 +37,7 @@ TEST(Win32TextFile, Utf8WithMarkWhenACharacterDoesNotFit) {
     EXPECT_TRUE(lossy);
 }
 
-TEST(Win32TextFile, NoBestFitLookAlikes) {
+TEST(TextFile, NoBestFitLookAlikes) {
     // In code page 1252 "ĉ" would become "c" with best fit; it must count
     // as not representable instead.
     if (GetACP() != 1252) GTEST_SKIP() << "code page " << GetACP();
@@ -47,9 +48,9 @@ TEST(Win32TextFile, NoBestFitLookAlikes) {
     EXPECT_FALSE(lossy);
 }
 
-TEST(Win32TextFile, WritesAndReportsFailures) {
+TEST(TextFile, WritesAndReportsFailures) {
     ScratchFolder dir;
-    Win32TextFileSystem files;
+    TextFileSystem files;
     {
         auto file = files.createForOutput(dir / "out.txt");
         file->write(u"\u00E9t\u00E9\r\n");
@@ -173,7 +174,7 @@ struct SaveWindow : Window {
     }
 };
 
-TEST(Win32SaveDialog, OkWithANameWithoutExtensionSavesListingDotTxt) {
+TEST(SaveDialog, OkWithANameWithoutExtensionSavesListingDotTxt) {
     ScratchFolder dir;
     SaveWindow win;
     win.form->C.txtResult->setText(u"C:\\one\r\nC:\\two\r\n");
@@ -187,7 +188,7 @@ TEST(Win32SaveDialog, OkWithANameWithoutExtensionSavesListingDotTxt) {
     if (GetACP() == 936) EXPECT_EQ(script.title(), L"\u4FDD\u5B58\u6587\u4EF6\u6E05\u5355");
 }
 
-TEST(Win32SaveDialog, CancelPutsTheSiteNameInTheTitle) {
+TEST(SaveDialog, CancelPutsTheSiteNameInTheTitle) {
     SaveWindow win;
     win.form->C.txtResult->setText(u"x\r\n");
     DialogScript script(DialogScript::Answer::Cancel);
@@ -198,7 +199,7 @@ TEST(Win32SaveDialog, CancelPutsTheSiteNameInTheTitle) {
     EXPECT_TRUE(win.messages.empty());
 }
 
-TEST(Win32SaveDialog, TextOutsideTheCodePageIsSavedAsUtf8WithMark) {
+TEST(SaveDialog, TextOutsideTheCodePageIsSavedAsUtf8WithMark) {
     ScratchFolder dir;
     SaveWindow win;
     win.form->C.txtResult->setText(u"\U0001F600\r\n");
@@ -208,7 +209,7 @@ TEST(Win32SaveDialog, TextOutsideTheCodePageIsSavedAsUtf8WithMark) {
     EXPECT_EQ(readBytes(dir / "smile.txt"), "\xEF\xBB\xBF\xF0\x9F\x98\x80\r\n\r\n");
 }
 
-TEST(Win32SaveDialog, AFailedCreateIsReportedNotPassedAsSuccess) {
+TEST(SaveDialog, AFailedCreateIsReportedNotPassedAsSuccess) {
     ScratchFolder dir;
     dir.file("held.TXT", "old");
     HANDLE holder = CreateFileW(apiPath(dir / "held.TXT").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the backend tests share: the window object on the real Win32
 // backend (with message boxes, the program end and process start caught),
 // an event spy for the window system alone, and a scratch folder.
@@ -41,7 +42,7 @@ public:
     void startHidden(const Text& commandLine) override { started.push_back(commandLine); }
 
 private:
-    Win32ProcessStarter real_;
+    ProcessStarter real_;
 };
 
 inline std::wstring w(const Text& t) { return std::wstring(reinterpret_cast<const wchar_t*>(t.c_str()), t.size()); }
@@ -87,10 +88,10 @@ std::string readBytes(const Text& path);
 
 // The window object on the Win32 backend.
 struct Window {
-    Win32WindowSystem ws;
-    Win32FileSystem fs;
-    Win32SaveDialog dialog;
-    Win32TextFileSystem files;
+    WindowSystem ws;
+    FileSystem fs;
+    SaveDialog dialog;
+    TextFileSystem files;
     RecordingStarter processes;
     Platform platform{ws, fs, dialog, files, processes};
     std::vector<MessageRecord> messages;
@@ -158,7 +159,7 @@ struct EventSpy : IFormEvents {
 
 // The window system alone, its events counted.
 struct SpyWindow {
-    Win32WindowSystem ws;
+    WindowSystem ws;
     EventSpy spy;
     MainWindow c;
     SpyWindow() {

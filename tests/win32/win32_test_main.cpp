@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Test main with a watchdog: a test that hangs (a dialog nobody closes, a
 // message loop that never ends) ends the whole program with a message
 // instead of leaving CI waiting.

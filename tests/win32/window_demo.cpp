@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window program with a listing already under way, for pictures and
 // timings: lists FOLDER to DEPTH levels (default 2), as a user would by
 // typing the folder into the path box and pressing the start button.
@@ -119,9 +120,9 @@ int walkWithoutWindow(const malvorn::Text& folder, const malvorn::Text& depth, b
     windows.onMessage = [](const headless::MessageRecord& m) {
         std::fprintf(stderr, "%s: %s\n", toUtf8(m.title).c_str(), toUtf8(m.text).c_str());
     };
-    win32::Win32FileSystem files;
-    win32::Win32SaveDialog saveDialog;
-    win32::Win32TextFileSystem textFiles;
+    win32::FileSystem files;
+    win32::SaveDialog saveDialog;
+    win32::TextFileSystem textFiles;
     NoProcesses processes;
     Platform platform{windows, files, saveDialog, textFiles, processes};
     frmMain form(platform);
@@ -179,10 +180,10 @@ int main() {
         ExitProcess(0);
     }
 
-    win32::Win32WindowSystem windows;
-    win32::Win32FileSystem files;
-    win32::Win32SaveDialog saveDialog;
-    win32::Win32TextFileSystem textFiles;
+    win32::WindowSystem windows;
+    win32::FileSystem files;
+    win32::SaveDialog saveDialog;
+    win32::TextFileSystem textFiles;
     NoProcesses processes;
     Platform platform{windows, files, saveDialog, textFiles, processes};
     frmMain form(platform);
