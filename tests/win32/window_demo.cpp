@@ -47,6 +47,18 @@ public:
     void startHidden(const malvorn::Text&) override {}
 };
 
+// What both runs list with besides their window system: the real file
+// system and save, and no process start.
+struct DemoServices {
+    malvorn::win32::FileSystem files;
+    malvorn::win32::SaveDialog saveDialog;
+    malvorn::win32::TextFileSystem textFiles;
+    NoProcesses processes;
+    malvorn::Platform with(malvorn::IWindowSystem& windows) {
+        return malvorn::Platform{windows, files, saveDialog, textFiles, processes};
+    }
+};
+
 void CALLBACK timeUp(HWND, UINT, UINT_PTR, DWORD) { ExitProcess(0); }
 
 double peakMegabytes() {
@@ -120,11 +132,8 @@ int walkWithoutWindow(const malvorn::Text& folder, const malvorn::Text& depth, b
     windows.onMessage = [](const headless::MessageRecord& m) {
         std::fprintf(stderr, "%s: %s\n", toUtf8(m.title).c_str(), toUtf8(m.text).c_str());
     };
-    win32::FileSystem files;
-    win32::SaveDialog saveDialog;
-    win32::TextFileSystem textFiles;
-    NoProcesses processes;
-    Platform platform{windows, files, saveDialog, textFiles, processes};
+    DemoServices services;
+    Platform platform = services.with(windows);
     frmMain form(platform);
     windows.driveList().setUp({folder.substr(0, 2)}, folder.substr(0, 2));
     windows.folderList().setUp(folder);
@@ -181,11 +190,8 @@ int main() {
     }
 
     win32::WindowSystem windows;
-    win32::FileSystem files;
-    win32::SaveDialog saveDialog;
-    win32::TextFileSystem textFiles;
-    NoProcesses processes;
-    Platform platform{windows, files, saveDialog, textFiles, processes};
+    DemoServices services;
+    Platform platform = services.with(windows);
     frmMain form(platform);
     form.start();
     form.C.ChFiles->setValue(withFiles ? 1 : 0);
