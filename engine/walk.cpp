@@ -49,7 +49,7 @@ using IdentityKey = std::pair<std::uint64_t, std::uint64_t>;
 }  // namespace
 
 void frmMain::Pump() {
-    if (P.windows.doEvents() == 0) P.windows.endProgram();
+    if (P.windows.doEventsPaced() == 0) P.windows.endProgram();
 }
 
 Flag frmMain::TestPath(Text PathName) { return P.files.attributesReadable(PathName) ? True : False; }

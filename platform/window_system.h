@@ -29,6 +29,12 @@ public:
     // windows still open (0 once the window has closed).
     virtual int doEvents() = 0;
 
+    // A pump point of a long run (the folder walk's): runs pending events as
+    // doEvents does, except that a backend whose asking costs a system call
+    // may leave the asking out when it last asked under a millisecond ago
+    // (PumpPacer). Returns the number of windows open now either way.
+    virtual int doEventsPaced() { return doEvents(); }
+
     // Ends the program at once; no handler runs afterwards.
     [[noreturn]] virtual void endProgram() = 0;
 

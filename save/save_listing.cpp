@@ -34,7 +34,10 @@ void frmMain::cmdSave_Click() {
             // on the way drops the new text with `file` and leaves the old
             // file as it was, rather than half a listing in its place.
             const std::unique_ptr<ITextFile> file = P.textFiles.createForOutput(name);
-            file->write(C.txtResult->text() + u"\r\n");
+            // Two writes rather than text + line end: on a large listing the
+            // sum would be a second whole copy of the text in memory.
+            file->write(C.txtResult->text());
+            file->write(u"\r\n");
             file->close();
             C.form->setCaption(fromUtf8("保存成功。"));
         } else if (answer.errorCode != 0) {

@@ -11,6 +11,7 @@
 
 #include "platform/qt/qt_accessibility.h"
 #include "platform/qt/qt_controls.h"
+#include "platform/qt/qt_pending_events.h"
 #include "platform/qt/qt_text.h"
 
 namespace malvorn::qt {
@@ -152,6 +153,13 @@ void WindowSystem::run() {
 
 int WindowSystem::doEvents() {
     QCoreApplication::processEvents(QEventLoop::AllEvents);
+    return windowOpen() ? 1 : 0;
+}
+
+int WindowSystem::doEventsPaced() {
+    // Qt is asked only when something waits; and once a millisecond all the
+    // same, for whatever the check cannot see.
+    if (eventsMayBePending() || pacer_.due()) QCoreApplication::processEvents(QEventLoop::AllEvents);
     return windowOpen() ? 1 : 0;
 }
 

@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 
+#include "platform/pump_pacer.h"
 #include "platform/window_system.h"
 
 class QWidget;
@@ -26,6 +27,7 @@ public:
     MainWindow createMainWindow(const FormDesign& design, IFormEvents& events) override;
     void run() override;
     int doEvents() override;
+    int doEventsPaced() override;
     [[noreturn]] void endProgram() override;
     void messageBox(const Text& text, const Text& title, int style) override;
     void beep() override;
@@ -45,6 +47,7 @@ public:
     IFormEvents& events() const { return *events_; }
 
 private:
+    PumpPacer pacer_;  // for doEventsPaced
     IFormEvents* events_ = nullptr;
     // Declared before the window so that the window (and with it every
     // widget) goes first; the control objects never touch their widgets
