@@ -5,6 +5,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "app/qt/auto_close.h"
 #include "app/qt/event_dispatcher.h"
@@ -22,19 +23,23 @@ using namespace malvorn;
 
 // Screenshot aid (scripts/screenshot): MALVORN_AUTOLIST=<folder> puts the
 // folder into the path box (and MALVORN_AUTOLIST_LEVELS=<n> the depth into
-// the depth box) and clicks the start button once the window is up. Not
-// meant for users; nothing else reads them.
+// the depth box, MALVORN_AUTOLIST_FILES=1 ticks the files box) and clicks
+// the start button once the window is up. For scripts/screenshot and
+// bench/close-bench, not for users; nothing else reads them.
 void scheduleAutoList(frmMain& form, qt::WindowSystem& windows) {
     const char* folder = std::getenv("MALVORN_AUTOLIST");
     if (!folder || !*folder) return;
     const Text path = fromUtf8(folder);
     const char* levels = std::getenv("MALVORN_AUTOLIST_LEVELS");
     const Text depth = levels && *levels ? fromUtf8(levels) : Text();
-    QTimer::singleShot(200, windows.window(), [&form, &windows, path, depth] {
+    const char* files = std::getenv("MALVORN_AUTOLIST_FILES");
+    const bool withFiles = files && std::strcmp(files, "1") == 0;
+    QTimer::singleShot(200, windows.window(), [&form, &windows, path, depth, withFiles] {
         try {
             // The depth first: a path that is already the folder list's own
             // leaves the next change swallowed, as typing it would.
             if (!depth.empty()) form.C.txtLevel->setText(depth);
+            if (withFiles) form.C.ChFiles->setValue(1);
             form.C.txtPath->setText(path);
         } catch (const PlatformError&) {
             return;
