@@ -2,8 +2,10 @@
 #include "platform/win32/win32_file_system.h"
 
 #include <windows.h>
+#include <winternl.h>
 
 #include "platform/win32/win32_error.h"
+#include "platform/win32/win32_native.h"
 #include "platform/win32/win32_text.h"
 
 namespace malvorn::win32 {
@@ -34,32 +36,58 @@ bool isRoot(const Text& folder) {
 
 bool startsWith(const Text& text, const Text& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
 
+const wchar_t* wideData(TextView text) { return reinterpret_cast<const wchar_t*>(text.data()); }
+
 WIN32_FIND_DATAW& findData(const std::unique_ptr<unsigned char[]>& p) {
     return *reinterpret_cast<WIN32_FIND_DATAW*>(p.get());
 }
 
+// Volume serial and file index of an open file.
+FileIdentity identityOf(HANDLE h) {
+    FileIdentity id;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (GetFileInformationByHandle(h, &info)) {
+        id.volume = info.dwVolumeSerialNumber;
+        id.file = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
+        id.known = true;
+    }
+    return id;
+}
+
 }  // namespace
 
-FileSystem::FileSystem() : handle_(INVALID_HANDLE_VALUE), find_(new unsigned char[sizeof(WIN32_FIND_DATAW)]) {}
+FileSystem::FileSystem() : find_(INVALID_HANDLE_VALUE), findData_(new unsigned char[sizeof(WIN32_FIND_DATAW)]) {}
 
-FileSystem::~FileSystem() { endEnumeration(); }
+FileSystem::~FileSystem() { releaseFolders(); }
 
 void FileSystem::endEnumeration() {
-    if (handle_ != INVALID_HANDLE_VALUE) {
-        if (usingFind_)
-            FindClose(handle_);
-        else
-            CloseHandle(handle_);
-    }
-    handle_ = INVALID_HANDLE_VALUE;
-    usingFind_ = false;
+    if (find_ != INVALID_HANDLE_VALUE) FindClose(find_);
+    find_ = INVALID_HANDLE_VALUE;
     findHasEntry_ = false;
+    listing_ = nullptr;
     batchValid_ = false;
 }
 
-FileSystem::FolderIds* FileSystem::idsOf(const Text& folder) {
-    for (auto it = chain_.rbegin(); it != chain_.rend(); ++it)
-        if (it->folder == folder) return &*it;
+void FileSystem::closeOpened() {
+    if (opened_.handle) native::close(opened_.handle);
+    opened_ = Opened{};
+}
+
+void FileSystem::releaseFolders() {
+    endEnumeration();
+    closeOpened();
+    for (const Held& h : chain_) CloseHandle(h.handle);
+    chain_.clear();
+}
+
+void FileSystem::runEnded() { releaseFolders(); }
+
+const FileSystem::Held* FileSystem::heldFolder(TextView folder) const {
+    // The deepest first: nearly every query is about the innermost folder.
+    for (auto it = chain_.rbegin(); it != chain_.rend(); ++it) {
+        if (it->folder.size() < folder.size()) break;  // outer ones are shorter still
+        if (TextView(it->folder) == folder) return &*it;
+    }
     return nullptr;
 }
 
@@ -67,32 +95,57 @@ bool FileSystem::fallBackToFind(const Text& folderPath) {
     // Systems or file systems that cannot list a folder through its handle.
     endEnumeration();
     const std::wstring pattern = apiPath(folderPath + u"*");
-    HANDLE h = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, find_.get(), FindExSearchNameMatch, nullptr, 0);
+    HANDLE h = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, findData_.get(), FindExSearchNameMatch, nullptr, 0);
     if (h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER)
-        h = FindFirstFileW(pattern.c_str(), &findData(find_));
+        h = FindFirstFileW(pattern.c_str(), &findData(findData_));
     if (h == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();
         if (code == ERROR_FILE_NOT_FOUND || code == ERROR_NO_MORE_FILES) return false;
         throw errorFor(code);
     }
-    handle_ = h;
-    usingFind_ = true;
+    find_ = h;
     findHasEntry_ = true;
     return true;
 }
 
 bool FileSystem::readBatch() {
     if (buffer_.size() < BatchSize) buffer_.resize(BatchSize);
-    if (!GetFileInformationByHandleEx(handle_, FileIdBothDirectoryInfo, buffer_.data(),
-                                      static_cast<DWORD>(buffer_.size()))) {
-        const DWORD code = GetLastError();
-        batchValid_ = false;
-        if (code == ERROR_NO_MORE_FILES) return false;
-        throw errorFor(code);
-    }
+    const native::Status s = native::readFolder(listing_, buffer_.data(), buffer_.size());
+    batchValid_ = false;
+    if (s == native::NoMoreFiles || s == native::NoSuchFile) return false;
+    if (native::failed(s)) throw errorFor(native::win32Error(s));
     offset_ = 0;
     batchValid_ = true;
     return true;
+}
+
+// Opens a folder to be listed: relative to its parent when that is the
+// innermost folder held (the walk's usual step down), else by full path.
+void* FileSystem::openFolder(const Text& folderPath, FileIdentity& identity) {
+    const std::size_t cut = folderPath.size() >= 2 ? folderPath.rfind(u'\\', folderPath.size() - 2) : Text::npos;
+    if (native::available() && !chain_.empty() && cut != Text::npos && chain_.back().folder.size() == cut + 1 &&
+        startsWith(folderPath, chain_.back().folder)) {
+        const TextView name = TextView(folderPath).substr(cut + 1, folderPath.size() - cut - 2);
+        void* h = nullptr;
+        const native::Status s = native::open(chain_.back().handle, wideData(name), name.size(), true, true, h);
+        if (native::failed(s)) {
+            const DWORD code = native::win32Error(s);
+            throw errorFor(code == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : code);
+        }
+        identity = identityOf(h);
+        return h;
+    }
+    const std::wstring api = apiPath(folderPath);
+    HANDLE h = CreateFileW(api.c_str(), FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        const DWORD code = GetLastError();
+        // The folder itself is missing: to the caller a path not found.
+        throw errorFor(code == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : code);
+    }
+    identity = identityOf(h);
+    return h;
 }
 
 Text FileSystem::startEnumeration(const Text& folderPath, std::int32_t mask) {
@@ -100,72 +153,58 @@ Text FileSystem::startEnumeration(const Text& folderPath, std::int32_t mask) {
     mask_ = mask;
     root_ = isRoot(folderPath);
 
-    // Ids are kept for the folders that contain this one; the others have
-    // been left by the walk.
-    while (!chain_.empty() && (chain_.back().folder == folderPath || !startsWith(folderPath, chain_.back().folder)))
+    // Only the folders that contain this one stay open; the walk has left
+    // the others (and an earlier handle of this same folder).
+    while (!chain_.empty() && (chain_.back().folder == folderPath || !startsWith(folderPath, chain_.back().folder))) {
+        CloseHandle(chain_.back().handle);
         chain_.pop_back();
-
-    const std::wstring api = apiPath(folderPath);
-    HANDLE h = CreateFileW(api.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                           nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (h == INVALID_HANDLE_VALUE) {
-        const DWORD code = GetLastError();
-        // The folder itself is missing: to the caller a path not found.
-        throw errorFor(code == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : code);
     }
-    handle_ = h;
 
-    FolderIds ids;
-    ids.folder = folderPath;
-    // A folder has the volume of the folder it was listed in, unless it is
-    // a link (which is never taken from a listing).
-    const std::size_t cut = folderPath.size() >= 2 ? folderPath.rfind(u'\\', folderPath.size() - 2) : Text::npos;
-    if (cut != Text::npos) {
-        const Text parent = folderPath.substr(0, cut + 1);
-        const Text name = folderPath.substr(cut + 1, folderPath.size() - cut - 2);
-        if (FolderIds* p = idsOf(parent);
-            p && p->volumeKnown && p->ids.count(name) && !(p->ids.at(name).attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-            ids.volume = p->volume;
-            ids.volumeKnown = true;
+    // The walk goes into the folder it has just asked about: the handle that
+    // query opened is this folder's.
+    void* h = nullptr;
+    FileIdentity identity;
+    if (opened_.handle && folderPath.size() == opened_.path.size() + 1 && startsWith(folderPath, opened_.path)) {
+        h = opened_.handle;
+        identity = opened_.identity;
+        opened_.handle = nullptr;
+    }
+    closeOpened();
+    if (!h) h = openFolder(folderPath, identity);
+    chain_.push_back(Held{folderPath, h, identity.volume, identity.known});
+
+    if (native::available()) {
+        listing_ = h;
+        try {
+            if (!readBatch()) return {};  // not even "." and "..": an empty root
+            return nextAccepted();
+        } catch (const PlatformError& e) {
+            const auto code = static_cast<DWORD>(e.number());
+            if (code != ERROR_INVALID_PARAMETER && code != ERROR_NOT_SUPPORTED && code != ERROR_INVALID_FUNCTION &&
+                code != ERROR_INVALID_LEVEL && code != ERROR_CALL_NOT_IMPLEMENTED) {
+                endEnumeration();
+                throw;
+            }
         }
     }
-    if (!ids.volumeKnown) {
-        BY_HANDLE_FILE_INFORMATION info;
-        if (GetFileInformationByHandle(h, &info)) {
-            ids.volume = info.dwVolumeSerialNumber;
-            ids.volumeKnown = true;
-        }
-    }
-
-    try {
-        if (!readBatch()) return {};  // not even "." and "..": an empty root
-    } catch (const PlatformError& e) {
-        const auto code = static_cast<DWORD>(e.number());
-        if (code != ERROR_INVALID_PARAMETER && code != ERROR_NOT_SUPPORTED && code != ERROR_INVALID_FUNCTION &&
-            code != ERROR_INVALID_LEVEL)
-            throw;
-        return fallBackToFind(folderPath) ? nextAccepted() : Text();
-    }
-    chain_.push_back(std::move(ids));
-    return nextAccepted();
+    return fallBackToFind(folderPath) ? nextAccepted() : Text();
 }
 
 Text FileSystem::nextAccepted() {
-    while (handle_ != INVALID_HANDLE_VALUE) {
-        if (usingFind_) {
-            if (!findHasEntry_) {
-                if (!FindNextFileW(handle_, &findData(find_))) {
-                    const DWORD code = GetLastError();
-                    endEnumeration();
-                    if (code == ERROR_NO_MORE_FILES) return {};
-                    throw errorFor(code);
-                }
+    while (find_ != INVALID_HANDLE_VALUE) {
+        if (!findHasEntry_) {
+            if (!FindNextFileW(find_, &findData(findData_))) {
+                const DWORD code = GetLastError();
+                endEnumeration();
+                if (code == ERROR_NO_MORE_FILES) return {};
+                throw errorFor(code);
             }
-            findHasEntry_ = false;
-            const WIN32_FIND_DATAW& d = findData(find_);
-            if (passesMask(d.dwFileAttributes, mask_)) return fromWide(d.cFileName);
-            continue;
         }
+        findHasEntry_ = false;
+        const WIN32_FIND_DATAW& d = findData(findData_);
+        if (passesMask(d.dwFileAttributes, mask_)) return fromWide(d.cFileName);
+    }
+    while (listing_) {
         if (!batchValid_) {
             bool more = false;
             try {
@@ -179,38 +218,82 @@ Text FileSystem::nextAccepted() {
                 return {};
             }
         }
-        const auto* info = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(buffer_.data() + offset_);
+        const auto* info = reinterpret_cast<const FILE_DIRECTORY_INFORMATION*>(buffer_.data() + offset_);
         if (info->NextEntryOffset == 0)
             batchValid_ = false;
         else
             offset_ += info->NextEntryOffset;
-        Text name = fromWide(info->FileName, info->FileNameLength / sizeof(wchar_t));
-        const DWORD attributes = info->FileAttributes;
-        if (!chain_.empty() && name != u"." && name != u"..")
-            chain_.back().ids[name] = {attributes, static_cast<std::uint64_t>(info->FileId.QuadPart)};
-        if (root_ && (name == u"." || name == u"..")) continue;
-        if (passesMask(attributes, mask_)) return name;
+        const std::size_t length = info->FileNameLength / sizeof(wchar_t);
+        const bool dot = info->FileName[0] == L'.' && (length == 1 || (length == 2 && info->FileName[1] == L'.'));
+        if (root_ && dot) continue;
+        if (passesMask(info->FileAttributes, mask_)) return fromWide(info->FileName, length);
     }
     return {};
 }
 
 Text FileSystem::nextName() { return nextAccepted(); }
 
+// The attribute word of a name in a held folder, asked now.
+std::uint32_t FileSystem::askWord(const Held& folder, const Text& path, TextView name) {
+    if (native::relativeAttributesWork()) {
+        ++askedThroughFolder;
+        std::uint32_t word = 0;
+        const native::Status s = native::attributes(folder.handle, wideData(name), name.size(), word);
+        if (native::failed(s)) throw errorFor(native::win32Error(s));
+        return word;
+    }
+    const DWORD word = GetFileAttributesW(apiPath(path).c_str());
+    if (word == INVALID_FILE_ATTRIBUTES) throwLastError();
+    return word;
+}
+
+// A folder's identity: opened relative to the held folder it is in, with
+// the right to list it, the handle kept for the enumeration that follows.
+void FileSystem::identify(const Held& folder, const Text& path, TextView name, FileAttributes& a) {
+    closeOpened();
+    ++askedThroughFolder;
+    void* h = nullptr;
+    bool forListing = true;
+    native::Status s = native::open(folder.handle, wideData(name), name.size(), true, true, h);
+    if (s == native::AccessDenied) {
+        // A folder that may not be listed still has an identity.
+        forListing = false;
+        s = native::open(folder.handle, wideData(name), name.size(), false, true, h);
+    }
+    if (s == native::NotADirectory) {
+        // No longer a folder since the question a moment ago: the later
+        // answer is the one that holds.
+        a.word = static_cast<std::int32_t>(askWord(folder, path, name));
+        return;
+    }
+    if (native::failed(s)) return;  // a link that leads nowhere: no identity, and nothing to walk
+
+    // A link may lead to another volume; anything else is on its folder's.
+    if ((a.word & FILE_ATTRIBUTE_REPARSE_POINT) || !folder.volumeKnown) {
+        a.identity = identityOf(h);
+    } else {
+        std::uint64_t index = 0;
+        // Index 0: a file system without ids (FAT), and without links.
+        if (!native::failed(native::fileIndex(h, index)) && index != 0) a.identity = {folder.volume, index, true};
+    }
+    if (!forListing) {
+        native::close(h);
+        return;
+    }
+    opened_.path = path;
+    opened_.handle = h;
+    opened_.identity = a.identity;
+}
+
 FileAttributes FileSystem::attributes(const Text& path) {
     FileAttributes a;
-    // A name of a folder on the walk's chain: the listing told all.
     const std::size_t cut = path.rfind(u'\\');
-    if (cut != Text::npos && cut + 1 < path.size()) {
-        if (FolderIds* ids = idsOf(path.substr(0, cut + 1))) {
-            const auto it = ids->ids.find(path.substr(cut + 1));
-            if (it != ids->ids.end() && !(it->second.attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-                ++answeredFromListing;
-                a.word = static_cast<std::int32_t>(it->second.attributes);
-                // Id 0: a file system without ids (FAT), and without links.
-                if ((a.word & FILE_ATTRIBUTE_DIRECTORY) && ids->volumeKnown && it->second.fileId != 0)
-                    a.identity = {ids->volume, it->second.fileId, true};
-                return a;
-            }
+    if (native::available() && cut != Text::npos && cut + 1 < path.size()) {
+        if (const Held* folder = heldFolder(TextView(path).substr(0, cut + 1))) {
+            const TextView name = TextView(path).substr(cut + 1);
+            a.word = static_cast<std::int32_t>(askWord(*folder, path, name));
+            if (a.word & FILE_ATTRIBUTE_DIRECTORY) identify(*folder, path, name, a);  // only folders are walked into
+            return a;
         }
     }
 
@@ -218,21 +301,27 @@ FileAttributes FileSystem::attributes(const Text& path) {
     const DWORD word = GetFileAttributesW(p.c_str());
     if (word == INVALID_FILE_ATTRIBUTES) throwLastError();
     a.word = static_cast<std::int32_t>(word);
-    if (!(word & FILE_ATTRIBUTE_DIRECTORY)) return a;  // only folders are walked into
-
-    // Otherwise, and for links (whose target counts), open it.
+    if (!(word & FILE_ATTRIBUTE_DIRECTORY)) return a;
     HANDLE h = CreateFileW(p.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (h != INVALID_HANDLE_VALUE) {
-        BY_HANDLE_FILE_INFORMATION info;
-        if (GetFileInformationByHandle(h, &info)) {
-            a.identity.volume = info.dwVolumeSerialNumber;
-            a.identity.file = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
-            a.identity.known = true;
-        }
+        a.identity = identityOf(h);
         CloseHandle(h);
     }
     return a;
+}
+
+bool FileSystem::attributesReadable(const Text& path) {
+    const std::size_t cut = path.rfind(u'\\');
+    if (native::relativeAttributesWork() && cut != Text::npos && cut + 1 < path.size()) {
+        if (const Held* folder = heldFolder(TextView(path).substr(0, cut + 1))) {
+            ++askedThroughFolder;
+            const TextView name = TextView(path).substr(cut + 1);
+            std::uint32_t word = 0;
+            return !native::failed(native::attributes(folder->handle, wideData(name), name.size(), word));
+        }
+    }
+    return GetFileAttributesW(apiPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 }  // namespace malvorn::win32

@@ -1,22 +1,26 @@
 // SPDX-License-Identifier: MIT
-// Folder enumeration and attribute queries over the wide Windows API.
+// Folder enumeration and attribute queries over the Windows API.
 //
-// The walk asks for the attributes of every name it reads, up to three
-// times, and for the identity of every folder it may enter, so that a folder
-// met again through a link is not walked twice. Asking the system each time
-// (and opening each folder for its identity) made a listing ten times
-// slower, under Wine above all. Instead a folder is read through its own
-// handle (GetFileInformationByHandleEx, FileIdBothDirectoryInfo), which
-// hands over the attributes and the file id of every entry, and these are
-// kept for the folders on the current chain until the walk has left them.
-// Links (reparse points), whose listed attributes and id are the link's own
-// and not its target's, are still asked about one by one.
+// The walk asks about every name it reads twice (whether it can be read,
+// and whether it is a folder to walk into, with the folder's identity, so
+// that a folder met again through a link is not walked twice). Every answer
+// comes from the file system at the moment of the question: a name deleted,
+// or turned from a file into a folder, while the walk pumped events is seen
+// as it is then, not as the folder's listing had it.
+//
+// To keep that cheap, the folders on the walk's current chain stay open,
+// and a name in one of them is asked about relative to its handle
+// (NtQueryAttributesFile with the folder as root), which spares the system
+// the lookup of every folder of the path; where that does not work (Wine),
+// by full path. A folder's identity needs it opened: it is opened relative
+// to its parent's handle, with the right to list it, and that same handle
+// then serves the folder's enumeration, which follows at once when the walk
+// goes in; so the identity is that of the very folder walked, and a folder
+// costs one open, as before.
 #pragma once
 
 #include <cstdint>
 #include <memory>
-#include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -34,40 +38,51 @@ public:
     Text startEnumeration(const Text& folderPath, std::int32_t mask) override;
     Text nextName() override;
     FileAttributes attributes(const Text& path) override;
+    bool attributesReadable(const Text& path) override;
+    void runEnded() override;
 
-    // How many queries were answered from a listing rather than by the
-    // system (for tests).
-    std::size_t answeredFromListing = 0;
+    // How many queries were made through the handle of a held folder (for
+    // tests).
+    std::size_t askedThroughFolder = 0;
 
 private:
-    struct Listed {
-        std::uint32_t attributes;
-        std::uint64_t fileId;  // 0: no ids on this file system
-    };
-    // What the listing of one folder said about its entries.
-    struct FolderIds {
+    // A folder on the current chain, open.
+    struct Held {
         Text folder;  // as enumerated, with the final separator
-        std::uint64_t volume = 0;
-        bool volumeKnown = false;
-        std::unordered_map<Text, Listed> ids;
+        void* handle;
+        std::uint64_t volume;
+        bool volumeKnown;
+    };
+    // The folder the last query opened for its identity, kept for the
+    // enumeration that follows.
+    struct Opened {
+        Text path;  // without the final separator
+        void* handle = nullptr;
+        FileIdentity identity;
     };
 
     void endEnumeration();
+    void closeOpened();
+    void releaseFolders();
+    const Held* heldFolder(TextView folder) const;
+    std::uint32_t askWord(const Held& folder, const Text& path, TextView name);
+    void identify(const Held& folder, const Text& path, TextView name, FileAttributes& a);
+    void* openFolder(const Text& folderPath, FileIdentity& identity);
     bool readBatch();  // the next batch of entries; false at the end
     bool fallBackToFind(const Text& folderPath);
     Text nextAccepted();
-    FolderIds* idsOf(const Text& folder);
 
-    void* handle_;  // HANDLE of the folder (or of FindFirstFile), INVALID_HANDLE_VALUE when none
-    bool usingFind_ = false;
+    void* listing_ = nullptr;  // the held handle being enumerated, or null
+    void* find_;               // HANDLE of FindFirstFile, INVALID_HANDLE_VALUE when none
     bool findHasEntry_ = false;
     std::vector<unsigned char> buffer_;
     std::size_t offset_ = 0;
     bool batchValid_ = false;
     std::int32_t mask_ = 0;
-    bool root_ = false;                      // a drive's root: no "." and ".."
-    std::vector<FolderIds> chain_;           // folders whose ids are kept, outermost first
-    std::unique_ptr<unsigned char[]> find_;  // WIN32_FIND_DATAW of the fallback
+    bool root_ = false;        // a drive's root: no "." and ".."
+    std::vector<Held> chain_;  // outermost first
+    Opened opened_;
+    std::unique_ptr<unsigned char[]> findData_;  // WIN32_FIND_DATAW of the fallback
 };
 
 // Whether an entry with these attribute bits passes an enumeration mask:
