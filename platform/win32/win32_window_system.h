@@ -24,6 +24,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/pump_pacer.h"
 #include "platform/win32/win32_controls.h"
 #include "platform/window_system.h"
 
@@ -40,6 +41,7 @@ public:
     MainWindow createMainWindow(const FormDesign& design, IFormEvents& events) override;
     void run() override;
     int doEvents() override;
+    int doEventsPaced() override;
     [[noreturn]] void endProgram() override;
     void messageBox(const Text& text, const Text& title, int style) override;
     void beep() override;
@@ -103,6 +105,7 @@ private:
     HFONT font_ = nullptr;
     bool ownFont_ = false;
     bool open_ = false;
+    PumpPacer pacer_;  // for doEventsPaced
     bool building_ = false;
     HWND savedFocus_ = nullptr;
     HWND initialFocus_ = nullptr;
