@@ -84,6 +84,32 @@ TEST(TextFile, WritesAndReportsFailures) {
         EXPECT_EQ(e.number(), ERROR_SHARING_VIOLATION);
     }
     CloseHandle(holder);
+
+    // The new text is complete, but the old file cannot give up its name:
+    // another handle holds it without letting it be deleted or renamed
+    // over. The save fails, says so, and leaves the old file as it was and
+    // nothing beside it.
+    dir.file("kept.txt", "old text\r\n");
+    {
+        auto file = files.createForOutput(dir / "kept.txt");
+        file->write(u"new text\r\n");
+        HANDLE reader = CreateFileW(apiPath(dir / "kept.txt").c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                    nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+        try {
+            file->close();
+            ADD_FAILURE() << "a replace that could not happen was reported as a success";
+        } catch (const PlatformError& e) {
+            EXPECT_NE(e.number(), 0);
+            EXPECT_FALSE(e.description().empty());
+        }
+        CloseHandle(reader);
+    }
+    EXPECT_EQ(readBytes(dir / "kept.txt"), "old text\r\n");
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(apiPath(dir / "~kept.txt*").c_str(), &found);
+    EXPECT_EQ(search, INVALID_HANDLE_VALUE) << "a temporary file was left: " << toUtf8(fromWide(found.cFileName));
+    if (search != INVALID_HANDLE_VALUE) FindClose(search);
 }
 
 // Plays the user at the save dialog: waits for it on the thread's own
