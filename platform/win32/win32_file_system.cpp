@@ -91,6 +91,17 @@ const FileSystem::Held* FileSystem::heldFolder(TextView folder) const {
     return nullptr;
 }
 
+// The held folder a path names an entry of, and that entry's name; null
+// for any other path, and for a name that only a path resolves ("." and
+// "..", or one with "/"), which is then asked by full path.
+const FileSystem::Held* FileSystem::heldFolderOf(const Text& path, TextView& name) const {
+    const std::size_t cut = path.rfind(u'\\');
+    if (cut == Text::npos || cut + 1 == path.size()) return nullptr;
+    name = TextView(path).substr(cut + 1);
+    if (name == u"." || name == u".." || name.find(u'/') != TextView::npos) return nullptr;
+    return heldFolder(TextView(path).substr(0, cut + 1));
+}
+
 bool FileSystem::fallBackToFind(const Text& folderPath) {
     // Systems or file systems that cannot list a folder through its handle.
     endEnumeration();
@@ -287,10 +298,9 @@ void FileSystem::identify(const Held& folder, const Text& path, TextView name, F
 
 FileAttributes FileSystem::attributes(const Text& path) {
     FileAttributes a;
-    const std::size_t cut = path.rfind(u'\\');
-    if (native::available() && cut != Text::npos && cut + 1 < path.size()) {
-        if (const Held* folder = heldFolder(TextView(path).substr(0, cut + 1))) {
-            const TextView name = TextView(path).substr(cut + 1);
+    TextView name;
+    if (native::available()) {
+        if (const Held* folder = heldFolderOf(path, name)) {
             a.word = static_cast<std::int32_t>(askWord(*folder, path, name));
             if (a.word & FILE_ATTRIBUTE_DIRECTORY) identify(*folder, path, name, a);  // only folders are walked into
             return a;
@@ -312,11 +322,10 @@ FileAttributes FileSystem::attributes(const Text& path) {
 }
 
 bool FileSystem::attributesReadable(const Text& path) {
-    const std::size_t cut = path.rfind(u'\\');
-    if (native::relativeAttributesWork() && cut != Text::npos && cut + 1 < path.size()) {
-        if (const Held* folder = heldFolder(TextView(path).substr(0, cut + 1))) {
+    TextView name;
+    if (native::relativeAttributesWork()) {
+        if (const Held* folder = heldFolderOf(path, name)) {
             ++askedThroughFolder;
-            const TextView name = TextView(path).substr(cut + 1);
             std::uint32_t word = 0;
             return !native::failed(native::attributes(folder->handle, wideData(name), name.size(), word));
         }

@@ -65,6 +65,7 @@ private:
     void closeOpened();
     void releaseFolders();
     const Held* heldFolder(TextView folder) const;
+    const Held* heldFolderOf(const Text& path, TextView& name) const;
     std::uint32_t askWord(const Held& folder, const Text& path, TextView name);
     void identify(const Held& folder, const Text& path, TextView name, FileAttributes& a);
     void* openFolder(const Text& folderPath, FileIdentity& identity);

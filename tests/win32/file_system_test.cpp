@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The Windows file system as the walk uses it: the mask rule, "." and "..",
-// attributes and identities, long paths and names outside the code page.
+// attributes and identities asked at the moment, long paths and names
+// outside the code page.
 #include <algorithm>
 #include <functional>
 
