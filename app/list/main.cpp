@@ -31,10 +31,10 @@
 #include "platform/headless/headless_services.h"
 #include "platform/headless/headless_window_system.h"
 #include "platform/posix/errno_failure.h"
+#include "platform/posix/line_encoder.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_folders.h"
 #include "platform/posix/posix_text_file.h"
-#include "platform/posix/utf8_append.h"
 #include "platform/posix/write_all.h"
 #include "window/depth_numbers.h"
 #include "window/frmMain.h"
@@ -106,22 +106,20 @@ class Output {
 public:
     Output() : buffer_(new char[Capacity]) {}
 
-    void append(const Text& text) {
+    // The text in UTF-8, then `tail` as it is.
+    void append(TextView text, std::string_view tail = {}) {
         if (failed()) return;
-        const std::size_t room = posix::maxUtf8Bytes(text.size());
+        const std::size_t room = posix::maxUtf8Bytes(text.size()) + tail.size();
         if (used_ + room > Capacity) flush();
         if (room > Capacity) {
             const std::string bytes = toUtf8(text);
             writeAll(bytes.data(), bytes.size());
+            writeAll(tail.data(), tail.size());
             return;
         }
-        if (char* end = posix::encodeUtf8(text, buffer_.get() + used_)) {
-            used_ = static_cast<std::size_t>(end - buffer_.get());
-        } else {
-            const std::string bytes = toUtf8(text);  // never longer than the room
-            std::memcpy(buffer_.get() + used_, bytes.data(), bytes.size());
-            used_ += bytes.size();
-        }
+        char* end = encoder_.encode(text, buffer_.get() + used_);
+        if (!tail.empty()) std::memcpy(end, tail.data(), tail.size());
+        used_ = static_cast<std::size_t>(end + tail.size() - buffer_.get());
     }
 
     void flush() {
@@ -143,6 +141,7 @@ private:
     std::unique_ptr<char[]> buffer_;
     std::size_t used_ = 0;
     int error_ = 0;
+    posix::LineEncoder encoder_;
 };
 
 // The result box: every line goes to standard output as it comes. Each
@@ -150,8 +149,8 @@ private:
 // terminator asked for (CR LF itself by default).
 class StreamingResultBox : public headless::TextBox {
 public:
-    StreamingResultBox(headless::WindowSystem& ws, const ControlDesign& d, Output& out, Text terminator)
-        : headless::TextBox(ws, d), out_(out), terminator_(std::move(terminator)) {}
+    StreamingResultBox(headless::WindowSystem& ws, const ControlDesign& d, Output& out, const Text& terminator)
+        : headless::TextBox(ws, d), out_(out), crlf_(terminator == u"\r\n"), terminator_(toUtf8(terminator)) {}
 
     // A run begins by emptying the box; what was written stays written.
     void setText(const Text& text) override {
@@ -159,18 +158,17 @@ public:
         if (!text.empty()) replaceSelection(text);
     }
     void replaceSelection(const Text& text) override {
-        if (terminator_ == u"\r\n" || !TextView(text).ends_with(u"\r\n")) {
+        if (crlf_ || !TextView(text).ends_with(u"\r\n")) {
             out_.append(text);
             return;
         }
-        Text entry(text, 0, text.size() - 2);
-        entry += terminator_;
-        out_.append(entry);
+        out_.append(TextView(text).substr(0, text.size() - 2), terminator_);
     }
 
 private:
     Output& out_;
-    const Text terminator_;
+    const bool crlf_;
+    const std::string terminator_;  // in UTF-8
 };
 
 struct Options {

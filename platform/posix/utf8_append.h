@@ -24,67 +24,67 @@ constexpr std::size_t maxUtf8Bytes(std::size_t units) { return units * 3; }
 // Writes the text at `out`, which has room for maxUtf8Bytes(text.size())
 // bytes, and returns the end of what it wrote; or nullptr, having written
 // nothing that counts, when the text holds a surrogate.
+//
+// Names are short and mix ASCII with other scripts ("file_0003_文件.txt"):
+// eight units are looked at together, their leading ASCII ones written in
+// one store, and the run of other units after them one by one, before the
+// next eight.
 inline char* encodeUtf8(TextView text, char* out) {
     const char16_t* p = text.data();
     const char16_t* const e = p + text.size();
-    while (p < e) {
+    // One unit that is not ASCII; false for a surrogate.
+    auto other = [&out](char16_t c) {
+        if (c < 0x800) {
+            out[0] = static_cast<char>(0xC0 | (c >> 6));
+            out[1] = static_cast<char>(0x80 | (c & 0x3F));
+            out += 2;
+        } else if (c < 0xD800 || c > 0xDFFF) {
+            out[0] = static_cast<char>(0xE0 | (c >> 12));
+            out[1] = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out[2] = static_cast<char>(0x80 | (c & 0x3F));
+            out += 3;
+        } else {
+            return false;
+        }
+        return true;
+    };
 #if defined(__SSE2__)
-        // Eight units at a time while they are ASCII: the leading ASCII ones
-        // of each eight are written in one store, the rest one by one.
-        if (e - p >= 16) {
-            // Sixteen at once when all are ASCII.
-            const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-            const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + 8));
-            const __m128i high = _mm_and_si128(_mm_or_si128(a, b), _mm_set1_epi16(static_cast<short>(0xFF80)));
-            if (_mm_movemask_epi8(_mm_cmpeq_epi16(high, _mm_setzero_si128())) == 0xFFFF) {
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(a, b));
-                out += 16;
-                p += 16;
-                continue;
-            }
+    while (e - p >= 8) {
+        const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i high = _mm_and_si128(units, _mm_set1_epi16(static_cast<short>(0xFF80)));
+        const unsigned ascii = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(high, _mm_setzero_si128())));
+        // All eight are stored; only the ASCII ones are kept. The room for
+        // the whole text leaves space for the other bytes.
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(units, units));
+        if (ascii == 0xFFFF) {
+            out += 8;
+            p += 8;
+            continue;
         }
-        if (e - p >= 8) {
-            const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-            const __m128i high = _mm_and_si128(units, _mm_set1_epi16(static_cast<short>(0xFF80)));
-            const unsigned ascii = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(high, _mm_setzero_si128())));
-            // Two mask bits a unit; the count of leading ASCII units.
-            const int lead = ascii == 0xFFFF ? 8 : __builtin_ctz(~ascii) / 2;
-            if (lead > 0) {
-                // All eight are stored; only the ASCII ones are kept. The
-                // room for the whole text leaves space for the other bytes.
-                _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(units, units));
-                out += lead;
-                p += lead;
-                continue;
-            }
-        }
+        // Two mask bits a unit: the count of leading ASCII units.
+        const int lead = __builtin_ctz(~ascii) / 2;
+        out += lead;
+        p += lead;
+        do {
+            if (!other(*p)) return nullptr;
+        } while (++p < e && *p >= 0x80);
+    }
 #else
-        // Four ASCII units at a time.
-        if (e - p >= 4) {
-            std::uint64_t four;
-            std::memcpy(&four, p, sizeof four);
-            if ((four & 0xFF80FF80FF80FF80ULL) == 0) {
-                out[0] = static_cast<char>(p[0]);
-                out[1] = static_cast<char>(p[1]);
-                out[2] = static_cast<char>(p[2]);
-                out[3] = static_cast<char>(p[3]);
-                out += 4;
-                p += 4;
-                continue;
-            }
-        }
+    // Four ASCII units at a time.
+    while (e - p >= 4) {
+        std::uint64_t four;
+        std::memcpy(&four, p, sizeof four);
+        if ((four & 0xFF80FF80FF80FF80ULL) != 0) break;
+        for (int k = 0; k < 4; ++k) out[k] = static_cast<char>(p[k]);
+        out += 4;
+        p += 4;
+    }
 #endif
+    while (p < e) {
         const char16_t c = *p++;
         if (c < 0x80) {
             *out++ = static_cast<char>(c);
-        } else if (c < 0x800) {
-            *out++ = static_cast<char>(0xC0 | (c >> 6));
-            *out++ = static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0xD800 || c > 0xDFFF) {
-            *out++ = static_cast<char>(0xE0 | (c >> 12));
-            *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            *out++ = static_cast<char>(0x80 | (c & 0x3F));
-        } else {
+        } else if (!other(c)) {
             return nullptr;
         }
     }

@@ -11,10 +11,12 @@
 #include <algorithm>
 #include <cstring>
 #include <random>
+#include <vector>
 
 #include "drop_privileges.h"
 #include "platform/errno_text.h"
 #include "platform/posix/errno_failure.h"
+#include "platform/posix/line_encoder.h"
 #include "platform/posix/posix_process.h"
 #include "platform/posix/posix_text_file.h"
 #include "platform/posix/utf8_append.h"
@@ -373,6 +375,35 @@ TEST(Utf8Encoding, SameBytesAsToUtf8ForAnyText) {
         std::string out = "prefix";
         appendUtf8(t, out);
         ASSERT_EQ(out, "prefix" + toUtf8(t)) << iter;
+    }
+}
+
+// The line encoder reuses the bytes of the folder part of the line before;
+// whatever the lines (going down, up, sideways, without any "/", with
+// surrogates and escaped bytes on either side of a "/"), each comes out as
+// toUtf8 gives it.
+TEST(Utf8Encoding, LinesSharingFoldersComeOutAsToUtf8GivesThem) {
+    std::mt19937 rng(13);
+    const char16_t units[] = {u'a',   u'/',   u'/',   0xE9,   0x76EE, 0xD83D, 0xDE00,
+                              0xDC80, 0xDCFF, 0xD800, 0xDFFF, u'\r',  u'\n'};
+    auto piece = [&] {
+        Text t;
+        const int len = static_cast<int>(rng() % 12);
+        for (int i = 0; i < len; ++i) t.push_back(units[rng() % std::size(units)]);
+        return t;
+    };
+    LineEncoder encoder;
+    std::vector<Text> folders{Text()};
+    for (int iter = 0; iter < 100000; ++iter) {
+        // A folder the walk might be in next: one of the kept ones, or one
+        // below it.
+        Text folder = folders[rng() % folders.size()];
+        if (rng() % 2) folder += piece() + u'/';
+        if (folders.size() < 64) folders.push_back(folder);
+        const Text line = rng() % 8 == 0 ? piece() : folder + piece();
+        std::string out(maxUtf8Bytes(line.size()), '\0');
+        out.resize(static_cast<std::size_t>(encoder.encode(line, out.data()) - out.data()));
+        ASSERT_EQ(out, toUtf8(line)) << iter;
     }
 }
 
