@@ -22,7 +22,11 @@
 //    folder's accepted names are all read and kept in its frame, each whole
 //    as the enumeration gave it, before any subfolder is entered; a line is
 //    built from the kept name and the folder when it is written.
-#include <optional>
+//  * Few allocations. A walk of a large tree handles a million names, and
+//    an allocation for each name, line and query cost more than the rest of
+//    the walk's own work: a frame keeps its names one after the other in one
+//    text, the frames of finished folders are reused for the next folder at
+//    the same depth, and the name, path and line texts are reused.
 #include <set>
 #include <utility>
 #include <vector>
@@ -37,9 +41,27 @@ namespace {
 struct FolderFrame {
     Text folder;  // with the final separator
     std::int32_t layer = 0;
-    std::vector<Text> names;  // accepted names, in enumeration order
-    std::size_t index = 0;    // next name to write
-    FileIdentity identity;    // of the folder, when known
+    Text names;                     // accepted names, in enumeration order, one after the other
+    std::vector<std::size_t> ends;  // where each name ends in `names`
+    std::size_t index = 0;          // next name to write
+    FileIdentity identity;          // of the folder, when known
+
+    TextView name(std::size_t i) const {
+        const std::size_t start = i == 0 ? 0 : ends[i - 1];
+        return TextView(names).substr(start, ends[i] - start);
+    }
+    // Emptied for the next folder at this depth; the room a typical folder
+    // needs is kept, that of an unusually large one given back.
+    void clear() {
+        constexpr std::size_t KeptUnits = 4096;
+        if (names.capacity() > KeptUnits) {
+            Text().swap(names);
+            std::vector<std::size_t>().swap(ends);
+        }
+        names.clear();
+        ends.clear();
+        index = 0;
+    }
 };
 
 bool isDotEntry(const Text& name) { return name == u"." || name == u".."; }
@@ -52,12 +74,12 @@ void frmMain::Pump() {
     if (P.windows.doEventsPaced() == 0) P.windows.endProgram();
 }
 
-Flag frmMain::TestPath(Text PathName) { return P.files.attributesReadable(PathName) ? True : False; }
+Flag frmMain::TestPath(const Text& PathName) { return P.files.attributesReadable(PathName) ? True : False; }
 
-void frmMain::PushDir(Text DirStr) {
+void frmMain::PushDir(TextView DirStr) {
     try {
-        DirStr += u"\r\n";
-        C.txtResult->replaceSelection(DirStr);
+        line_.assign(DirStr).append(u"\r\n");
+        C.txtResult->replaceSelection(line_);
     } catch (const PlatformError&) {
         // The line is lost; the walk goes on.
     }
@@ -67,24 +89,36 @@ void frmMain::ListFile(Text Path, std::int32_t Layer) {
     IFileSystem& fs = P.files;
     const char16_t sep = fs.separator();
 
-    // Gathering phase of one call; nothing when the call returns without
-    // writing (enumeration failed, nothing accepted, or a stop was seen).
-    auto gather = [&](Text folder, std::int32_t layer, FileIdentity identity) -> std::optional<FolderFrame> {
-        if (folder.empty() || folder.back() != sep) folder.push_back(sep);
-        Text name;
+    // The frames of the calls under way are stack[0 .. depth); stack[depth]
+    // and above are finished ones kept for their room.
+    std::vector<FolderFrame> stack;
+    std::size_t depth = 0;
+    Text entry, full;  // the name just enumerated; a full path
+
+    // Gathering phase of one call, into stack[depth]; false when the call
+    // returns without writing (enumeration failed, nothing accepted, or a
+    // stop was seen). `path` may be `full`, which is taken before it is
+    // used for the names.
+    auto gather = [&](const Text& path, std::int32_t layer, FileIdentity identity) -> bool {
+        if (stack.size() == depth) stack.emplace_back();
+        FolderFrame& frame = stack[depth];
+        frame.clear();
+        frame.folder.assign(path);
+        if (frame.folder.empty() || frame.folder.back() != sep) frame.folder.push_back(sep);
+        frame.layer = layer;
+        frame.identity = identity;
+        const Text& folder = frame.folder;
         try {
-            name = fs.startEnumeration(folder, State.DirAttr);
+            fs.startEnumerationInto(folder, State.DirAttr, entry);
         } catch (const PlatformError&) {
-            return std::nullopt;
+            return false;
         }
-        FolderFrame frame{folder, layer, {}, 0, identity};
-        Text full;
-        while (!name.empty()) {
-            if (isDotEntry(name)) {
+        while (!entry.empty()) {
+            if (isDotEntry(entry)) {
                 Pump();
-                if (State.StopFlag) return std::nullopt;
+                if (State.StopFlag) return false;
             } else {
-                full.assign(folder).append(name);
+                full.assign(folder).append(entry);
                 bool accept = TestPath(full) != False;
                 if (accept && State.DirsOnly) {
                     try {
@@ -94,28 +128,30 @@ void frmMain::ListFile(Text Path, std::int32_t Layer) {
                     }
                 }
                 if (accept) {
-                    // Room for a typical folder at once rather than growing
-                    // through 1, 2, 4, 8 names.
-                    if (frame.names.empty()) frame.names.reserve(16);
-                    frame.names.push_back(std::move(name));
+                    frame.names.append(entry);
+                    frame.ends.push_back(frame.names.size());
                 }
             }
             try {
-                name = fs.nextName();
+                fs.nextNameInto(entry);
             } catch (const PlatformError&) {
                 break;  // end this folder's gathering with what it has
             }
         }
-        if (frame.names.empty()) return std::nullopt;
+        if (frame.ends.empty()) return false;
         Pump();
-        if (State.StopFlag) return std::nullopt;
-        return frame;
+        if (State.StopFlag) return false;
+        return true;
     };
 
     // Folders on the current chain, by identity: a folder met again below
     // itself through a link is listed but not walked into a second time.
     std::multiset<IdentityKey> chain;
     auto keyOf = [](const FileIdentity& id) { return IdentityKey{id.volume, id.file}; };
+    auto enter = [&] {
+        if (stack[depth].identity.known) chain.insert(keyOf(stack[depth].identity));
+        ++depth;
+    };
 
     FileIdentity startIdentity;
     try {
@@ -123,35 +159,24 @@ void frmMain::ListFile(Text Path, std::int32_t Layer) {
     } catch (const PlatformError&) {
     }
 
-    std::vector<FolderFrame> stack;
-    if (auto first = gather(std::move(Path), Layer, startIdentity)) {
-        if (first->identity.known) chain.insert(keyOf(first->identity));
-        stack.push_back(std::move(*first));
-    }
+    if (gather(Path, Layer, startIdentity)) enter();
 
-    Text full;
-    while (!stack.empty()) {
-        FolderFrame& frame = stack.back();
-        if (frame.index >= frame.names.size()) {
+    Text indented;  // the line in the name form
+    while (depth > 0) {
+        FolderFrame& frame = stack[depth - 1];
+        if (frame.index >= frame.ends.size()) {
             if (frame.identity.known) chain.erase(chain.find(keyOf(frame.identity)));
-            stack.pop_back();
+            --depth;
             continue;
         }
-        const Text& name = frame.names[frame.index++];
+        const TextView name = frame.name(frame.index++);
         full.assign(frame.folder).append(name);
-        {
-            // PushDir takes its line by value and appends the line end; a
-            // line built with room for that end costs one allocation, not two.
-            Text line;
-            if (State.NoPath) {
-                const std::size_t indent = static_cast<std::size_t>(frame.layer) * 4 - 4;
-                line.reserve(indent + name.size() + 2);
-                line.assign(indent, u' ').append(name);
-            } else {
-                line.reserve(full.size() + 2);
-                line.assign(full);
-            }
-            PushDir(std::move(line));
+        if (State.NoPath) {
+            const std::size_t indent = static_cast<std::size_t>(frame.layer) * 4 - 4;
+            indented.assign(indent, u' ').append(name);
+            PushDir(indented);
+        } else {
+            PushDir(full);
         }
         const std::int32_t layer = frame.layer;
         if (layer < State.Levels) {
@@ -164,12 +189,9 @@ void frmMain::ListFile(Text Path, std::int32_t Layer) {
             } catch (const PlatformError&) {
             }
             if (descend && identity.known && chain.count(keyOf(identity))) descend = false;
-            if (descend) {
-                if (auto child = gather(full, layer + 1, identity)) {
-                    if (child->identity.known) chain.insert(keyOf(child->identity));
-                    stack.push_back(std::move(*child));  // `frame` is not used past here
-                }
-            }
+            // `frame` and `name` are not used past here: a new frame may
+            // move the others.
+            if (descend && gather(full, layer + 1, identity)) enter();
         }
     }
 }

@@ -50,6 +50,14 @@ public:
     // over.
     virtual Text nextName() = 0;
 
+    // As startEnumeration and nextName, with the name put into `name`, whose
+    // room is reused: a walk asks for every name of a tree, and a new text
+    // for each costs an allocation. By default they call the two above.
+    virtual void startEnumerationInto(const Text& folderPath, std::int32_t mask, Text& name) {
+        name = startEnumeration(folderPath, mask);
+    }
+    virtual void nextNameInto(Text& name) { name = nextName(); }
+
     // The attributes of a full path, following links. Throws PlatformError
     // when they cannot be read.
     virtual FileAttributes attributes(const Text& path) = 0;

@@ -42,8 +42,8 @@ public:
 
     // Listing engine.
     void ListFile(Text Path, std::int32_t Layer);
-    Flag TestPath(Text PathName);
-    void PushDir(Text DirStr);
+    Flag TestPath(const Text& PathName);
+    void PushDir(TextView DirStr);
     void cmdDoIt_Click() override;
 
     // Depth control.
@@ -73,6 +73,7 @@ private:
     void Pump();
 
     Platform& P;
+    Text line_;  // PushDir's line with its line end, kept for its room
 };
 
 // Publisher, kept in one place.
