@@ -3,6 +3,10 @@
 
 #include <cstdint>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace malvorn {
 
 namespace {
@@ -17,62 +21,105 @@ bool isContinuation(unsigned char b) { return (b & 0xC0) == 0x80; }
 // case and trimmed afterwards: they run for every name and every line of a
 // listing, and appending a unit at a time costs a capacity check each.
 
-Text fromUtf8(std::string_view in) {
+namespace {
+
+// Decodes the sequence at p (whose lead byte is not ASCII) strictly (no
+// overlong forms, no surrogates, nothing above U+10FFFF); on any fault it
+// escapes the lead byte alone and goes on with the next, the way
+// surrogateescape does. Returns where the next sequence starts.
+const unsigned char* decodeSequence(const unsigned char* p, const unsigned char* e, char16_t*& o) {
+    const unsigned char b0 = *p;
+    // The usual case first: three bytes whose lead allows any continuation
+    // (not E0, whose next byte must rule out overlong forms, nor ED, whose
+    // next byte must rule out surrogates).
+    if (b0 >= 0xE1 && b0 <= 0xEF && b0 != 0xED && e - p >= 3 && isContinuation(p[1]) && isContinuation(p[2])) {
+        *o++ = static_cast<char16_t>(((b0 & 0x0F) << 12) | ((p[1] & 0x3F) << 6) | (p[2] & 0x3F));
+        return p + 3;
+    }
+    int len = 0;
+    char32_t cp = 0;
+    char32_t min = 0;
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        len = 2;
+        cp = b0 & 0x1F;
+        min = 0x80;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        len = 3;
+        cp = b0 & 0x0F;
+        min = 0x800;
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        len = 4;
+        cp = b0 & 0x07;
+        min = 0x10000;
+    }
+    bool ok = len > 0 && e - p >= len;
+    for (int k = 1; ok && k < len; ++k) {
+        const unsigned char b = p[k];
+        if (!isContinuation(b))
+            ok = false;
+        else
+            cp = (cp << 6) | (b & 0x3F);
+    }
+    if (ok && (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))) ok = false;
+    if (!ok) {
+        *o++ = static_cast<char16_t>(0xDC00 + b0);  // an escaped byte
+        return p + 1;
+    }
+    if (cp < 0x10000) {
+        *o++ = static_cast<char16_t>(cp);
+    } else {
+        cp -= 0x10000;
+        *o++ = static_cast<char16_t>(0xD800 + (cp >> 10));
+        *o++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
+    }
+    return p + len;
+}
+
+}  // namespace
+
+void fromUtf8Into(std::string_view in, Text& out) {
     // Every byte gives at most one code unit (four bytes give two).
-    Text out(in.size(), u'\0');
-    char16_t* o = out.data();
+    out.resize(in.size());
+    char16_t* const begin = out.data();
+    char16_t* o = begin;
     const auto* p = reinterpret_cast<const unsigned char*>(in.data());
     const unsigned char* const e = p + in.size();
-    while (p < e) {
-        const unsigned char b0 = *p;
-        if (b0 < 0x80) {
-            *o++ = b0;
-            ++p;
+#if defined(__SSE2__)
+    // Sixteen bytes at a time: their leading ASCII ones are widened in two
+    // stores, then the run of other sequences after them is decoded. All
+    // sixteen units are stored; there is room, since no byte before them
+    // gave more than one unit.
+    const __m128i zero = _mm_setzero_si128();
+    while (e - p >= 16) {
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o), _mm_unpacklo_epi8(bytes, zero));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(o + 8), _mm_unpackhi_epi8(bytes, zero));
+        const unsigned other = static_cast<unsigned>(_mm_movemask_epi8(bytes));
+        if (other == 0) {
+            o += 16;
+            p += 16;
             continue;
         }
-        // Decode one sequence strictly (no overlong forms, no surrogates,
-        // nothing above U+10FFFF); on any fault escape the lead byte alone
-        // and go on with the next, the way surrogateescape does.
-        int len = 0;
-        char32_t cp = 0;
-        char32_t min = 0;
-        if (b0 >= 0xC2 && b0 <= 0xDF) {
-            len = 2;
-            cp = b0 & 0x1F;
-            min = 0x80;
-        } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-            len = 3;
-            cp = b0 & 0x0F;
-            min = 0x800;
-        } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-            len = 4;
-            cp = b0 & 0x07;
-            min = 0x10000;
-        }
-        bool ok = len > 0 && e - p >= len;
-        for (int k = 1; ok && k < len; ++k) {
-            const unsigned char b = p[k];
-            if (!isContinuation(b))
-                ok = false;
-            else
-                cp = (cp << 6) | (b & 0x3F);
-        }
-        if (ok && (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))) ok = false;
-        if (!ok) {
-            *o++ = static_cast<char16_t>(0xDC00 + b0);  // an escaped byte
-            ++p;
-            continue;
-        }
-        if (cp < 0x10000) {
-            *o++ = static_cast<char16_t>(cp);
-        } else {
-            cp -= 0x10000;
-            *o++ = static_cast<char16_t>(0xD800 + (cp >> 10));
-            *o++ = static_cast<char16_t>(0xDC00 + (cp & 0x3FF));
-        }
-        p += len;
+        const int lead = __builtin_ctz(other);
+        o += lead;
+        p += lead;
+        do p = decodeSequence(p, e, o);
+        while (p < e && *p >= 0x80);
     }
-    out.resize(static_cast<std::size_t>(o - out.data()));
+#endif
+    while (p < e) {
+        if (*p < 0x80) {
+            *o++ = *p++;
+        } else {
+            p = decodeSequence(p, e, o);
+        }
+    }
+    out.resize(static_cast<std::size_t>(o - begin));
+}
+
+Text fromUtf8(std::string_view in) {
+    Text out;
+    fromUtf8Into(in, out);
     return out;
 }
 

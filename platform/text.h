@@ -16,6 +16,9 @@ using TextView = std::u16string_view;
 // ASCII and UTF-8 literals into Text; for the program's own fixed texts.
 Text fromUtf8(std::string_view utf8);
 
+// The same into `out`, whose room is reused (for the names of a walk).
+void fromUtf8Into(std::string_view utf8, Text& out);
+
 // Text back into UTF-8. Lone surrogates U+DC80..U+DCFF become the bytes they
 // stand for; any other lone surrogate becomes U+FFFD.
 std::string toUtf8(TextView text);

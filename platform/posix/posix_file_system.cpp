@@ -88,6 +88,17 @@ const FileSystem::HeldFolder* FileSystem::heldFolder(TextView folder) const {
 }
 
 Text FileSystem::startEnumeration(const Text& folderPath, std::int32_t mask) {
+    Text name;
+    startEnumerationInto(folderPath, mask, name);
+    return name;
+}
+
+void FileSystem::startEnumerationInto(const Text& folderPath, std::int32_t mask, Text& name) {
+    openFolder(folderPath, mask);
+    nextNameInto(name);
+}
+
+void FileSystem::openFolder(const Text& folderPath, std::int32_t mask) {
     endEnumeration();
     Text folder = folderPath;
     if (folder.empty() || folder.back() != u'/') folder.push_back(u'/');
@@ -151,7 +162,6 @@ Text FileSystem::startEnumeration(const Text& folderPath, std::int32_t mask) {
     enumerating_ = true;
     mask_ = mask;
     sawDot_ = sawDotDot_ = false;
-    return nextName();
 }
 
 bool FileSystem::isFolderEntry(const char* name, unsigned char type) const {
@@ -163,7 +173,16 @@ bool FileSystem::isFolderEntry(const char* name, unsigned char type) const {
 }
 
 Text FileSystem::nextName() {
-    if (!enumerating_) return Text();
+    Text name;
+    nextNameInto(name);
+    return name;
+}
+
+void FileSystem::nextNameInto(Text& name) {
+    if (!enumerating_) {
+        name.clear();
+        return;
+    }
     const int fd = held_.back().fd;
     for (;;) {
         if (next_ >= filled_) {
@@ -179,34 +198,41 @@ Text FileSystem::nextName() {
                 // file system that does not list them still gets them, last.
                 if (!sawDot_) {
                     sawDot_ = true;
-                    return Text(u".");
+                    name.assign(u".");
+                    return;
                 }
                 if (!sawDotDot_) {
                     sawDotDot_ = true;
-                    return Text(u"..");
+                    name.assign(u"..");
+                    return;
                 }
                 endEnumeration();
-                return Text();
+                name.clear();
+                return;
             }
             filled_ = static_cast<std::size_t>(n);
             next_ = 0;
         }
         const auto* entry = reinterpret_cast<const struct dirent64*>(buffer_.get() + next_);
         next_ += entry->d_reclen;
-        const char* name = entry->d_name;
-        if (name[0] == '.') {
-            if (name[1] == '\0') {
+        const char* bytes = entry->d_name;
+        if (bytes[0] == '.') {
+            if (bytes[1] == '\0') {
                 sawDot_ = true;
-                return Text(u".");
+                name.assign(u".");
+                return;
             }
-            if (name[1] == '.' && name[2] == '\0') {
+            if (bytes[1] == '.' && bytes[2] == '\0') {
                 sawDotDot_ = true;
-                return Text(u"..");
+                name.assign(u"..");
+                return;
             }
             if ((mask_ & attr::Hidden) == 0) continue;
         }
-        if ((mask_ & attr::Directory) == 0 && isFolderEntry(name, entry->d_type)) continue;
-        return fromUtf8(name);
+        if ((mask_ & attr::Directory) == 0 && isFolderEntry(bytes, entry->d_type)) continue;
+        const std::string_view raw(bytes);
+        fromUtf8Into(raw, name);
+        return;
     }
 }
 
@@ -232,10 +258,11 @@ FileAttributes FileSystem::attributes(const Text& path) {
         if (const HeldFolder* h = heldFolder(TextView(path).substr(0, slash + 1))) {
             const TextView name = TextView(path).substr(slash + 1);
             const std::size_t length = encodeName(name);
+            const char* bytes = name_.data();
             // The full path must obey the same length limit as a query by
             // path would, so that both give the same answer.
             if (h->bytes + length >= PATH_MAX) throwErrno(ENAMETOOLONG);
-            if (::fstatat(h->fd, name_.data(), &st, 0) != 0) throwErrno(errno);
+            if (::fstatat(h->fd, bytes, &st, 0) != 0) throwErrno(errno);
             return fromStat(st, name);
         }
     }
@@ -252,8 +279,9 @@ bool FileSystem::attributesReadable(const Text& path) {
     if (slash != Text::npos && slash + 1 < path.size()) {
         if (const HeldFolder* h = heldFolder(TextView(path).substr(0, slash + 1))) {
             const std::size_t length = encodeName(TextView(path).substr(slash + 1));
+            const char* bytes = name_.data();
             if (h->bytes + length >= PATH_MAX) return false;
-            return ::faccessat(h->fd, name_.data(), F_OK, AT_EACCESS) == 0;
+            return ::faccessat(h->fd, bytes, F_OK, AT_EACCESS) == 0;
         }
     }
     const std::string bytes = toUtf8(path);

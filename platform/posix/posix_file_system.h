@@ -23,6 +23,8 @@ public:
     char16_t separator() const override { return u'/'; }
     Text startEnumeration(const Text& folderPath, std::int32_t mask) override;
     Text nextName() override;
+    void startEnumerationInto(const Text& folderPath, std::int32_t mask, Text& name) override;
+    void nextNameInto(Text& name) override;
     FileAttributes attributes(const Text& path) override;
     bool attributesReadable(const Text& path) override;
     // Releases the folders (releaseFolders).
@@ -47,6 +49,8 @@ private:
     };
 
     const HeldFolder* heldFolder(TextView folder) const;
+    // Opens the folder for an enumeration and holds it.
+    void openFolder(const Text& folderPath, std::int32_t mask);
     void endEnumeration();
     bool isFolderEntry(const char* name, unsigned char type) const;
 
