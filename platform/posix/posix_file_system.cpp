@@ -179,6 +179,7 @@ Text FileSystem::nextName() {
 }
 
 void FileSystem::nextNameInto(Text& name) {
+    lastName_.clear();  // its bytes are about to go
     if (!enumerating_) {
         name.clear();
         return;
@@ -232,8 +233,24 @@ void FileSystem::nextNameInto(Text& name) {
         if ((mask_ & attr::Directory) == 0 && isFolderEntry(bytes, entry->d_type)) continue;
         const std::string_view raw(bytes);
         fromUtf8Into(raw, name);
+        lastName_.assign(name);
+        lastBytes_ = raw;
         return;
     }
+}
+
+const char* FileSystem::nameBytes(TextView name, std::size_t& length) {
+    // The name the enumeration gave last, asked about before the next one
+    // (the walk asks about every name as it gathers it): its bytes are those
+    // the enumeration read, still in the buffer. The decoding is exact, so
+    // the same text always stands for the same bytes.
+    if (!lastName_.empty() && name.size() == lastName_.size() &&
+        std::memcmp(name.data(), lastName_.data(), name.size() * sizeof(char16_t)) == 0) {
+        length = lastBytes_.size();
+        return lastBytes_.data();
+    }
+    length = encodeName(name);
+    return name_.data();
 }
 
 std::size_t FileSystem::encodeName(TextView name) {
@@ -257,8 +274,8 @@ FileAttributes FileSystem::attributes(const Text& path) {
     if (slash != Text::npos && slash + 1 < path.size()) {
         if (const HeldFolder* h = heldFolder(TextView(path).substr(0, slash + 1))) {
             const TextView name = TextView(path).substr(slash + 1);
-            const std::size_t length = encodeName(name);
-            const char* bytes = name_.data();
+            std::size_t length;
+            const char* bytes = nameBytes(name, length);
             // The full path must obey the same length limit as a query by
             // path would, so that both give the same answer.
             if (h->bytes + length >= PATH_MAX) throwErrno(ENAMETOOLONG);
@@ -278,8 +295,8 @@ bool FileSystem::attributesReadable(const Text& path) {
     const std::size_t slash = path.rfind(u'/');
     if (slash != Text::npos && slash + 1 < path.size()) {
         if (const HeldFolder* h = heldFolder(TextView(path).substr(0, slash + 1))) {
-            const std::size_t length = encodeName(TextView(path).substr(slash + 1));
-            const char* bytes = name_.data();
+            std::size_t length;
+            const char* bytes = nameBytes(TextView(path).substr(slash + 1), length);
             if (h->bytes + length >= PATH_MAX) return false;
             return ::faccessat(h->fd, bytes, F_OK, AT_EACCESS) == 0;
         }

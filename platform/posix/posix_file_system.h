@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -67,6 +68,14 @@ private:
     bool sawDot_ = false, sawDotDot_ = false;
     std::unique_ptr<char[]> buffer_;
     std::size_t filled_ = 0, next_ = 0;
+
+    // The last name the enumeration gave, while its bytes (with their final
+    // NUL) are still in the buffer; empty when there is none.
+    Text lastName_;
+    std::string_view lastBytes_;
+
+    // The bytes of a name, with a final NUL, and their length.
+    const char* nameBytes(TextView name, std::size_t& length);
 
     // Puts the name as bytes with a final NUL into name_ (a buffer kept for
     // its capacity) and returns their length.
