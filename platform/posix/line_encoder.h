@@ -20,6 +20,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/posix/text_scan.h"
 #include "platform/posix/utf8_append.h"
 
 namespace malvorn::posix {
@@ -29,7 +30,7 @@ public:
     // Writes toUtf8(line) at `out`, which has room for
     // maxUtf8Bytes(line.size()) bytes, and returns the end of what it wrote.
     char* encode(TextView line, char* out) {
-        const std::size_t slash = lastSlash(line);
+        const std::size_t slash = lastIndexOf(line, u'/');
         if (slash == TextView::npos) return encodePart(line, out);
         const std::size_t folderUnits = slash + 1;
         const TextView folder = line.substr(0, folderUnits);
@@ -64,38 +65,6 @@ public:
     }
 
 private:
-    static std::size_t lastSlash(TextView text) {
-#if defined(__SSE2__)
-        std::size_t n = text.size();
-        const __m128i slash = _mm_set1_epi16(u'/');
-        for (; n >= 8; n -= 8) {
-            const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + n - 8));
-            const unsigned hits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(units, slash)));
-            if (hits != 0) return n - 8 + static_cast<std::size_t>(31 - __builtin_clz(hits)) / 2;
-        }
-        while (n > 0)
-            if (text[--n] == u'/') return n;
-        return TextView::npos;
-#else
-        return text.rfind(u'/');
-#endif
-    }
-
-    // How many leading units of the two are the same, of the first `n`.
-    static std::size_t sharedUnits(const char16_t* a, const char16_t* b, std::size_t n) {
-        std::size_t i = 0;
-#if defined(__SSE2__)
-        for (; i + 8 <= n; i += 8) {
-            const __m128i x = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + i));
-            const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
-            const unsigned same = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(x, y)));
-            if (same != 0xFFFF) return i + static_cast<std::size_t>(__builtin_ctz(~same)) / 2;
-        }
-#endif
-        while (i < n && a[i] == b[i]) ++i;
-        return i;
-    }
-
     // Text with a surrogate goes to toUtf8, whose rules then apply.
     static char* encodePart(TextView text, char* out) {
         if (char* end = encodeUtf8(text, out)) return end;

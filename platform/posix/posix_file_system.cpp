@@ -24,6 +24,7 @@
 #include <string>
 
 #include "platform/posix/errno_failure.h"
+#include "platform/posix/text_scan.h"
 #include "platform/posix/utf8_append.h"
 
 namespace malvorn::posix {
@@ -38,7 +39,7 @@ bool hiddenName(TextView name) { return name.size() >= 2 && name[0] == u'.' && !
 // The last component of a path, trailing separators aside.
 TextView lastComponent(TextView path) {
     while (!path.empty() && path.back() == u'/') path.remove_suffix(1);
-    const std::size_t slash = path.rfind(u'/');
+    const std::size_t slash = lastIndexOf(path, u'/');
     return slash == TextView::npos ? path : path.substr(slash + 1);
 }
 
@@ -115,7 +116,8 @@ void FileSystem::openFolder(const Text& folderPath, std::int32_t mask) {
     // is opened relative to that one's handle: one lookup instead of one for
     // every folder of its path.
     const std::size_t parentLength = held_.empty() ? 0 : held_.back().path.size();
-    const std::size_t slash = folder.size() >= 2 ? folder.rfind(u'/', folder.size() - 2) : Text::npos;
+    const std::size_t slash =
+        folder.size() >= 2 ? lastIndexOf(TextView(folder).substr(0, folder.size() - 1), u'/') : Text::npos;
     bool relative = !held_.empty() && slash != Text::npos && slash + 1 == parentLength && slash + 2 < folder.size();
     std::string name;  // relative to the parent, or the whole path
     std::size_t bytes = 0;
@@ -270,7 +272,7 @@ std::size_t FileSystem::encodeName(TextView name) {
 
 FileAttributes FileSystem::attributes(const Text& path) {
     struct stat st;
-    const std::size_t slash = path.rfind(u'/');
+    const std::size_t slash = lastIndexOf(path, u'/');
     if (slash != Text::npos && slash + 1 < path.size()) {
         if (const HeldFolder* h = heldFolder(TextView(path).substr(0, slash + 1))) {
             const TextView name = TextView(path).substr(slash + 1);
@@ -292,7 +294,7 @@ FileAttributes FileSystem::attributes(const Text& path) {
 // the same length limit, but without filling in a stat record. A listing
 // asks this once for every name it gathers.
 bool FileSystem::attributesReadable(const Text& path) {
-    const std::size_t slash = path.rfind(u'/');
+    const std::size_t slash = lastIndexOf(path, u'/');
     if (slash != Text::npos && slash + 1 < path.size()) {
         if (const HeldFolder* h = heldFolder(TextView(path).substr(0, slash + 1))) {
             std::size_t length;
