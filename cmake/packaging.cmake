@@ -39,14 +39,10 @@ The window speaks Simplified Chinese throughout.")
   # font every caption is drawn as boxes, and without the translations the
   # save dialog speaks English.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-  # The window's event pump reads a little of Qt's private state (see
-  # platform/qt/qt_pending_events.cpp), which only the Qt it was built
-  # against lays out that way: Debian's Qt provides qt6-base-abi for exactly
-  # such programs.
+  # (The window's event pump reads a little of Qt's private state, see
+  # platform/qt/qt_pending_events.cpp; shlibdeps ties the package to the
+  # exact Qt through qt6-base-abi for that.)
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wqy-microhei | fonts-noto-cjk, qt6-translations-l10n")
-  if(Qt6Core_VERSION)
-    string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", qt6-base-abi (= ${Qt6Core_VERSION})")
-  endif()
   set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
 endif()
 
