@@ -64,7 +64,10 @@ struct FolderFrame {
     }
 };
 
-bool isDotEntry(const Text& name) { return name == u"." || name == u".."; }
+// "." or ".." (a comparison with a literal would measure the literal first).
+bool isDotEntry(const Text& name) {
+    return !name.empty() && name.size() <= 2 && name[0] == u'.' && name.back() == u'.';
+}
 
 using IdentityKey = std::pair<std::uint64_t, std::uint64_t>;
 

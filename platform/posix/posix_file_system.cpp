@@ -101,14 +101,18 @@ void FileSystem::startEnumerationInto(const Text& folderPath, std::int32_t mask,
 
 void FileSystem::openFolder(const Text& folderPath, std::int32_t mask) {
     endEnumeration();
-    Text folder = folderPath;
+    // The path is kept with the handle, in the room of one given back.
+    Text folder = std::move(spare_);
+    folder.assign(folderPath);
     if (folder.empty() || folder.back() != u'/') folder.push_back(u'/');
 
     // Keep only the folders the new one lies in; the walk never comes back
     // to the others (nor to an earlier handle of this same folder).
-    while (!held_.empty() && !(held_.back().path.size() < folder.size() &&
-                               TextView(folder).substr(0, held_.back().path.size()) == held_.back().path)) {
+    while (!held_.empty() &&
+           !(held_.back().path.size() < folder.size() &&
+             std::memcmp(folder.data(), held_.back().path.data(), held_.back().path.size() * sizeof(char16_t)) == 0)) {
         closeQuietly(held_.back().fd);
+        spare_ = std::move(held_.back().path);
         held_.pop_back();
     }
 
@@ -119,21 +123,24 @@ void FileSystem::openFolder(const Text& folderPath, std::int32_t mask) {
     const std::size_t slash =
         folder.size() >= 2 ? lastIndexOf(TextView(folder).substr(0, folder.size() - 1), u'/') : Text::npos;
     bool relative = !held_.empty() && slash != Text::npos && slash + 1 == parentLength && slash + 2 < folder.size();
-    std::string name;  // relative to the parent, or the whole path
+    std::string whole;  // the whole path, when not opened relative to the parent
+    const char* name;   // what is opened: relative to the parent, or the whole path
     std::size_t bytes = 0;
     if (relative) {
-        name = toUtf8(TextView(folder).substr(parentLength, folder.size() - 1 - parentLength));
-        bytes = held_.back().bytes + name.size() + 1;
+        const std::size_t length = encodeName(TextView(folder).substr(parentLength, folder.size() - 1 - parentLength));
+        name = name_.data();
+        bytes = held_.back().bytes + length + 1;
         if (bytes >= PATH_MAX) throwErrno(ENAMETOOLONG);  // as an open by path would
     } else {
-        name = toUtf8(folder);
-        bytes = name.size();
+        whole = toUtf8(folder);
+        name = whole.c_str();
+        bytes = whole.size();
     }
     int fd = -1;
     bool pressed = false;
     for (;;) {
         do {
-            fd = ::openat(relative ? held_.back().fd : AT_FDCWD, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+            fd = ::openat(relative ? held_.back().fd : AT_FDCWD, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         } while (fd < 0 && errno == EINTR);
         if (fd >= 0 || (errno != EMFILE && errno != ENFILE) || held_.empty()) break;
         // Out of descriptors (a low limit, or the system's table full): the
@@ -144,7 +151,8 @@ void FileSystem::openFolder(const Text& folderPath, std::int32_t mask) {
         pressed = true;
         if (relative && held_.size() == 1) {
             relative = false;
-            name = toUtf8(folder);
+            whole = toUtf8(folder);
+            name = whole.c_str();
         }
         closeQuietly(held_.front().fd);
         held_.erase(held_.begin());

@@ -59,6 +59,8 @@ private:
     // each one's path begins with the path of the one before it. Attribute
     // queries of names in one of them are answered relative to its handle.
     std::vector<HeldFolder> held_;
+    // The path text of a folder given back, kept for its room.
+    Text spare_;
     // Lowered below MaxHeldFolders once the descriptors ran out.
     std::size_t heldLimit_ = MaxHeldFolders;
 
