@@ -246,7 +246,9 @@ void ResultBox::flush() const {
     if (pending_.isEmpty()) return;
     flushTimer_->stop();
     view_->insert(pending_);
-    pending_.clear();
+    // Emptied but kept at its size: the next block of lines fills the same
+    // room instead of growing a new string through every doubling again.
+    pending_.resize(0);
 }
 
 Text ResultBox::text() const {
