@@ -31,7 +31,7 @@ public:
     // maxUtf8Bytes(line.size()) bytes, and returns the end of what it wrote.
     char* encode(TextView line, char* out) {
         const std::size_t slash = lastIndexOf(line, u'/');
-        if (slash == TextView::npos) return encodePart(line, out);
+        if (slash == TextView::npos) return writeUtf8(line, out);
         const std::size_t folderUnits = slash + 1;
         const TextView folder = line.substr(0, folderUnits);
 
@@ -53,7 +53,7 @@ public:
                 const TextView part = folder.substr(from, to - from);
                 const std::size_t start = bytes_.size();
                 bytes_.resize(start + maxUtf8Bytes(part.size()));
-                bytes_.resize(static_cast<std::size_t>(encodePart(part, bytes_.data() + start) - bytes_.data()));
+                bytes_.resize(static_cast<std::size_t>(writeUtf8(part, bytes_.data() + start) - bytes_.data()));
                 folder_.append(part);
                 marks_.emplace_back(to, bytes_.size());
                 from = to;
@@ -61,18 +61,10 @@ public:
         }
         const std::size_t folderBytes = marks_.back().second;
         std::memcpy(out, bytes_.data(), folderBytes);
-        return encodePart(line.substr(folderUnits), out + folderBytes);
+        return writeUtf8(line.substr(folderUnits), out + folderBytes);
     }
 
 private:
-    // Text with a surrogate goes to toUtf8, whose rules then apply.
-    static char* encodePart(TextView text, char* out) {
-        if (char* end = encodeUtf8(text, out)) return end;
-        const std::string bytes = toUtf8(text);  // never longer than the room
-        std::memcpy(out, bytes.data(), bytes.size());
-        return out + bytes.size();
-    }
-
     Text folder_;        // the kept folder part, ending in "/"
     std::string bytes_;  // its bytes
     // After each "/" of folder_: its length in units and in bytes so far.

@@ -266,14 +266,7 @@ const char* FileSystem::nameBytes(TextView name, std::size_t& length) {
 std::size_t FileSystem::encodeName(TextView name) {
     const std::size_t room = maxUtf8Bytes(name.size()) + 1;
     if (name_.size() < room) name_.resize(room);
-    std::size_t length;
-    if (char* end = encodeUtf8(name, name_.data())) {
-        length = static_cast<std::size_t>(end - name_.data());
-    } else {
-        const std::string bytes = toUtf8(name);  // never longer than the room
-        std::memcpy(name_.data(), bytes.data(), bytes.size());
-        length = bytes.size();
-    }
+    const auto length = static_cast<std::size_t>(writeUtf8(name, name_.data()) - name_.data());
     name_[length] = '\0';
     return length;
 }

@@ -91,16 +91,21 @@ inline char* encodeUtf8(TextView text, char* out) {
     return out;
 }
 
+// Writes toUtf8(text) at `out`, which has room for maxUtf8Bytes(text.size())
+// bytes, and returns the end of what it wrote: the encoder above, or
+// toUtf8 itself for text holding a surrogate.
+inline char* writeUtf8(TextView text, char* out) {
+    if (char* end = encodeUtf8(text, out)) return end;
+    const std::string bytes = toUtf8(text);  // never longer than the room
+    std::memcpy(out, bytes.data(), bytes.size());
+    return out + bytes.size();
+}
+
 // Appends the text to `out` as UTF-8; the same bytes as toUtf8 gives.
 inline void appendUtf8(TextView text, std::string& out) {
     const std::size_t start = out.size();
     out.resize(start + maxUtf8Bytes(text.size()));
-    if (char* end = encodeUtf8(text, out.data() + start)) {
-        out.resize(static_cast<std::size_t>(end - out.data()));
-    } else {
-        out.resize(start);
-        out += toUtf8(text);
-    }
+    out.resize(static_cast<std::size_t>(writeUtf8(text, out.data() + start) - out.data()));
 }
 
 }  // namespace malvorn::posix
