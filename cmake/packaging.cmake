@@ -39,9 +39,8 @@ The window speaks Simplified Chinese throughout.")
   # font every caption is drawn as boxes, and without the translations the
   # save dialog speaks English.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-  # (The window's event pump reads a little of Qt's private state, see
-  # platform/qt/qt_pending_events.cpp; shlibdeps ties the package to the
-  # exact Qt through qt6-base-abi for that.)
+  # The programs use Qt's public API alone, so shlibdeps asks only for the
+  # Qt libraries at the versions they were built against, no exact Qt build.
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wqy-microhei | fonts-noto-cjk, qt6-translations-l10n")
   set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
 endif()

@@ -3,11 +3,11 @@
 //
 // A listing reaches a pump point every few microseconds, hundreds of
 // thousands of times on a large tree, and nearly always there is nothing to
-// do; a backend that can tell so cheaply leaves the asking out (Qt's check of
-// its dispatcher, a system call fewer each time). What such a check cannot
-// see (a timer of another kind, a descriptor only a poll would show) is then
-// still taken within a millisecond: the pacer says when a millisecond has
-// passed since the backend last asked.
+// do. Asking the window system each time costs more than the walk's own
+// step, and no toolkit offers a cheap exact answer to "does anything wait?".
+// So a backend asks only when the pacer says a millisecond has passed since
+// it last asked: whatever waits is still taken within a millisecond, in the
+// order it came.
 #pragma once
 
 #include <chrono>
