@@ -5,8 +5,6 @@
 
 #include <QTest>
 #include <algorithm>
-#include <chrono>
-#include <thread>
 
 #include "tests/qt/qt_harness.h"
 
@@ -70,7 +68,8 @@ TEST(QtListing, AStopClickDuringTheRunEndsIt) {
     int queries = 0;
     std::string captionDuringRun;
     h.fs.onAttributes = [&](const Text&) {
-        if (++queries == 120) {
+        if (++queries > 120) return asOnASlowDisk();
+        if (queries == 120) {
             captionDuringRun = start->text().toStdString();
             // The user clicks again: the click waits in the queue for the
             // walk's next event pump.
@@ -102,12 +101,7 @@ TEST(QtListing, AClickIntoTheBoxDuringTheRunTakesTheLaterLines) {
     qt::ListingView* view = h.resultView();
     bool clicked = false;
     h.fs.onAttributes = [&](const Text& path) {
-        if (clicked) {
-            // A slow disk from here on: the walk's pumps come after the
-            // millisecond within which a waiting click must be taken.
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-            return;
-        }
+        if (clicked) return asOnASlowDisk();
         if (path != u"/data/d1/x") return;
         clicked = true;
         // The user clicks at the top of the box while three lines are in.
@@ -127,8 +121,8 @@ TEST(QtListing, AClickIntoTheBoxDuringTheRunTakesTheLaterLines) {
     const auto bottom = std::find(lines.begin(), lines.end(), listing.front());
     ASSERT_NE(bottom, lines.end());
     const auto before = static_cast<std::size_t>(lines.end() - bottom);
-    EXPECT_GE(before, 3u);               // the click came after the third line
-    EXPECT_LT(before, listing.size());   // and was taken during the run
+    EXPECT_GE(before, 3u);              // the click came after the third line
+    EXPECT_LT(before, listing.size());  // and was taken during the run
     std::vector<std::string> unrotated(bottom, lines.end());
     unrotated.insert(unrotated.end(), lines.begin(), bottom);
     EXPECT_EQ(unrotated, listing);

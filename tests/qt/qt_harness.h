@@ -8,8 +8,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <chrono>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/headless/headless_services.h"
@@ -34,6 +36,12 @@ struct Message {
 
 // Thrown by the end hook, so that a test sees the program end.
 struct ProgramEnded {};
+
+// The window takes what waits within a millisecond of the walk's pumps, not
+// at every pump; an in-memory walk can end sooner than that. A test that
+// queues a click or a close during a run makes each query from then on take
+// this long, as on a slow disk, so the walk still runs when it is due.
+inline void asOnASlowDisk() { std::this_thread::sleep_for(std::chrono::milliseconds(2)); }
 
 struct QtHarness {
     qt::WindowSystem ws;

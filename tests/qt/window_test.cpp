@@ -43,7 +43,8 @@ TEST(QtWindow, ACloseDuringAListingEndsTheProgram) {
     h.listFrom("/big");
     int queries = 0;
     h.fs.onAttributes = [&](const Text&) {
-        if (++queries == 5) QMetaObject::invokeMethod(h.ws.window(), "close", Qt::QueuedConnection);
+        if (++queries > 5) return asOnASlowDisk();
+        if (queries == 5) QMetaObject::invokeMethod(h.ws.window(), "close", Qt::QueuedConnection);
     };
     // The click handler itself, so that the end of the program (a throw
     // here) does not pass through Qt's event delivery.
