@@ -8,7 +8,6 @@
 #include <cstring>
 
 #include "app/qt/auto_close.h"
-#include "app/qt/event_dispatcher.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_process.h"
 #include "platform/posix/posix_text_file.h"
@@ -51,7 +50,6 @@ void scheduleAutoList(frmMain& form, qt::WindowSystem& windows) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    app::preferQtEventDispatcher();
     QApplication app(argc, argv);
     qt::setUpApplication(app);
     qt::WindowSystem windows;

@@ -16,7 +16,6 @@
 #include <chrono>
 #include <cstdio>
 
-#include "app/qt/event_dispatcher.h"
 #include "platform/headless/headless_services.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_text_file.h"
@@ -33,7 +32,6 @@ int main(int argc, char** argv) {
         return 2;
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
-    app::preferQtEventDispatcher();
     QApplication app(argc, argv);
     qt::WindowSystem windows;
     posix::FileSystem files;
