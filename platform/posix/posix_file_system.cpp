@@ -53,6 +53,17 @@ FileAttributes fromStat(const struct stat& st, TextView name) {
     return a;
 }
 
+// Whether the entry `name` (relative to `at`) can be looked up, a link as
+// it is. faccessat answers without filling in a stat record, a third
+// cheaper; but a file system may refuse it where the lookup succeeds (procfs
+// does, for the fdinfo folders of processes this user may not trace), so a
+// refusal is checked with the lookup itself.
+bool entryExists(int at, const char* name) {
+    if (::faccessat(at, name, F_OK, AT_EACCESS | AT_SYMLINK_NOFOLLOW) == 0) return true;
+    struct stat st;
+    return ::fstatat(at, name, &st, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
 void closeQuietly(int fd) {
     // A folder opened for reading has nothing to flush; a failing close
     // cannot lose anything, and the handle is gone either way.
@@ -304,23 +315,22 @@ FileAttributes FileSystem::attributes(const Text& path) {
 }
 
 // Only whether the query would succeed: the same lookup of the name, with
-// the same length limit, but without filling in a stat record. A listing
-// asks this once for every name it gathers. The query succeeds exactly when
-// the entry itself can be looked up, whether or not links are followed: a
-// link that leads nowhere still answers with its own attributes.
+// the same length limit. A listing asks this once for every name it
+// gathers. The query succeeds exactly when the entry itself can be looked
+// up, whether or not links are followed: a link that leads nowhere still
+// answers with its own attributes.
 bool FileSystem::attributesReadable(const Text& path) {
-    constexpr int Flags = AT_EACCESS | AT_SYMLINK_NOFOLLOW;
     const std::size_t slash = lastIndexOf(path, u'/');
     if (slash != Text::npos && slash + 1 < path.size()) {
         if (const HeldFolder* h = heldFolder(TextView(path).substr(0, slash + 1))) {
             std::size_t length;
             const char* bytes = nameBytes(TextView(path).substr(slash + 1), length);
             if (h->bytes + length >= PATH_MAX) return false;
-            return ::faccessat(h->fd, bytes, F_OK, Flags) == 0;
+            return entryExists(h->fd, bytes);
         }
     }
     const std::string bytes = toUtf8(path);
-    return ::faccessat(AT_FDCWD, bytes.c_str(), F_OK, Flags) == 0;
+    return entryExists(AT_FDCWD, bytes.c_str());
 }
 
 }  // namespace malvorn::posix

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "drop_privileges.h"
 #include "platform/posix/errno_failure.h"
 #include "posix_harness.h"
 
@@ -273,6 +274,23 @@ TEST_F(FileSystemTest, ReadableExactlyWhenTheQuerySucceeds) {
         agree();
         EXPECT_FALSE(files.attributesReadable(u""));
     }
+}
+
+TEST_F(FileSystemTest, ReadableWhereTheSystemRefusesAnAccessCheckButNotTheLookup) {
+    // procfs refuses faccessat on the fdinfo folder of a process this user
+    // may not trace (the first process, to anyone but root), yet looks it up.
+    asOrdinaryUser({}, [&] {
+        const Text fdinfo = u"/proc/1/fdinfo";
+        bool queried = true;
+        try {
+            fs.attributes(fdinfo);
+        } catch (const PlatformError&) {
+            queried = false;
+        }
+        EXPECT_EQ(fs.attributesReadable(fdinfo), queried);
+        fs.startEnumeration(u"/proc/1/", attr::Directory);
+        EXPECT_EQ(fs.attributesReadable(fdinfo), queried);
+    });
 }
 
 }  // namespace
