@@ -61,8 +61,10 @@ public:
     // The attributes of a full path: those of the entry its last name names,
     // a link's own and not those of where it leads (GetFileAttributesW and
     // lstat alike; a Windows folder link carries the folder bit, a POSIX link
-    // none). A path that ends in the separator names the folder a link there
-    // leads to, as the system resolves such a path. Throws PlatformError when
+    // none). A path that ends in the separator names the folder itself, and
+    // its identity is that of the folder a link there leads to (lstat
+    // resolves a link before a final "/"; Windows takes a folder's identity
+    // from the folder opened through its links). Throws PlatformError when
     // they cannot be read.
     virtual FileAttributes attributes(const Text& path) = 0;
 

@@ -54,7 +54,7 @@ FileAttributes fromStat(const struct stat& st, TextView name) {
 }
 
 // Whether the entry `name` (relative to `at`) can be looked up, a link as
-// it is. faccessat answers without filling in a stat record, a third
+// it is. faccessat answers without filling in a stat record, a quarter
 // cheaper; but a file system may refuse it where the lookup succeeds (procfs
 // does, for the fdinfo folders of processes this user may not trace), so a
 // refusal is checked with the lookup itself.
