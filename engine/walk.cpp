@@ -17,7 +17,10 @@
 //    below itself through a link is listed but not walked into a second
 //    time. The identities come with the attribute queries the walk makes
 //    anyway; the start folder, which no query of its parent reaches, costs
-//    the one extra query, made before its gathering.
+//    the one extra query, made before its gathering. That one asks about
+//    the folder path, with its final separator, which is the path the
+//    enumeration opens: where the start is a link, the identity is that of
+//    the folder it leads to and that is walked, not the link's own.
 //  * The names held whole. Only one enumeration exists at a time, so a
 //    folder's accepted names are all read and kept in its frame, each whole
 //    as the enumeration gave it, before any subfolder is entered; a line is
@@ -98,6 +101,12 @@ void frmMain::ListFile(Text Path, std::int32_t Layer) {
     std::size_t depth = 0;
     Text entry, full;  // the name just enumerated; a full path
 
+    // The folder path of a call: the path with the separator at its end.
+    auto folderPathOf = [sep](const Text& path, Text& folder) {
+        folder.assign(path);
+        if (folder.empty() || folder.back() != sep) folder.push_back(sep);
+    };
+
     // Gathering phase of one call, into stack[depth]; false when the call
     // returns without writing (enumeration failed, nothing accepted, or a
     // stop was seen). `path` may be `full`, which is taken before it is
@@ -106,8 +115,7 @@ void frmMain::ListFile(Text Path, std::int32_t Layer) {
         if (stack.size() == depth) stack.emplace_back();
         FolderFrame& frame = stack[depth];
         frame.clear();
-        frame.folder.assign(path);
-        if (frame.folder.empty() || frame.folder.back() != sep) frame.folder.push_back(sep);
+        folderPathOf(path, frame.folder);
         frame.layer = layer;
         frame.identity = identity;
         const Text& folder = frame.folder;
@@ -158,7 +166,8 @@ void frmMain::ListFile(Text Path, std::int32_t Layer) {
 
     FileIdentity startIdentity;
     try {
-        startIdentity = fs.attributes(Path).identity;
+        folderPathOf(Path, full);
+        startIdentity = fs.attributes(full).identity;
     } catch (const PlatformError&) {
     }
 

@@ -58,8 +58,14 @@ public:
     }
     virtual void nextNameInto(Text& name) { name = nextName(); }
 
-    // The attributes of a full path, following links. Throws PlatformError
-    // when they cannot be read.
+    // The attributes of a full path: those of the entry its last name names,
+    // a link's own and not those of where it leads (GetFileAttributesW and
+    // lstat alike; a Windows folder link carries the folder bit, a POSIX link
+    // none). A path that ends in the separator names the folder itself, and
+    // its identity is that of the folder a link there leads to (lstat
+    // resolves a link before a final "/"; Windows takes a folder's identity
+    // from the folder opened through its links). Throws PlatformError when
+    // they cannot be read.
     virtual FileAttributes attributes(const Text& path) = 0;
 
     // Whether the attributes of a full path can be read at this moment. The

@@ -6,7 +6,7 @@
 // to standard output instead of holding the listing, so that memory stays
 // small for any size of tree.
 //
-//   malvorn-list [-L N] [-f] [-a] [-n] [--eol=crlf|lf] [-0] FOLDER
+//   malvorn-list [-L N] [-f] [-a] [-n] [-l] [--eol=crlf|lf] [-0] FOLDER
 //
 // Exit status: 0 listed, 1 the folder cannot be listed or the output cannot
 // be written, 2 bad usage, 130 stopped by Ctrl-C. Every message is Chinese,
@@ -47,7 +47,7 @@ constexpr int ExitFailed = 1;
 constexpr int ExitUsage = 2;
 constexpr int ExitStopped = 130;
 
-constexpr const char* Usage = "用法：malvorn-list [-L 层数] [-f] [-a] [-n] [--eol=crlf|lf] [-0] 目录\n";
+constexpr const char* Usage = "用法：malvorn-list [-L 层数] [-f] [-a] [-n] [-l] [--eol=crlf|lf] [-0] 目录\n";
 
 constexpr const char* Help =
     "用法：malvorn-list [选项]... 目录\n"
@@ -60,6 +60,8 @@ constexpr const char* Help =
     "  -f, --files        也列出文件\n"
     "  -a, --hidden       包括隐藏条目（以点开头的名字）\n"
     "  -n, --no-path      只写名字，每深一层缩进四个空格，不写完整路径\n"
+    "  -l, --follow       进入指向目录的符号链接；已在本条路径上的目录只列出、\n"
+    "                     不再进入\n"
     "      --eol=crlf|lf  行尾用 CR LF（默认），或只用 LF\n"
     "  -0, --null         每个条目后写一个 NUL 字节而不写行尾，供 xargs -0 使用\n"
     "                     （--eol 与 -0 以最后给出的为准）\n"
@@ -67,6 +69,13 @@ constexpr const char* Help =
     "  -V, --version      显示版本并退出\n"
     "\n"
     "短选项可以合写：-faL 3 即 -f -a -L 3。“--”之后的参数都不当作选项。\n"
+    "\n"
+    "符号链接是一个独立的条目，不管它指向哪里：列文件时列出它（目标不存在的\n"
+    "链接也列出）；它不算目录，只列目录时不列出，也不进入它，与 find、tree 一样。\n"
+    "给出的目录本身可以是指向目录的链接，这时列的是它指向的目录。\n"
+    "加 -l 时，指向目录的链接当作目录列出并进入，但已在本条路径上的目录（例如\n"
+    "指向上级目录的链接）只列出、不再进入，所以不会绕圈；在 /proc、/sys 这类\n"
+    "链接很多的目录下，-l 仍可能列出极多的行。\n"
     "\n"
     "退出状态：\n"
     "  0    已列出\n"
@@ -176,6 +185,7 @@ struct Options {
     bool files = false;
     bool hidden = false;
     bool noPath = false;
+    bool follow = false;
     Text terminator = u"\r\n";
     std::string folder;
 };
@@ -188,15 +198,11 @@ struct Options {
 Options parseArguments(int argc, char** argv) {
     enum { EolOption = 256 };
     static const option longOptions[] = {
-        {"levels", required_argument, nullptr, 'L'},
-        {"files", no_argument, nullptr, 'f'},
-        {"hidden", no_argument, nullptr, 'a'},
-        {"no-path", no_argument, nullptr, 'n'},
-        {"eol", required_argument, nullptr, EolOption},
-        {"null", no_argument, nullptr, '0'},
-        {"help", no_argument, nullptr, 'h'},
-        {"version", no_argument, nullptr, 'V'},
-        {nullptr, 0, nullptr, 0},
+        {"levels", required_argument, nullptr, 'L'}, {"files", no_argument, nullptr, 'f'},
+        {"hidden", no_argument, nullptr, 'a'},       {"no-path", no_argument, nullptr, 'n'},
+        {"follow", no_argument, nullptr, 'l'},       {"eol", required_argument, nullptr, EolOption},
+        {"null", no_argument, nullptr, '0'},         {"help", no_argument, nullptr, 'h'},
+        {"version", no_argument, nullptr, 'V'},      {nullptr, 0, nullptr, 0},
     };
     Options o;
     opterr = 0;  // its messages are English; ours below are not
@@ -208,7 +214,7 @@ Options parseArguments(int argc, char** argv) {
     };
     auto shortName = [] { return std::string("-") + static_cast<char>(optopt); };
     int c;
-    while ((c = getopt_long(argc, argv, ":L:fan0hV", longOptions, nullptr)) != -1) {
+    while ((c = getopt_long(argc, argv, ":L:fanl0hV", longOptions, nullptr)) != -1) {
         switch (c) {
             case 'L': {
                 bool found = false;
@@ -225,6 +231,9 @@ Options parseArguments(int argc, char** argv) {
                 break;
             case 'n':
                 o.noPath = true;
+                break;
+            case 'l':
+                o.follow = true;
                 break;
             case EolOption:
                 if (std::strcmp(optarg, "crlf") == 0) {
@@ -251,7 +260,7 @@ Options parseArguments(int argc, char** argv) {
                 if (optopt == 0) usageError("未知选项 " + longWord());
                 // One of ours given a value it does not take (--files=x); any
                 // other letter is unknown.
-                if (std::strchr("fan0hV", optopt) && !longWord().empty()) usageError("选项 " + longWord() + " 不带值");
+                if (std::strchr("fanl0hV", optopt) && !longWord().empty()) usageError("选项 " + longWord() + " 不带值");
                 usageError("未知选项 " + shortName());
         }
     }
@@ -288,7 +297,7 @@ int run(const Options& o) {
     ws.resultBoxFactory = [&out, &o](headless::WindowSystem& w, const ControlDesign& d) {
         return std::make_unique<StreamingResultBox>(w, d, out, o.terminator);
     };
-    posix::FileSystem fs;
+    posix::FileSystem fs(o.follow ? posix::Links::Followed : posix::Links::Listed);
     headless::SaveDialog dialog;  // nothing is saved from here
     posix::TextFileSystem textFiles;
     headless::ProcessStarter processes;  // nor is a browser ever opened

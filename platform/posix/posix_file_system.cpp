@@ -53,6 +53,17 @@ FileAttributes fromStat(const struct stat& st, TextView name) {
     return a;
 }
 
+// Whether the entry `name` (relative to `at`) can be looked up, a link as
+// it is. faccessat answers without filling in a stat record, a quarter
+// cheaper; but a file system may refuse it where the lookup succeeds (procfs
+// does, for the fdinfo folders of processes this user may not trace), so a
+// refusal is checked with the lookup itself.
+bool entryExists(int at, const char* name) {
+    if (::faccessat(at, name, F_OK, AT_EACCESS | AT_SYMLINK_NOFOLLOW) == 0) return true;
+    struct stat st;
+    return ::fstatat(at, name, &st, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
 void closeQuietly(int fd) {
     // A folder opened for reading has nothing to flush; a failing close
     // cannot lose anything, and the handle is gone either way.
@@ -61,7 +72,7 @@ void closeQuietly(int fd) {
 
 }  // namespace
 
-FileSystem::FileSystem() : buffer_(new char[BufferSize]) {}
+FileSystem::FileSystem(Links links) : links_(links), buffer_(new char[BufferSize]) {}
 
 FileSystem::~FileSystem() { releaseFolders(); }
 
@@ -176,10 +187,22 @@ void FileSystem::openFolder(const Text& folderPath, std::int32_t mask) {
 
 bool FileSystem::isFolderEntry(const char* name, unsigned char type) const {
     if (type == DT_DIR) return true;
-    if (type != DT_LNK && type != DT_UNKNOWN) return false;
-    // A link is what it points to; a dangling one is no folder.
+    if (type != DT_UNKNOWN && (type != DT_LNK || links_ == Links::Listed)) return false;
+    // A file system that gives no types, or a link followed: asked.
     struct stat st;
-    return ::fstatat(held_.back().fd, name, &st, 0) == 0 && S_ISDIR(st.st_mode);
+    return query(held_.back().fd, name, st) == 0 && S_ISDIR(st.st_mode);
+}
+
+int FileSystem::query(int at, const char* name, struct stat& st) const {
+    if (::fstatat(at, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return errno;
+    // Followed, a link has what it leads to; one that leads nowhere (or
+    // round in a loop, or where this user may not look) keeps its own, so
+    // that it is listed as itself rather than lost, as find -L has it.
+    if (links_ == Links::Followed && S_ISLNK(st.st_mode)) {
+        struct stat target;
+        if (::fstatat(at, name, &target, 0) == 0) st = target;
+    }
+    return 0;
 }
 
 Text FileSystem::nextName() {
@@ -282,18 +305,20 @@ FileAttributes FileSystem::attributes(const Text& path) {
             // The full path must obey the same length limit as a query by
             // path would, so that both give the same answer.
             if (h->bytes + length >= PATH_MAX) throwErrno(ENAMETOOLONG);
-            if (::fstatat(h->fd, bytes, &st, 0) != 0) throwErrno(errno);
+            if (const int err = query(h->fd, bytes, st)) throwErrno(err);
             return fromStat(st, name);
         }
     }
     const std::string bytes = toUtf8(path);
-    if (::stat(bytes.c_str(), &st) != 0) throwErrno(errno);
+    if (const int err = query(AT_FDCWD, bytes.c_str(), st)) throwErrno(err);
     return fromStat(st, lastComponent(path));
 }
 
 // Only whether the query would succeed: the same lookup of the name, with
-// the same length limit, but without filling in a stat record. A listing
-// asks this once for every name it gathers.
+// the same length limit. A listing asks this once for every name it
+// gathers. The query succeeds exactly when the entry itself can be looked
+// up, whether or not links are followed: a link that leads nowhere still
+// answers with its own attributes.
 bool FileSystem::attributesReadable(const Text& path) {
     const std::size_t slash = lastIndexOf(path, u'/');
     if (slash != Text::npos && slash + 1 < path.size()) {
@@ -301,11 +326,11 @@ bool FileSystem::attributesReadable(const Text& path) {
             std::size_t length;
             const char* bytes = nameBytes(TextView(path).substr(slash + 1), length);
             if (h->bytes + length >= PATH_MAX) return false;
-            return ::faccessat(h->fd, bytes, F_OK, AT_EACCESS) == 0;
+            return entryExists(h->fd, bytes);
         }
     }
     const std::string bytes = toUtf8(path);
-    return ::faccessat(AT_FDCWD, bytes.c_str(), F_OK, AT_EACCESS) == 0;
+    return entryExists(AT_FDCWD, bytes.c_str());
 }
 
 }  // namespace malvorn::posix

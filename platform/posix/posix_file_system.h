@@ -2,7 +2,18 @@
 // The folder walk's file system on a POSIX system: names and paths are the
 // system's bytes, decoded as UTF-8 with undecodable bytes escaped (so that any
 // name is listed and can be walked into), and "/" as the separator.
+//
+// A symbolic link is an entry of its own, as every tool of the system treats
+// it (find, tree, ls -R): its attributes are the link's, with no folder bit,
+// so the walk lists it and never goes into it, and a link that leads nowhere
+// is listed all the same. Only the last step of a path is taken as it is; a
+// link earlier in the path, or before a final "/", is followed, so a folder
+// given as a link is the folder it names. With Links::Followed (the lister's
+// --follow) a link has the attributes of what it leads to, and only one that
+// leads nowhere, or round in a loop, answers with its own.
 #pragma once
+
+#include <sys/stat.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -14,9 +25,11 @@
 
 namespace malvorn::posix {
 
+enum class Links { Listed, Followed };
+
 class FileSystem final : public IFileSystem {
 public:
-    FileSystem();
+    explicit FileSystem(Links links = Links::Listed);
     ~FileSystem() override;
     FileSystem(const FileSystem&) = delete;
     FileSystem& operator=(const FileSystem&) = delete;
@@ -50,10 +63,15 @@ private:
     };
 
     const HeldFolder* heldFolder(TextView folder) const;
+    // The attributes of `name` relative to the folder `at` (a handle, or
+    // AT_FDCWD for a whole path) under the link rule; 0 or the error number.
+    int query(int at, const char* name, struct stat& st) const;
     // Opens the folder for an enumeration and holds it.
     void openFolder(const Text& folderPath, std::int32_t mask);
     void endEnumeration();
     bool isFolderEntry(const char* name, unsigned char type) const;
+
+    const Links links_;
 
     // Folders on the way down to the last enumerated one, outermost first;
     // each one's path begins with the path of the one before it. Attribute

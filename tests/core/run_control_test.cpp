@@ -55,7 +55,7 @@ TEST_F(RunControlTest, StopAtTheVeryFirstPumpGivesNoLines) {
     // The gathering ends at the "." where the stop was seen: no ".." pump,
     // no name of the folder is queried.
     EXPECT_EQ(h.ws.pumps - pumpsBefore, 1);
-    EXPECT_EQ(h.fs.queries, (std::vector<Text>{u"C:\\data"}));
+    EXPECT_EQ(h.fs.queries, (std::vector<Text>{u"C:\\data\\"}));
 }
 
 TEST_F(RunControlTest, ClickDuringRunOnlyRaisesTheStopRequest) {

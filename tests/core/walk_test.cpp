@@ -50,9 +50,11 @@ TEST_F(WalkTest, TrailingSeparatorGivesTheSameLines) {
 
 TEST_F(WalkTest, LevelOneListsOnlyTheStartFolderAndQueriesNoDescent) {
     EXPECT_EQ(run("C:\\data", 1, true), (Lines{"C:\\data\\a", "C:\\data\\b", "C:\\data\\readme.txt"}));
-    // One query of the start folder (its identity) and one TestPath a name;
-    // at the last level no name is asked whether it is a folder.
-    EXPECT_EQ(h.fs.queries, (std::vector<Text>{u"C:\\data", u"C:\\data\\a", u"C:\\data\\b", u"C:\\data\\readme.txt"}));
+    // One query of the start folder (its identity, asked of the folder path
+    // the enumeration opens) and one TestPath a name; at the last level no
+    // name is asked whether it is a folder.
+    EXPECT_EQ(h.fs.queries,
+              (std::vector<Text>{u"C:\\data\\", u"C:\\data\\a", u"C:\\data\\b", u"C:\\data\\readme.txt"}));
     EXPECT_EQ(h.fs.enumerations, (std::vector<Text>{u"C:\\data\\"}));
 }
 

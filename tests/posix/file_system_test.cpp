@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "drop_privileges.h"
 #include "platform/posix/errno_failure.h"
 #include "posix_harness.h"
 
@@ -46,11 +47,13 @@ TEST_F(FileSystemTest, DotAndDotDotAlwaysComeHiddenOnlyWithTheHiddenBit) {
               (Names{".", "..", ".hiddendir", ".hiddenfile", "dangling", "dir", "file.txt", "linkdir", "linkfile"}));
 }
 
-TEST_F(FileSystemTest, WithoutTheFolderBitFoldersAndLinksToFoldersStayAway) {
-    // A dangling link is no folder, so it comes.
-    EXPECT_EQ(enumerate(fs, D + "/", 0), (Names{".", "..", "dangling", "file.txt", "linkfile"}));
+TEST_F(FileSystemTest, WithoutTheFolderBitFoldersStayAwayAndLinksComeUnlessFollowedToOne) {
+    EXPECT_EQ(enumerate(fs, D + "/", 0), (Names{".", "..", "dangling", "file.txt", "linkdir", "linkfile"}));
     EXPECT_EQ(enumerate(fs, D + "/", attr::Hidden),
-              (Names{".", "..", ".hiddenfile", "dangling", "file.txt", "linkfile"}));
+              (Names{".", "..", ".hiddenfile", "dangling", "file.txt", "linkdir", "linkfile"}));
+    // Followed, a link to a folder is one; a dangling link is no folder.
+    FileSystem followed(Links::Followed);
+    EXPECT_EQ(enumerate(followed, D + "/", 0), (Names{".", "..", "dangling", "file.txt", "linkfile"}));
 }
 
 TEST_F(FileSystemTest, EmptyFolderAndTheRootStillGiveDotAndDotDot) {
@@ -101,11 +104,15 @@ TEST_F(FileSystemTest, EnumerationThatCannotStartThrowsWithItsNumber) {
     EXPECT_EQ(fs.nextName(), Text());
 }
 
-TEST_F(FileSystemTest, AttributesFollowLinksAndMarkDotNamesHidden) {
+TEST_F(FileSystemTest, AttributesAreALinksOwnAndMarkDotNamesHidden) {
     EXPECT_EQ(fs.attributes(fromUtf8(D + "/dir")).word, attr::Directory);
     EXPECT_EQ(fs.attributes(fromUtf8(D + "/file.txt")).word, 0);
-    EXPECT_EQ(fs.attributes(fromUtf8(D + "/linkdir")).word, attr::Directory);
+    EXPECT_EQ(fs.attributes(fromUtf8(D + "/linkdir")).word, 0);
     EXPECT_EQ(fs.attributes(fromUtf8(D + "/linkfile")).word, 0);
+    EXPECT_EQ(fs.attributes(fromUtf8(D + "/dangling")).word, 0);
+    // A final separator asks for the folder the link leads to.
+    EXPECT_EQ(fs.attributes(fromUtf8(D + "/linkdir/")).word, attr::Directory);
+    EXPECT_THROW(fs.attributes(fromUtf8(D + "/dangling/")), PlatformError);
     EXPECT_EQ(fs.attributes(fromUtf8(D + "/.hiddendir")).word, attr::Directory | attr::Hidden);
     EXPECT_EQ(fs.attributes(fromUtf8(D + "/.hiddenfile")).word, attr::Hidden);
     EXPECT_EQ(fs.attributes(fromUtf8(D + "/.hiddendir/")).word, attr::Directory | attr::Hidden);
@@ -113,7 +120,7 @@ TEST_F(FileSystemTest, AttributesFollowLinksAndMarkDotNamesHidden) {
     EXPECT_EQ(fs.attributes(fromUtf8(D + "/..")).word, attr::Directory);
     EXPECT_EQ(fs.attributes(u"/").word, attr::Directory);
     try {
-        fs.attributes(fromUtf8(D + "/dangling"));
+        fs.attributes(fromUtf8(D + "/missing"));
         FAIL() << "no failure";
     } catch (const PlatformError& e) {
         EXPECT_EQ(e.number(), 53);
@@ -121,24 +128,43 @@ TEST_F(FileSystemTest, AttributesFollowLinksAndMarkDotNamesHidden) {
     EXPECT_THROW(fs.attributes(fromUtf8(D + "/file.txt/x")), PlatformError);
 }
 
+TEST_F(FileSystemTest, FollowedALinkHasWhereItLeadsOrItsOwnWhenItLeadsNowhere) {
+    FileSystem followed(Links::Followed);
+    makeLink("loop", D + "/loop");
+    EXPECT_EQ(followed.attributes(fromUtf8(D + "/linkdir")).word, attr::Directory);
+    EXPECT_EQ(followed.attributes(fromUtf8(D + "/linkfile")).word, 0);
+    struct stat own;
+    for (const char* n : {"dangling", "loop"}) {
+        const FileAttributes a = followed.attributes(fromUtf8(D + "/" + n));
+        EXPECT_EQ(a.word, 0) << n;
+        ASSERT_EQ(::lstat((D + "/" + n).c_str(), &own), 0);
+        EXPECT_EQ(a.identity.file, static_cast<std::uint64_t>(own.st_ino)) << n;
+    }
+}
+
 TEST_F(FileSystemTest, AttributesAreTheSameWithTheFolderHeldOpenOrNot) {
     // Queried once with no folder held, then during and after an
-    // enumeration of D (answered relative to its handle).
-    auto all = [&] {
-        std::vector<std::pair<int, FileIdentity>> out;
-        for (const char* n : {"dir", "file.txt", "linkdir", "linkfile", ".hiddendir", ".hiddenfile", ".", ".."}) {
-            const FileAttributes a = fs.attributes(fromUtf8(D + "/" + n));
-            out.emplace_back(a.word, a.identity);
+    // enumeration of D (answered relative to its handle); links taken as
+    // they are and followed.
+    for (const Links links : {Links::Listed, Links::Followed}) {
+        FileSystem files(links);
+        auto all = [&] {
+            std::vector<std::pair<int, FileIdentity>> out;
+            for (const char* n :
+                 {"dir", "file.txt", "linkdir", "linkfile", "dangling", ".hiddendir", ".hiddenfile", ".", ".."}) {
+                const FileAttributes a = files.attributes(fromUtf8(D + "/" + n));
+                out.emplace_back(a.word, a.identity);
+            }
+            return out;
+        };
+        const auto unheld = all();
+        files.startEnumeration(fromUtf8(D + "/"), attr::Directory);
+        EXPECT_EQ(all(), unheld);
+        while (!files.nextName().empty()) {
         }
-        return out;
-    };
-    const auto unheld = all();
-    fs.startEnumeration(fromUtf8(D + "/"), attr::Directory);
-    EXPECT_EQ(all(), unheld);
-    while (!fs.nextName().empty()) {
+        EXPECT_EQ(all(), unheld);
+        EXPECT_EQ(unheld[2].first, links == Links::Listed ? 0 : attr::Directory);
     }
-    EXPECT_EQ(all(), unheld);
-    EXPECT_THROW(fs.attributes(fromUtf8(D + "/dangling")), PlatformError);
 }
 
 TEST_F(FileSystemTest, AQueryReflectsTheDiskWhenItIsMade) {
@@ -150,15 +176,18 @@ TEST_F(FileSystemTest, AQueryReflectsTheDiskWhenItIsMade) {
     EXPECT_EQ(fs.attributes(fromUtf8(D + "/dir")).word, 0);
 }
 
-TEST_F(FileSystemTest, IdentityIsDeviceAndInodeTheSameThroughALink) {
+TEST_F(FileSystemTest, IdentityIsDeviceAndInodeTheFolderThroughAFollowedLink) {
     struct stat st;
     ASSERT_EQ(::stat((D + "/dir").c_str(), &st), 0);
     const FileIdentity direct = fs.attributes(fromUtf8(D + "/dir")).identity;
     EXPECT_TRUE(direct.known);
     EXPECT_EQ(direct.volume, static_cast<std::uint64_t>(st.st_dev));
     EXPECT_EQ(direct.file, static_cast<std::uint64_t>(st.st_ino));
-    EXPECT_EQ(fs.attributes(fromUtf8(D + "/linkdir")).identity, direct);
+    EXPECT_NE(fs.attributes(fromUtf8(D + "/linkdir")).identity, direct);
+    EXPECT_EQ(fs.attributes(fromUtf8(D + "/linkdir/")).identity, direct);
     EXPECT_NE(fs.attributes(fromUtf8(D + "/file.txt")).identity, direct);
+    FileSystem followed(Links::Followed);
+    EXPECT_EQ(followed.attributes(fromUtf8(D + "/linkdir")).identity, direct);
 }
 
 TEST_F(FileSystemTest, NonUtf8NamesAreEscapedAndFoundAgain) {
@@ -217,25 +246,51 @@ TEST_F(FileSystemTest, PathsAtTheLengthLimitFailLikeAQueryByPath) {
 }
 
 TEST_F(FileSystemTest, ReadableExactlyWhenTheQuerySucceeds) {
-    // Asked with D held open (during its enumeration) and without.
-    const char* names[] = {"dir", "file.txt", "linkdir",  "linkfile", ".hiddenfile",
-                           ".",   "..",       "dangling", "missing",  "file.txt/x"};
-    auto agree = [&] {
-        for (const char* n : names) {
-            const Text path = fromUtf8(D + "/" + n);
-            bool queried = true;
-            try {
-                fs.attributes(path);
-            } catch (const PlatformError&) {
-                queried = false;
+    // Asked with D held open (during its enumeration) and without, links
+    // taken as they are and followed.
+    makeLink("loop", D + "/loop");
+    const char* names[] = {"dir",      "file.txt", "linkdir",   "linkfile", ".hiddenfile", ".",         "..",
+                           "dangling", "loop",     "dangling/", "linkdir/", "missing",     "file.txt/x"};
+    for (const Links links : {Links::Listed, Links::Followed}) {
+        FileSystem files(links);
+        int readable = 0;
+        auto agree = [&] {
+            readable = 0;
+            for (const char* n : names) {
+                const Text path = fromUtf8(D + "/" + n);
+                bool queried = true;
+                try {
+                    files.attributes(path);
+                } catch (const PlatformError&) {
+                    queried = false;
+                }
+                EXPECT_EQ(files.attributesReadable(path), queried) << n;
+                readable += queried;
             }
-            EXPECT_EQ(fs.attributesReadable(path), queried) << n;
+        };
+        agree();
+        EXPECT_EQ(readable, 10);
+        files.startEnumeration(fromUtf8(D + "/"), attr::Directory);
+        agree();
+        EXPECT_FALSE(files.attributesReadable(u""));
+    }
+}
+
+TEST_F(FileSystemTest, ReadableWhereTheSystemRefusesAnAccessCheckButNotTheLookup) {
+    // procfs refuses faccessat on the fdinfo folder of a process this user
+    // may not trace (the first process, to anyone but root), yet looks it up.
+    asOrdinaryUser({}, [&] {
+        const Text fdinfo = u"/proc/1/fdinfo";
+        bool queried = true;
+        try {
+            fs.attributes(fdinfo);
+        } catch (const PlatformError&) {
+            queried = false;
         }
-    };
-    agree();
-    fs.startEnumeration(fromUtf8(D + "/"), attr::Directory);
-    agree();
-    EXPECT_FALSE(fs.attributesReadable(u""));
+        EXPECT_EQ(fs.attributesReadable(fdinfo), queried);
+        fs.startEnumeration(u"/proc/1/", attr::Directory);
+        EXPECT_EQ(fs.attributesReadable(fdinfo), queried);
+    });
 }
 
 }  // namespace

@@ -25,13 +25,21 @@ namespace {
 
 // The listing as the walk makes it, written out plainly: per folder its
 // names in readdir order, dot entries aside, hidden names only when asked,
-// only those a stat follows to; then line by line, walking into folders
-// within the depth. Links back to a folder on the way are listed but not
-// walked into.
+// only those an lstat finds; then line by line, walking into folders within
+// the depth. A link is no folder; with `follow` it is what a stat of it
+// finds, where that finds anything. Folders already on the way are listed
+// but not walked into.
 struct Reference {
     int levels = 1;
-    bool files = false, hidden = false, bareNames = false;
+    bool files = false, hidden = false, bareNames = false, follow = false;
     std::string out;
+
+    bool query(const std::string& path, struct stat& st) const {
+        if (::lstat(path.c_str(), &st) != 0) return false;
+        struct stat target;
+        if (follow && S_ISLNK(st.st_mode) && ::stat(path.c_str(), &target) == 0) st = target;
+        return true;
+    }
 
     void list(const std::string& folder, int layer, std::vector<std::pair<dev_t, ino_t>>& chain) {
         std::vector<std::string> names;
@@ -42,7 +50,7 @@ struct Reference {
             if (n == "." || n == "..") continue;
             if (n[0] == '.' && !hidden) continue;
             struct stat st;
-            if (::stat((folder + "/" + n).c_str(), &st) != 0) continue;
+            if (!query(folder + "/" + n, st)) continue;
             if (!files && !S_ISDIR(st.st_mode)) continue;
             names.push_back(n);
         }
@@ -52,7 +60,7 @@ struct Reference {
             out += bareNames ? std::string(4 * (layer - 1), ' ') + n : full;
             out += "\r\n";
             struct stat st;
-            if (layer < levels && ::stat(full.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+            if (layer < levels && query(full, st) && S_ISDIR(st.st_mode)) {
                 const std::pair<dev_t, ino_t> id{st.st_dev, st.st_ino};
                 if (std::find(chain.begin(), chain.end(), id) != chain.end()) continue;
                 chain.push_back(id);
@@ -77,12 +85,7 @@ struct ListProgramTest : ::testing::Test {
     std::string D;
     void SetUp() override {
         D = tmp / "D";
-        makeFolder(D);
-        makeFolder(D + "/a");
-        makeFolder(D + "/b");
-        makeFile(D + "/readme.txt");
-        makeFile(D + "/a/notes.txt");
-        makeFolder(D + "/a/x");
+        buildExample(D);
     }
     // A tree big enough that its listing cannot sit in the program's output
     // block and a pipe together.
@@ -149,8 +152,7 @@ TEST_F(ListProgramTest, HiddenUndecodableAndLinkedNamesByteForByte) {
     makeFile(D + "/.h/in");
     makeFolder(D + "/bad\xff");
     makeFile(D + "/bad\xff/\xe4\xb8\xad\xe6\x96\x87 \xc3");
-    makeLink("a", D + "/la");
-    makeLink("..", D + "/a/x/up");
+    addExampleLinks(D);
     Reference r;
     r.levels = 32767;
     r.files = true;
@@ -161,6 +163,109 @@ TEST_F(ListProgramTest, HiddenUndecodableAndLinkedNamesByteForByte) {
     EXPECT_NE(o.out.find(D + "/bad\xff/\xe4\xb8\xad\xe6\x96\x87 \xc3\r\n"), std::string::npos);
     r.bareNames = true;
     EXPECT_EQ(runList({"--levels", "32767", "--files", "--hidden", "--no-path", D}).out, r.of(D));
+    r.follow = true;
+    EXPECT_EQ(runList({"--levels", "32767", "--files", "--hidden", "--no-path", "--follow", D}).out, r.of(D));
+    r.bareNames = false;
+    r.files = false;
+    EXPECT_EQ(runList({"-laL", "32767", D}).out, r.of(D));
+}
+
+TEST_F(ListProgramTest, AFolderMountedInsideItselfIsListedButNotWalkedIntoAgain) {
+    // a mounted on a/x, in a mount namespace of the program's own, so that
+    // the mount goes when the program ends.
+    addExampleLinks(D);
+    auto listMounted = [&](const std::string& program, const std::vector<std::string>& args) {
+        std::vector<std::string> words{"unshare",
+                                       "-m",
+                                       "--propagation",
+                                       "private",
+                                       "/bin/sh",
+                                       "-c",
+                                       "mount --bind \"$1\" \"$2\" && shift 2 && exec \"$0\" \"$@\"",
+                                       program,
+                                       D + "/a",
+                                       D + "/a/x"};
+        words.insert(words.end(), args.begin(), args.end());
+        return runCommand(words);
+    };
+    if (listMounted("true", {}).status != 0) GTEST_SKIP() << "no mount may be made here";
+    using Lines = std::vector<std::string>;
+    auto lines = [&](const std::vector<std::string>& args) {
+        const Outcome o = listMounted(MALVORN_LIST_PROGRAM, args);
+        EXPECT_EQ(o.status, 0) << o.err;
+        Lines v = splitLines(o.out);
+        std::sort(v.begin(), v.end());
+        return v;
+    };
+    EXPECT_EQ(lines({"-fL", "32767", D}), (Lines{D + "/a", D + "/a/notes.txt", D + "/a/x", D + "/b", D + "/dangling",
+                                                 D + "/la", D + "/lr", D + "/readme.txt"}));
+    EXPECT_EQ(lines({"-fL", "32767", D + "/a"}), (Lines{D + "/a/notes.txt", D + "/a/x"}));
+    // Started through a link, the way down begins at the folder it names.
+    EXPECT_EQ(lines({"-fL", "32767", D + "/la"}), (Lines{D + "/la/notes.txt", D + "/la/x"}));
+    EXPECT_EQ(lines({"-lL", "32767", D}), (Lines{D + "/a", D + "/a/x", D + "/b", D + "/la", D + "/la/x"}));
+}
+
+// Sorted, the entries of a listing ended by NUL, as find -print0 and -0 write
+// them.
+std::vector<std::string> entries(const std::string& out) {
+    std::vector<std::string> v;
+    for (std::size_t start = 0, end; (end = out.find('\0', start)) != std::string::npos; start = end + 1)
+        v.push_back(out.substr(start, end - start));
+    std::sort(v.begin(), v.end());
+    return v;
+}
+
+TEST_F(ListProgramTest, EntriesAreThoseFindListsAtEveryDepth) {
+    addExampleLinks(D);
+    makeFolder(D + "/.h");
+    makeFile(D + "/.h/in");
+    makeLink("../.h", D + "/b/lh");
+    makeFolder(D + "/bad\xff");
+    makeFile(D + "/bad\xff/f\xc0");
+    makeLink("../a/x", D + "/bad\xff/lx");
+    for (const std::string depth : {"1", "2", "3", "4", "32767"}) {
+        const Outcome all = runList({"-0faL", depth, D});
+        const Outcome found = runCommand({"find", D, "-mindepth", "1", "-maxdepth", depth, "-print0"});
+        ASSERT_EQ(found.status, 0) << found.err;
+        EXPECT_EQ(all.status, 0) << all.err;
+        EXPECT_EQ(entries(all.out), entries(found.out)) << depth;
+        const Outcome folders = runList({"-0aL", depth, D});
+        const Outcome foundFolders =
+            runCommand({"find", D, "-mindepth", "1", "-maxdepth", depth, "-type", "d", "-print0"});
+        EXPECT_EQ(entries(folders.out), entries(foundFolders.out)) << depth;
+    }
+    EXPECT_EQ(entries(runList({"-0faL", "9", D}).out).size(), 15u);
+}
+
+TEST_F(ListProgramTest, FollowGoesIntoFolderLinksAndStopsAtFoldersOnTheWay) {
+    addExampleLinks(D);
+    using Lines = std::vector<std::string>;
+    auto sorted = [](Lines v) {
+        std::sort(v.begin(), v.end());
+        return v;
+    };
+    // D/la is a, walked into; D/a/x/up and D/la/x/up are D, on the way down
+    // to them both times: listed, as folders, but not walked into.
+    const Outcome o = runList({"--follow", "-fL", "32767", D});
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(sorted(splitLines(o.out)),
+              (Lines{D + "/a", D + "/a/notes.txt", D + "/a/x", D + "/a/x/up", D + "/b", D + "/dangling", D + "/la",
+                     D + "/la/notes.txt", D + "/la/x", D + "/la/x/up", D + "/lr", D + "/readme.txt"}));
+    EXPECT_EQ(sorted(splitLines(runList({"-lL", "32767", D}).out)),
+              (Lines{D + "/a", D + "/a/x", D + "/a/x/up", D + "/b", D + "/la", D + "/la/x", D + "/la/x/up"}));
+    // Started through the link: the way down begins at a, so D/la/x/up
+    // (D) is walked into, and the a and la in it are not.
+    const std::string L = D + "/la";
+    const Outcome fromLink = runList({"-lfL", "32767", L});
+    EXPECT_EQ(sorted(splitLines(fromLink.out)),
+              (Lines{L + "/notes.txt", L + "/x", L + "/x/up", L + "/x/up/a", L + "/x/up/b", L + "/x/up/dangling",
+                     L + "/x/up/la", L + "/x/up/lr", L + "/x/up/readme.txt"}));
+    Reference r;
+    r.levels = 32767;
+    r.files = true;
+    r.follow = true;
+    EXPECT_EQ(o.out, r.of(D));
+    EXPECT_EQ(fromLink.out, r.of(L));
 }
 
 TEST_F(ListProgramTest, RelativeFolderGivesRelativePaths) {
@@ -227,6 +332,7 @@ TEST_F(ListProgramTest, BadUsageExitsWithTwoAndTheUsage) {
              {D, "--eol"},
              {"--eol=cr", D},
              {"--files=yes", D},
+             {"--follow=yes", D},
              {"--lev", "2"},
          }) {
         const Outcome o = runList(args);
@@ -268,8 +374,8 @@ TEST_F(ListProgramTest, ShortOptionsLineEndsHelpAndVersion) {
     const Outcome help = runList({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_EQ(help.err, "");
-    for (const char* word : {"--levels", "-L", "--files", "-f", "--hidden", "-a", "--no-path", "-n", "--eol=crlf|lf",
-                             "-0", "--null", "--help", "--version", "CR LF", "130", "xargs -0"})
+    for (const char* word : {"--levels", "-L", "--files", "-f", "--hidden", "-a", "--no-path", "-n", "--follow", "-l",
+                             "--eol=crlf|lf", "-0", "--null", "--help", "--version", "CR LF", "130", "xargs -0"})
         EXPECT_NE(help.out.find(word), std::string::npos) << word;
 }
 

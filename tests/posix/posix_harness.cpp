@@ -77,6 +77,22 @@ void makeChain(const std::string& top, const std::string& name, int depth) {
     ::close(fd);
 }
 
+void buildExample(const std::string& D) {
+    makeFolder(D);
+    makeFolder(D + "/a");
+    makeFolder(D + "/b");
+    makeFile(D + "/readme.txt");
+    makeFile(D + "/a/notes.txt");
+    makeFolder(D + "/a/x");
+}
+
+void addExampleLinks(const std::string& D) {
+    makeLink("nowhere", D + "/dangling");
+    makeLink("readme.txt", D + "/lr");
+    makeLink("a", D + "/la");
+    makeLink("../..", D + "/a/x/up");
+}
+
 std::vector<std::string> Window::run(const std::string& start, int levels, bool withFiles, bool withHidden,
                                      bool bareNames) {
     form.State.Levels = levels;
@@ -110,18 +126,13 @@ int openDescriptors() {
     return n - 1;  // the one reading the list
 }
 
-Outcome runList(const std::vector<std::string>& args, int descriptorLimit) {
+namespace {
+
+// Runs `program` with `words` as its argument vector, its output into files
+// that are read back once it has ended.
+Outcome runProgram(const char* program, std::vector<std::string>& words) {
     TempFolder io;
     const std::string outPath = io / "out", errPath = io / "err";
-    std::vector<std::string> words{MALVORN_LIST_PROGRAM};
-    words.insert(words.end(), args.begin(), args.end());
-    const char* program = listProgram();
-    if (descriptorLimit > 0) {
-        // The shell sets the limit and becomes the program ("$0" "$@").
-        words.insert(words.begin(),
-                     {"/bin/sh", "-c", "ulimit -n " + std::to_string(descriptorLimit) + " && exec \"$0\" \"$@\""});
-        program = "/bin/sh";
-    }
     std::vector<char*> argv = argvOf(words);
 
     posix_spawn_file_actions_t actions;
@@ -130,11 +141,11 @@ Outcome runList(const std::vector<std::string>& args, int descriptorLimit) {
     posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
     pid_t pid = 0;
-    const int rc = posix_spawn(&pid, program, &actions, nullptr, argv.data(), environ);
+    const int rc = posix_spawnp(&pid, program, &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0) {
         errno = rc;
-        fail("posix_spawn");
+        fail(std::string("posix_spawn ") + program);
     }
     int status = 0;
     while (::waitpid(pid, &status, 0) < 0)
@@ -144,6 +155,26 @@ Outcome runList(const std::vector<std::string>& args, int descriptorLimit) {
     o.out = readFile(outPath);
     o.err = readFile(errPath);
     return o;
+}
+
+}  // namespace
+
+Outcome runList(const std::vector<std::string>& args, int descriptorLimit) {
+    std::vector<std::string> words{MALVORN_LIST_PROGRAM};
+    words.insert(words.end(), args.begin(), args.end());
+    const char* program = listProgram();
+    if (descriptorLimit > 0) {
+        // The shell sets the limit and becomes the program ("$0" "$@").
+        words.insert(words.begin(),
+                     {"/bin/sh", "-c", "ulimit -n " + std::to_string(descriptorLimit) + " && exec \"$0\" \"$@\""});
+        program = "/bin/sh";
+    }
+    return runProgram(program, words);
+}
+
+Outcome runCommand(std::vector<std::string> words) {
+    const std::string program = words.at(0);
+    return runProgram(program.c_str(), words);
 }
 
 }  // namespace malvorn::posix::testing

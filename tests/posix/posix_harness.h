@@ -41,6 +41,14 @@ std::string readFile(const std::string& path);
 // handles, since the paths soon grow too long to be used whole.
 void makeChain(const std::string& top, const std::string& name, int depth);
 
+// The example tree: D holds the folders a and b and the file readme.txt; a
+// holds the file notes.txt and the folder x; b is empty.
+void buildExample(const std::string& D);
+// Links added to the example tree, one of each kind: D/dangling to nothing,
+// D/lr to the file readme.txt, D/la to the folder a, and D/a/x/up to D, an
+// ancestor of the folder it is in.
+void addExampleLinks(const std::string& D);
+
 // The window object over the POSIX file system.
 struct Window {
     headless::WindowSystem ws;
@@ -75,5 +83,9 @@ struct Outcome {
 // Runs malvorn-list with the arguments, its output into files that are read
 // back once it has ended; with a descriptor limit, under `ulimit -n` of it.
 Outcome runList(const std::vector<std::string>& args, int descriptorLimit = 0);
+
+// Runs a command (the program found as the shell would find it, then its
+// arguments) the same way.
+Outcome runCommand(std::vector<std::string> words);
 
 }  // namespace malvorn::posix::testing

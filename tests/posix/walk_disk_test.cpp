@@ -18,17 +18,6 @@ Lines sorted(Lines v) {
     return v;
 }
 
-// D holds the folders a and b and the file readme.txt; a holds the file
-// notes.txt and the folder x; b is empty.
-void buildExample(const std::string& D) {
-    makeFolder(D);
-    makeFolder(D + "/a");
-    makeFolder(D + "/b");
-    makeFile(D + "/readme.txt");
-    makeFile(D + "/a/notes.txt");
-    makeFolder(D + "/a/x");
-}
-
 struct WalkDiskTest : ::testing::Test {
     TempFolder tmp;
     Window w;
@@ -88,23 +77,24 @@ TEST_F(WalkDiskTest, HiddenNamesOnlyWithTheHiddenOption) {
                                                       D + "/a/x", D + "/b", D + "/readme.txt"}));
 }
 
-TEST_F(WalkDiskTest, LinksToFoldersAreListedAndWalkedInto) {
+TEST_F(WalkDiskTest, LinksAreEntriesOfTheirOwnListedOnceAndNotWalkedInto) {
     buildExample(D);
-    makeLink("a", D + "/la");
-    makeLink("readme.txt", D + "/lr");
-    makeLink("nowhere", D + "/dangling");
-    EXPECT_EQ(sorted(w.run(D, 3)), (Lines{D + "/a", D + "/a/x", D + "/b", D + "/la", D + "/la/x"}));
-    EXPECT_EQ(sorted(w.run(D, 3, true)), (Lines{D + "/a", D + "/a/notes.txt", D + "/a/x", D + "/b", D + "/la",
-                                                D + "/la/notes.txt", D + "/la/x", D + "/lr", D + "/readme.txt"}));
+    addExampleLinks(D);
+    // A link to nothing, to a file, to a folder and to an ancestor: each one
+    // line with files, and none is a folder to go into or to list alone.
+    EXPECT_EQ(sorted(w.run(D, 32767, true)), (Lines{D + "/a", D + "/a/notes.txt", D + "/a/x", D + "/a/x/up", D + "/b",
+                                                    D + "/dangling", D + "/la", D + "/lr", D + "/readme.txt"}));
+    EXPECT_EQ(sorted(w.run(D, 32767)), (Lines{D + "/a", D + "/a/x", D + "/b"}));
+    EXPECT_EQ(sorted(w.run(D, 32767, true, false, true)),
+              (Lines{"        up", "    notes.txt", "    x", "a", "b", "dangling", "la", "lr", "readme.txt"}));
 }
 
-TEST_F(WalkDiskTest, LinkCycleEndsAndListsEachLinkOnce) {
-    makeFolder(D);
-    makeFolder(D + "/a");
-    makeFolder(D + "/a/b");
-    makeLink("..", D + "/a/up1");
-    makeLink("../..", D + "/a/b/up2");
-    EXPECT_EQ(sorted(w.run(D, 32767)), (Lines{D + "/a", D + "/a/b", D + "/a/b/up2", D + "/a/up1"}));
+TEST_F(WalkDiskTest, AStartingFolderThatIsALinkIsTheFolderItNames) {
+    buildExample(D);
+    addExampleLinks(D);
+    EXPECT_EQ(sorted(w.run(D + "/la", 32767, true)), (Lines{D + "/la/notes.txt", D + "/la/x", D + "/la/x/up"}));
+    EXPECT_EQ(sorted(w.run(D + "/la/", 32767)), (Lines{D + "/la/x"}));
+    EXPECT_EQ(w.run(D + "/lr", 3, true), Lines{});
 }
 
 TEST_F(WalkDiskTest, UndecodableNameIsListedWalkedIntoAndKeepsItsBytes) {
@@ -164,15 +154,16 @@ TEST_F(WalkDiskTest, LongNamesCrossTheLimitWithinAFewLevels) {
     EXPECT_EQ(sorted(lines), sorted(expected));
 }
 
-TEST_F(WalkDiskTest, FoldersThatCannotBeReadAreSkipped) {
+TEST_F(WalkDiskTest, LinksThatLeadNowhereAreListedButStartNothing) {
     buildExample(D);
-    makeLink("self", D + "/self");             // a loop of links: no query succeeds
+    makeLink("self", D + "/self");             // a loop of links
     makeLink("readme.txt/x", D + "/through");  // a path through a file
     makeLink("gone", D + "/dangling");
-    EXPECT_EQ(sorted(w.run(D, 3, true)),
-              (Lines{D + "/a", D + "/a/notes.txt", D + "/a/x", D + "/b", D + "/readme.txt"}));
+    EXPECT_EQ(sorted(w.run(D, 3, true)), (Lines{D + "/a", D + "/a/notes.txt", D + "/a/x", D + "/b", D + "/dangling",
+                                                D + "/readme.txt", D + "/self", D + "/through"}));
     EXPECT_EQ(w.run(D + "/readme.txt/x", 3, true), Lines{});
     EXPECT_EQ(w.run(D + "/dangling", 3, true), Lines{});
+    EXPECT_EQ(w.run(D + "/self", 3, true), Lines{});
     EXPECT_EQ(w.run(D + "/readme.txt", 3, true), Lines{});
     EXPECT_TRUE(w.ws.messages.empty());
 }
