@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/product_name.h"
+
 namespace malvorn {
 
 Failure failureOf(const std::exception& e) {
@@ -23,7 +25,7 @@ Failure failureOf(const std::exception& e) {
 
 void reportUnhandledAndEnd(IWindowSystem& windows, const Failure& failure) {
     windows.messageBox(fromUtf8("运行时错误 ") + decimal(failure.number) + fromUtf8("：") + failure.description,
-                       fromUtf8("Malvorn"), MB_ICONSTOP_OK);
+                       fromUtf8(ProductName), MB_ICONSTOP_OK);
     windows.endProgram();
     std::terminate();  // endProgram never returns
 }

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "window/frmMainDesign.h"
 
+#include "platform/product_name.h"
 #include "window/frmMain.h"
 
 namespace malvorn {
@@ -11,7 +12,7 @@ Text DoItRunning() { return fromUtf8("停止(&X)"); }
 }  // namespace captions
 
 const Text& PublisherSiteName() {
-    static const Text name = fromUtf8("Malvorn");
+    static const Text name = fromUtf8(ProductName);
     return name;
 }
 
