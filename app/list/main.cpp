@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 // malvorn-list: the folder listing on the command line. It runs the real
-// window object on the headless window system, over the POSIX file system,
+// window object on the console window system, over the POSIX file system,
 // and does what a user would do: type the depth, set the three options, type
-// the folder and press the start button. The result box streams every line
-// to standard output instead of holding the listing, so that memory stays
-// small for any size of tree.
+// the folder and press the start button. The console's result box streams
+// every line to standard output instead of holding the listing, so that
+// memory stays small for any size of tree.
 //
 //   malvorn-list [-L N] [-f] [-a] [-n] [-l] [--eol=crlf|lf] [-0] FOLDER
 //
@@ -13,29 +13,22 @@
 // as the window's are.
 #include <fcntl.h>
 #include <getopt.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <memory>
-#include <optional>
 #include <string>
-#include <string_view>
-#include <vector>
 
 #include "malvorn_version.h"
-#include "platform/headless/headless_services.h"
-#include "platform/headless/headless_window_system.h"
+#include "platform/console/console_interrupt.h"
+#include "platform/console/console_save_dialog.h"
+#include "platform/console/console_window_system.h"
 #include "platform/posix/errno_failure.h"
-#include "platform/posix/line_encoder.h"
 #include "platform/posix/posix_file_system.h"
-#include "platform/posix/posix_folders.h"
+#include "platform/posix/posix_process.h"
 #include "platform/posix/posix_text_file.h"
-#include "platform/posix/write_all.h"
 #include "window/depth_numbers.h"
 #include "window/frmMain.h"
 
@@ -84,101 +77,6 @@ constexpr const char* Help =
     "  130  被 Ctrl-C 停下（输出以完整的条目结束）；再按一次 Ctrl-C 立即结束\n"
     "\n"
     "消息都写到标准错误。\n";
-
-// Ctrl-C: the first one asks for a stop, which the walk takes at its next
-// event pump; a second one ends the program at once.
-std::atomic<int> interrupts{0};
-static_assert(std::atomic<int>::is_always_lock_free);
-
-extern "C" void onInterrupt(int) {
-    if (interrupts.fetch_add(1) >= 1) _exit(ExitStopped);
-}
-
-void installInterruptHandler() {
-    struct sigaction sa {};
-    sa.sa_handler = onInterrupt;
-    sigemptyset(&sa.sa_mask);
-    sa.sa_flags = SA_RESTART;
-    sigaction(SIGINT, &sa, nullptr);
-    sigset_t interrupt;
-    sigemptyset(&interrupt);
-    sigaddset(&interrupt, SIGINT);
-    sigprocmask(SIG_UNBLOCK, &interrupt, nullptr);  // whatever the starting program had blocked
-    // A reader that goes away (`| head`) ends the listing quietly, the way
-    // it ends any other program that writes to a pipe.
-    signal(SIGPIPE, SIG_DFL);
-}
-
-// Standard output in large blocks, written with write() so that a failure
-// is seen with its error number. Lines are encoded straight into the block.
-class Output {
-public:
-    Output() : buffer_(new char[Capacity]) {}
-
-    // The text in UTF-8, then `tail` as it is.
-    void append(TextView text, std::string_view tail = {}) {
-        if (failed()) return;
-        const std::size_t room = posix::maxUtf8Bytes(text.size()) + tail.size();
-        if (used_ + room > Capacity) flush();
-        if (room > Capacity) {
-            const std::string bytes = toUtf8(text);
-            writeAll(bytes.data(), bytes.size());
-            writeAll(tail.data(), tail.size());
-            return;
-        }
-        char* end = encoder_.encode(text, buffer_.get() + used_);
-        if (!tail.empty()) std::memcpy(end, tail.data(), tail.size());
-        used_ = static_cast<std::size_t>(end + tail.size() - buffer_.get());
-    }
-
-    void flush() {
-        writeAll(buffer_.get(), used_);
-        used_ = 0;
-    }
-
-    bool failed() const { return error_ != 0; }
-    int error() const { return error_; }
-
-private:
-    // An output left non-blocking by whoever set it up is waited for; one
-    // that takes nothing at all is a failure, not a reason to loop.
-    void writeAll(const char* p, std::size_t left) {
-        if (!failed()) error_ = posix::writeAll(STDOUT_FILENO, p, left);
-    }
-
-    static constexpr std::size_t Capacity = 1 << 17;
-    std::unique_ptr<char[]> buffer_;
-    std::size_t used_ = 0;
-    int error_ = 0;
-    posix::LineEncoder encoder_;
-};
-
-// The result box: every line goes to standard output as it comes. Each
-// added piece is one entry with its CR LF; that line end is swapped for the
-// terminator asked for (CR LF itself by default).
-class StreamingResultBox : public headless::TextBox {
-public:
-    StreamingResultBox(headless::WindowSystem& ws, const ControlDesign& d, Output& out, const Text& terminator)
-        : headless::TextBox(ws, d), out_(out), crlf_(terminator == u"\r\n"), terminator_(toUtf8(terminator)) {}
-
-    // A run begins by emptying the box; what was written stays written.
-    void setText(const Text& text) override {
-        headless::TextBox::setText(Text());
-        if (!text.empty()) replaceSelection(text);
-    }
-    void replaceSelection(const Text& text) override {
-        if (crlf_ || !TextView(text).ends_with(u"\r\n")) {
-            out_.append(text);
-            return;
-        }
-        out_.append(TextView(text).substr(0, text.size() - 2), terminator_);
-    }
-
-private:
-    Output& out_;
-    const bool crlf_;
-    const std::string terminator_;  // in UTF-8
-};
 
 struct Options {
     Text levels = u"1";
@@ -292,43 +190,14 @@ void checkFolder(const std::string& folder) {
 }
 
 int run(const Options& o) {
-    Output out;
-    headless::WindowSystem ws;
-    ws.resultBoxFactory = [&out, &o](headless::WindowSystem& w, const ControlDesign& d) {
-        return std::make_unique<StreamingResultBox>(w, d, out, o.terminator);
-    };
+    console::Output out;
+    console::WindowSystem ws(out, o.terminator, "malvorn-list");
     posix::FileSystem fs(o.follow ? posix::Links::Followed : posix::Links::Listed);
-    headless::SaveDialog dialog;  // nothing is saved from here
+    console::SaveDialog dialog;  // nothing is saved from here
     posix::TextFileSystem textFiles;
-    headless::ProcessStarter processes;  // nor is a browser ever opened
+    posix::ProcessStarter processes;  // nor is the window ever closed, which would open a browser
     Platform platform{ws, fs, dialog, textFiles, processes};
     frmMain form(platform);
-
-    // Message boxes are passed on, all but one: when the folder is typed,
-    // the drive list objects to a relative folder (it names no drive), which
-    // the listing does not care about, since it takes the folder from the
-    // path box alone.
-    bool typingFolder = false;
-    bool reported = false;
-    ws.onMessage = [&](const headless::MessageRecord& m) {
-        if (typingFolder) return;
-        reported = true;
-        std::fprintf(stderr, "malvorn-list: %s: %s\n", toUtf8(m.title).c_str(), toUtf8(m.text).c_str());
-    };
-
-    // Ctrl-C or an output that fails: press the button again, which the
-    // walk sees at its next event pump and winds down, whole lines written.
-    bool stopPosted = false;
-    ws.onPump = [&](int) {
-        if (stopPosted || (interrupts.load() == 0 && !out.failed())) return;
-        stopPosted = true;
-        ws.post([&ws] { ws.button(ControlId::cmdDoIt).click(); });
-    };
-
-    // Set up as the window finds the system: one drive, "/", and the folder
-    // list at the current folder.
-    ws.driveList().setUp({u"/"}, u"/");
-    ws.folderList().setUp(posix::currentFolder());
 
     try {
         form.start();
@@ -336,11 +205,9 @@ int run(const Options& o) {
         ws.checkBox(ControlId::ChFiles).setValue(o.files ? 1 : 0);
         ws.checkBox(ControlId::ChHidden).setValue(o.hidden ? 1 : 0);
         ws.checkBox(ControlId::ChNoPath).setValue(o.noPath ? 1 : 0);
-        typingFolder = true;
         ws.textBox(ControlId::txtPath).userType(fromUtf8(o.folder));
-        typingFolder = false;
         ws.button(ControlId::cmdDoIt).click();
-    } catch (const headless::ProgramEnded&) {
+    } catch (const console::ProgramEnded&) {
         out.flush();
         std::fprintf(stderr, "malvorn-list: 列举因故障中止\n");
         return ExitFailed;
@@ -350,8 +217,8 @@ int run(const Options& o) {
         std::fprintf(stderr, "malvorn-list: 列表写不出去：%s\n", toUtf8(posix::errnoDescription(out.error())).c_str());
         return ExitFailed;
     }
-    if (reported) return ExitFailed;
-    if (interrupts.load() > 0) return ExitStopped;
+    if (ws.reported()) return ExitFailed;
+    if (console::interrupted()) return ExitStopped;
     return ExitListed;
 }
 
@@ -361,6 +228,6 @@ int run(const Options& o) {
 int main(int argc, char** argv) {
     const malvorn::Options options = malvorn::parseArguments(argc, argv);
     malvorn::checkFolder(options.folder);
-    malvorn::installInterruptHandler();
+    malvorn::console::installInterruptHandler();
     return malvorn::run(options);
 }

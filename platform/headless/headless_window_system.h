@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 // A window system without a screen: controls held in memory that keep the
 // change-event rule, and an event queue that the event pump drains. Tests
-// script user actions into the queue (optionally to land in the N-th pump);
-// malvorn-list runs the real window object on it.
+// script user actions into the queue (optionally to land in the N-th pump).
+// A test double only: no shipped program links it.
 #pragma once
 
 #include <cstdint>
@@ -186,8 +186,8 @@ public:
     // Runs at every pump before the queue is drained; gets the pump number.
     std::function<void(int)> onPump;
 
-    // Replaces the result box before the window is created (malvorn-list
-    // streams it to stdout instead of holding it).
+    // Replaces the result box before the window is created (a box that
+    // fails as a test needs it to).
     std::function<std::unique_ptr<TextBox>(WindowSystem&, const ControlDesign&)> resultBoxFactory;
     std::function<void()> endHook;  // instead of throwing ProgramEnded
 

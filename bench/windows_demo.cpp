@@ -3,7 +3,7 @@
 // timings: lists FOLDER to DEPTH levels (default 2), as a user would by
 // typing the folder into the path box and pressing the start button.
 //
-//   malvorn_window_demo [--files] [--paths] [--seconds N] [--no-window] [--stop-after MS] FOLDER [DEPTH]
+//   malvorn-windows-demo [--files] [--paths] [--seconds N] [--no-window] [--stop-after MS] FOLDER [DEPTH]
 //
 // --files and --paths tick "list files" and clear "bare names". With
 // --seconds the program ends by itself that long after start-up (for a
@@ -179,7 +179,7 @@ int main() {
     }
     if (i >= argc) {
         std::fprintf(stderr,
-                     "usage: malvorn_window_demo [--files] [--paths] [--seconds N] [--no-window] FOLDER [DEPTH]\n");
+                     "usage: malvorn-windows-demo [--files] [--paths] [--seconds N] [--no-window] FOLDER [DEPTH]\n");
         return 2;
     }
     const Text folder = win32::fromWide(argv[i]);

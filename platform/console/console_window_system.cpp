@@ -1,0 +1,132 @@
+// SPDX-License-Identifier: MIT
+#include "platform/console/console_window_system.h"
+
+#include <cstdio>
+#include <stdexcept>
+
+#include "platform/console/console_interrupt.h"
+#include "platform/dispatch.h"
+#include "platform/error.h"
+#include "platform/posix/posix_folders.h"
+
+namespace malvorn::console {
+
+void Control::raise(ControlEvent event) { raiseEvent(ws_.events(), id_, event); }
+
+void TextBox::setText(const Text& text) {
+    text_ = text;
+    raise(ControlEvent::Change);
+}
+
+void TextBox::replaceSelection(const Text& text) {
+    text_ += text;
+    raise(ControlEvent::Change);
+}
+
+ResultBox::ResultBox(WindowSystem& ws, const ControlDesign& d, Output& out, const Text& terminator)
+    : Control(ws, d), out_(out), crlf_(terminator == u"\r\n"), terminator_(toUtf8(terminator)) {}
+
+void ResultBox::setText(const Text& text) {
+    raise(ControlEvent::Change);
+    if (!text.empty()) replaceSelection(text);
+}
+
+void ResultBox::replaceSelection(const Text& text) {
+    if (crlf_ || !TextView(text).ends_with(u"\r\n")) {
+        out_.append(text);
+    } else {
+        out_.append(TextView(text).substr(0, text.size() - 2), terminator_);
+    }
+    raise(ControlEvent::Change);
+}
+
+void Button::click() {
+    dispatchEvent(ws_, [&] { raise(ControlEvent::Click); });
+}
+
+void FolderList::setPath(const Text& path) {
+    if (path == path_) return;
+    path_ = path;
+    raise(ControlEvent::Change);
+}
+
+void ScrollBar::setValue(std::int16_t v) {
+    if (v < s_.minimum || v > s_.maximum) throw PlatformError(errors::InvalidProperty);
+    if (v == value_) return;
+    value_ = v;
+    raise(ControlEvent::Change);
+}
+
+void Form::show() { ws_.events().Form_Resize(); }
+
+WindowSystem::WindowSystem(Output& out, Text terminator, std::string program)
+    : out_(out), terminator_(std::move(terminator)), program_(std::move(program)) {}
+
+WindowSystem::~WindowSystem() = default;
+
+MainWindow WindowSystem::createMainWindow(const FormDesign& design, IFormEvents& events) {
+    events_ = &events;
+    form_ = std::make_unique<Form>(*this, design);
+    auto build = [&](const ControlDesign& d) -> std::unique_ptr<IControl> {
+        switch (d.kind) {
+            case ControlKind::SingleLineText:
+                return std::make_unique<TextBox>(*this, d);
+            case ControlKind::MultiLineText:
+                return std::make_unique<ResultBox>(*this, d, out_, terminator_);
+            case ControlKind::PushButton:
+                return std::make_unique<Button>(*this, d);
+            case ControlKind::CheckBox:
+                return std::make_unique<CheckBox>(*this, d);
+            case ControlKind::Frame:
+                return std::make_unique<Frame>(*this, d);
+            case ControlKind::Label:
+                return std::make_unique<Label>(*this, d);
+            case ControlKind::DriveList:
+                return std::make_unique<DriveList>(*this, d);
+            case ControlKind::FolderList:
+                // As the window finds the system: at the current folder.
+                return std::make_unique<FolderList>(*this, d, posix::currentFolder());
+            case ControlKind::VerticalScrollBar:
+                return std::make_unique<ScrollBar>(*this, d, design.scrollBar);
+        }
+        throw std::logic_error("unknown control kind");
+    };
+    for (const auto& d : design.windowControls) controls_[d.id] = build(d);
+    for (const auto& d : design.frameControls) controls_[d.id] = build(d);
+    return bindMainWindow(*form_, [this](ControlId id) -> IControl* {
+        auto it = controls_.find(id);
+        return it == controls_.end() ? nullptr : it->second.get();
+    });
+}
+
+IControl& WindowSystem::control(ControlId id) {
+    auto it = controls_.find(id);
+    if (it == controls_.end()) throw std::logic_error("no such control");
+    return *it->second;
+}
+
+TextBox& WindowSystem::textBox(ControlId id) { return dynamic_cast<TextBox&>(control(id)); }
+CheckBox& WindowSystem::checkBox(ControlId id) { return dynamic_cast<CheckBox&>(control(id)); }
+Button& WindowSystem::button(ControlId id) { return dynamic_cast<Button&>(control(id)); }
+
+// Ctrl-C or an output that fails: the button is pressed again, which the
+// walk sees as its stop request and winds down, whole lines written.
+int WindowSystem::doEvents() {
+    if (!stopAsked_ && (interrupted() || out_.failed())) {
+        stopAsked_ = true;
+        button(ControlId::cmdDoIt).click();
+    }
+    return 1;
+}
+
+void WindowSystem::endProgram() { throw ProgramEnded{}; }
+
+void WindowSystem::messageBox(const Text& text, const Text& title, int) {
+    reported_ = true;
+    std::fprintf(stderr, "%s: %s: %s\n", program_.c_str(), toUtf8(title).c_str(), toUtf8(text).c_str());
+}
+
+// The terminal's alert.
+void WindowSystem::beep() { std::fputs("\a", stderr); }
+
+}  // namespace malvorn::console
