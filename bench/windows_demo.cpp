@@ -129,8 +129,8 @@ int walkWithoutWindow(const malvorn::Text& folder, const malvorn::Text& depth, b
     using namespace malvorn;
     LineClock clock;
     headless::WindowSystem windows;
-    windows.onMessage = [](const headless::MessageRecord& m) {
-        std::fprintf(stderr, "%s: %s\n", toUtf8(m.title).c_str(), toUtf8(m.text).c_str());
+    windows.hooks.messageBox = [](const Text& text, const Text& title, int) {
+        std::fprintf(stderr, "%s: %s\n", toUtf8(title).c_str(), toUtf8(text).c_str());
     };
     DemoServices services;
     Platform platform = services.with(windows);

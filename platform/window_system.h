@@ -2,6 +2,7 @@
 // Program-wide services of the window system, and creation of the window.
 #pragma once
 
+#include <functional>
 #include <memory>
 
 #include "platform/controls.h"
@@ -14,9 +15,25 @@ namespace malvorn {
 inline constexpr int MB_ICONEXCLAMATION_OK = 48;  // warning icon, one OK button
 inline constexpr int MB_ICONSTOP_OK = 16;         // error icon, one OK button
 
+// What a program or a test puts in place of a window system's own doings,
+// the same for every backend. An empty hook leaves the backend's own.
+struct WindowSystemHooks {
+    // Instead of the modal box: receives what the box would show.
+    std::function<void(const Text& text, const Text& title, int style)> messageBox;
+    // Instead of ending the process. It must not return (it throws); if it
+    // does, the program ends all the same.
+    std::function<void()> endProgram;
+    // At every event pump that asks for the events, before they run, with
+    // the number of such pumps so far.
+    std::function<void(int pumps)> pump;
+};
+
 class IWindowSystem {
 public:
     virtual ~IWindowSystem() = default;
+
+    WindowSystemHooks hooks;
+    int pumps = 0;  // event pumps that asked for the events, so far
 
     // Builds the window and its controls, hidden, with every control at its
     // designed position, caption, value and tab order. Events go to `events`.
@@ -43,6 +60,13 @@ public:
 
     // The system's default alert sound.
     virtual void beep() = 0;
+
+protected:
+    // A backend's pump calls this as it asks for the events.
+    void pumped() {
+        ++pumps;
+        if (hooks.pump) hooks.pump(pumps);
+    }
 };
 
 }  // namespace malvorn

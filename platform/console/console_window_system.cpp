@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "platform/console/console_interrupt.h"
+#include "platform/control_factory.h"
 #include "platform/dispatch.h"
 #include "platform/error.h"
 #include "platform/posix/posix_folders.h"
@@ -67,29 +68,31 @@ WindowSystem::~WindowSystem() = default;
 MainWindow WindowSystem::createMainWindow(const FormDesign& design, IFormEvents& events) {
     events_ = &events;
     form_ = std::make_unique<Form>(*this, design);
-    auto build = [&](const ControlDesign& d) -> std::unique_ptr<IControl> {
-        switch (d.kind) {
-            case ControlKind::SingleLineText:
-                return std::make_unique<TextBox>(*this, d);
-            case ControlKind::MultiLineText:
-                return std::make_unique<ResultBox>(*this, d, out_, terminator_);
-            case ControlKind::PushButton:
-                return std::make_unique<Button>(*this, d);
-            case ControlKind::CheckBox:
-                return std::make_unique<CheckBox>(*this, d);
-            case ControlKind::Frame:
-                return std::make_unique<Frame>(*this, d);
-            case ControlKind::Label:
-                return std::make_unique<Label>(*this, d);
-            case ControlKind::DriveList:
-                return std::make_unique<DriveList>(*this, d);
-            case ControlKind::FolderList:
+    struct Kinds {
+        using SingleLineText = TextBox;
+        using MultiLineText = ResultBox;
+        using PushButton = Button;
+        using CheckBox = console::CheckBox;
+        using Frame = console::Frame;
+        using Label = console::Label;
+        using DriveList = console::DriveList;
+        using FolderList = console::FolderList;
+        using VerticalScrollBar = ScrollBar;
+    };
+    auto build = [&](const ControlDesign& d) {
+        return makeControl<Kinds>(d.kind, [&](auto kind) -> std::unique_ptr<IControl> {
+            using C = ControlClass<decltype(kind)>;
+            if constexpr (std::is_same_v<C, ResultBox>) {
+                return std::make_unique<C>(*this, d, out_, terminator_);
+            } else if constexpr (std::is_same_v<C, FolderList>) {
                 // As the window finds the system: at the current folder.
-                return std::make_unique<FolderList>(*this, d, posix::currentFolder());
-            case ControlKind::VerticalScrollBar:
-                return std::make_unique<ScrollBar>(*this, d, design.scrollBar);
-        }
-        throw std::logic_error("unknown control kind");
+                return std::make_unique<C>(*this, d, posix::currentFolder());
+            } else if constexpr (std::is_same_v<C, ScrollBar>) {
+                return std::make_unique<C>(*this, d, design.scrollBar);
+            } else {
+                return std::make_unique<C>(*this, d);
+            }
+        });
     };
     for (const auto& d : design.windowControls) controls_[d.id] = build(d);
     for (const auto& d : design.frameControls) controls_[d.id] = build(d);
@@ -112,6 +115,7 @@ Button& WindowSystem::button(ControlId id) { return dynamic_cast<Button&>(contro
 // Ctrl-C or an output that fails: the button is pressed again, which the
 // walk sees as its stop request and winds down, whole lines written.
 int WindowSystem::doEvents() {
+    pumped();
     if (!stopAsked_ && (interrupted() || out_.failed())) {
         stopAsked_ = true;
         button(ControlId::cmdDoIt).click();
@@ -119,10 +123,14 @@ int WindowSystem::doEvents() {
     return 1;
 }
 
-void WindowSystem::endProgram() { throw ProgramEnded{}; }
+void WindowSystem::endProgram() {
+    if (hooks.endProgram) hooks.endProgram();
+    throw ProgramEnded{};
+}
 
-void WindowSystem::messageBox(const Text& text, const Text& title, int) {
+void WindowSystem::messageBox(const Text& text, const Text& title, int style) {
     reported_ = true;
+    if (hooks.messageBox) return hooks.messageBox(text, title, style);
     std::fprintf(stderr, "%s: %s: %s\n", program_.c_str(), toUtf8(title).c_str(), toUtf8(text).c_str());
 }
 

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "platform/control_factory.h"
 #include "platform/dispatch.h"
 #include "platform/error.h"
 
@@ -114,43 +115,35 @@ MainWindow WindowSystem::createMainWindow(const FormDesign& design, IFormEvents&
     form_->w_ = design.innerWidth;
     form_->h_ = design.innerHeight;
 
+    struct Kinds {
+        using SingleLineText = TextBox;
+        using MultiLineText = TextBox;
+        using PushButton = Button;
+        using CheckBox = headless::CheckBox;
+        using Frame = headless::Frame;
+        using Label = headless::Label;
+        using DriveList = headless::DriveList;
+        using FolderList = headless::FolderList;
+        using VerticalScrollBar = ScrollBar;
+    };
     auto build = [&](const ControlDesign& d) {
-        std::unique_ptr<Control> c;
-        switch (d.kind) {
-            case ControlKind::SingleLineText:
-                c = std::make_unique<TextBox>(*this, d);
-                break;
-            case ControlKind::MultiLineText:
-                c = resultBoxFactory ? resultBoxFactory(*this, d) : std::make_unique<TextBox>(*this, d);
-                break;
-            case ControlKind::PushButton: {
-                auto b = std::make_unique<Button>(*this, d);
+        std::unique_ptr<Control> c = makeControl<Kinds>(d.kind, [&](auto kind) -> std::unique_ptr<Control> {
+            using C = ControlClass<decltype(kind)>;
+            if constexpr (std::is_same_v<C, ScrollBar>) {
+                return std::make_unique<C>(*this, d, design.scrollBar);
+            } else if constexpr (std::is_same_v<C, Button>) {
+                auto b = std::make_unique<C>(*this, d);
                 b->setCaption(d.caption);
-                c = std::move(b);
-                break;
-            }
-            case ControlKind::CheckBox: {
-                auto b = std::make_unique<CheckBox>(*this, d);
+                return b;
+            } else if constexpr (std::is_same_v<C, CheckBox>) {
+                auto b = std::make_unique<C>(*this, d);
                 b->setValue(d.initialValue);
-                c = std::move(b);
-                break;
+                return b;
+            } else {
+                if (d.kind == ControlKind::MultiLineText && resultBoxFactory) return resultBoxFactory(*this, d);
+                return std::make_unique<C>(*this, d);
             }
-            case ControlKind::Frame:
-                c = std::make_unique<Frame>(*this, d);
-                break;
-            case ControlKind::Label:
-                c = std::make_unique<Label>(*this, d);
-                break;
-            case ControlKind::DriveList:
-                c = std::make_unique<DriveList>(*this, d);
-                break;
-            case ControlKind::FolderList:
-                c = std::make_unique<FolderList>(*this, d);
-                break;
-            case ControlKind::VerticalScrollBar:
-                c = std::make_unique<ScrollBar>(*this, d, design.scrollBar);
-                break;
-        }
+        });
         controls_[d.id] = std::move(c);
     };
     for (const auto& d : design.windowControls) build(d);
@@ -188,8 +181,7 @@ void WindowSystem::post(std::function<void()> action) { queue_.push_back(std::mo
 void WindowSystem::postAtPump(int n, std::function<void()> action) { scheduled_.emplace(pumps + n, std::move(action)); }
 
 int WindowSystem::doEvents() {
-    ++pumps;
-    if (onPump) onPump(pumps);
+    pumped();
     for (auto it = scheduled_.begin(); it != scheduled_.end() && it->first <= pumps;) {
         queue_.push_back(std::move(it->second));
         it = scheduled_.erase(it);
@@ -212,13 +204,13 @@ void WindowSystem::run() {
 }
 
 void WindowSystem::endProgram() {
-    if (endHook) endHook();
+    if (hooks.endProgram) hooks.endProgram();
     throw ProgramEnded{};
 }
 
 void WindowSystem::messageBox(const Text& text, const Text& title, int style) {
     messages.push_back({text, title, style});
-    if (onMessage) onMessage(messages.back());
+    if (hooks.messageBox) hooks.messageBox(text, title, style);
 }
 
 }  // namespace malvorn::headless

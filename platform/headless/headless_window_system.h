@@ -183,13 +183,10 @@ public:
     // an unhandled failure.
     void post(std::function<void()> action);
     void postAtPump(int n, std::function<void()> action);
-    // Runs at every pump before the queue is drained; gets the pump number.
-    std::function<void(int)> onPump;
 
     // Replaces the result box before the window is created (a box that
     // fails as a test needs it to).
     std::function<std::unique_ptr<TextBox>(WindowSystem&, const ControlDesign&)> resultBoxFactory;
-    std::function<void()> endHook;  // instead of throwing ProgramEnded
 
     // Raises a control's event through the window object, as a backend does.
     IFormEvents& events() { return *events_; }
@@ -204,10 +201,8 @@ public:
     FolderList& folderList() { return *folder_; }
     Control& control(ControlId id);
 
-    int pumps = 0;
     int beeps = 0;
     std::vector<MessageRecord> messages;
-    std::function<void(const MessageRecord&)> onMessage;
 
 private:
     IFormEvents* events_ = nullptr;

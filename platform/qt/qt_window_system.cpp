@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "platform/control_factory.h"
 #include "platform/qt/qt_accessibility.h"
 #include "platform/qt/qt_controls.h"
 #include "platform/qt/qt_text.h"
@@ -67,37 +68,26 @@ MainWindow WindowSystem::createMainWindow(const FormDesign& design, IFormEvents&
     events_ = &events;
     form_ = std::make_unique<FormWindow>(*this, design);
 
+    struct Kinds {
+        using SingleLineText = TextBox;
+        using MultiLineText = ResultBox;
+        using PushButton = Button;
+        using CheckBox = qt::CheckBox;
+        using Frame = qt::Frame;
+        using Label = qt::Label;
+        using DriveList = qt::DriveList;
+        using FolderList = qt::FolderList;
+        using VerticalScrollBar = ScrollBar;
+    };
     auto build = [&](const ControlDesign& d, QWidget* parent) -> Control& {
-        std::unique_ptr<Control> c;
-        switch (d.kind) {
-            case ControlKind::SingleLineText:
-                c = std::make_unique<TextBox>(*this, parent, d);
-                break;
-            case ControlKind::MultiLineText:
-                c = std::make_unique<ResultBox>(*this, parent, d);
-                break;
-            case ControlKind::PushButton:
-                c = std::make_unique<Button>(*this, parent, d);
-                break;
-            case ControlKind::CheckBox:
-                c = std::make_unique<CheckBox>(*this, parent, d);
-                break;
-            case ControlKind::Frame:
-                c = std::make_unique<Frame>(*this, parent, d);
-                break;
-            case ControlKind::Label:
-                c = std::make_unique<Label>(*this, parent, d);
-                break;
-            case ControlKind::DriveList:
-                c = std::make_unique<DriveList>(*this, parent, d);
-                break;
-            case ControlKind::FolderList:
-                c = std::make_unique<FolderList>(*this, parent, d);
-                break;
-            case ControlKind::VerticalScrollBar:
-                c = std::make_unique<ScrollBar>(*this, parent, d, design.scrollBar);
-                break;
-        }
+        std::unique_ptr<Control> c = makeControl<Kinds>(d.kind, [&](auto kind) -> std::unique_ptr<Control> {
+            using C = ControlClass<decltype(kind)>;
+            if constexpr (std::is_same_v<C, ScrollBar>) {
+                return std::make_unique<C>(*this, parent, d, design.scrollBar);
+            } else {
+                return std::make_unique<C>(*this, parent, d);
+            }
+        });
         c->widget()->setObjectName(QString::fromLatin1(controlName(d.id)));
         c->applyBounds();
         Control& ref = *c;
@@ -151,6 +141,7 @@ void WindowSystem::run() {
 }
 
 int WindowSystem::doEvents() {
+    pumped();
     QCoreApplication::processEvents(QEventLoop::AllEvents);
     return windowOpen() ? 1 : 0;
 }
@@ -160,19 +151,19 @@ int WindowSystem::doEventsPaced() {
     // points hundreds of thousands of times; Qt offers no public way to tell
     // that nothing waits. So Qt is asked at most once a millisecond: a click
     // or a key is still taken within a millisecond, and in the order it came.
-    if (pacer_.due()) QCoreApplication::processEvents(QEventLoop::AllEvents);
+    if (pacer_.due()) return doEvents();
     return windowOpen() ? 1 : 0;
 }
 
 void WindowSystem::endProgram() {
-    if (endHook) endHook();
+    if (hooks.endProgram) hooks.endProgram();
     std::fflush(nullptr);
     std::exit(0);
 }
 
 void WindowSystem::messageBox(const Text& text, const Text& title, int style) {
-    if (messageHook) {
-        messageHook(text, title, style);
+    if (hooks.messageBox) {
+        hooks.messageBox(text, title, style);
         return;
     }
     const QMessageBox::Icon icon = style == MB_ICONSTOP_OK ? QMessageBox::Critical : QMessageBox::Warning;

@@ -3,7 +3,6 @@
 // window system is created and outlive it.
 #pragma once
 
-#include <functional>
 #include <map>
 #include <memory>
 
@@ -31,12 +30,6 @@ public:
     [[noreturn]] void endProgram() override;
     void messageBox(const Text& text, const Text& title, int style) override;
     void beep() override;
-
-    // Instead of a modal box (tests): receives what the box would show.
-    std::function<void(const Text& text, const Text& title, int style)> messageHook;
-    // Instead of ending the process (tests). It must not return (throw);
-    // if it does, the process ends all the same.
-    std::function<void()> endHook;
 
     // The window and a control's widget (named after the control), for the
     // program's own aids and for tests.

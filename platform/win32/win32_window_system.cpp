@@ -298,6 +298,7 @@ void WindowSystem::dispatch(MSG& msg) {
 }
 
 int WindowSystem::doEvents() {
+    pumped();
     rethrowHeld();
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -332,13 +333,15 @@ void WindowSystem::run() {
 }
 
 void WindowSystem::endProgram() {
-    if (onEndProgram) onEndProgram();
+    // A hook (tests) must not return normally: its exception reaches the
+    // caller of doEvents or run.
+    if (hooks.endProgram) hooks.endProgram();
     ExitProcess(0);
 }
 
 void WindowSystem::messageBox(const Text& text, const Text& title, int style) {
-    if (onMessageBox) {
-        onMessageBox(text, title, style);
+    if (hooks.messageBox) {
+        hooks.messageBox(text, title, style);
         return;
     }
     MessageBoxW(main_ && IsWindow(main_) ? main_ : nullptr, wide(text), wide(title), static_cast<UINT>(style));

@@ -46,12 +46,6 @@ public:
     void messageBox(const Text& text, const Text& title, int style) override;
     void beep() override;
 
-    // Instead of ending the process (tests): must not return normally,
-    // e.g. throws; the exception reaches the caller of doEvents or run.
-    std::function<void()> onEndProgram;
-    // Instead of the modal box (tests).
-    std::function<void(const Text& text, const Text& title, int style)> onMessageBox;
-
     // Delivers an event from the user: through dispatchEvent, any exception
     // held until the message that caused it has been dispatched.
     template <class F>

@@ -25,11 +25,11 @@ struct RunControlTest : ::testing::Test {
     // The pump number of the "." entry of a folder, counted from the click.
     int pumpAtDotOf(const Text& folder) {
         int found = -1;
-        h.ws.onPump = [&](int n) {
+        h.ws.hooks.pump = [&](int n) {
             if (found < 0 && h.fs.enumerations.back() == folder) found = n;
         };
         h.doIt().click();
-        h.ws.onPump = nullptr;
+        h.ws.hooks.pump = nullptr;
         return found;
     }
 };
@@ -120,7 +120,7 @@ TEST_F(RunControlTest, CaretMovedInsideAPumpTakesTheFollowingLines) {
     // After a's gathering pump "C:\data\a" is not written yet; move the caret
     // to the start once the first line is there.
     bool moved = false;
-    h.ws.onPump = [&](int) {
+    h.ws.hooks.pump = [&](int) {
         if (!moved && !h.result().text().empty()) {
             h.result().select(0, 0);
             moved = true;
@@ -136,7 +136,7 @@ TEST_F(RunControlTest, CaretMovedInsideAPumpTakesTheFollowingLines) {
 TEST_F(RunControlTest, SaveInsideAPumpWritesTheLinesSoFarAndTheWalkGoesOn) {
     h.dialog.answers.push_back({true, u"C:\\out.txt", 0});
     bool saved = false;
-    h.ws.onPump = [&](int) {
+    h.ws.hooks.pump = [&](int) {
         if (!saved && h.lines().size() == 2) {
             h.save().click();
             saved = true;

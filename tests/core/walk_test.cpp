@@ -142,7 +142,7 @@ TEST_F(WalkTest, EntryVanishingBetweenGatheringAndWritingIsStillWritten) {
     // Removed in the pump after gathering: written (it was accepted), then
     // its descent query fails and the nested enumeration cannot start.
     int pumpsInData = 0;
-    h.ws.onPump = [&](int) {
+    h.ws.hooks.pump = [&](int) {
         if (h.fs.enumerations.size() == 1 && ++pumpsInData == 3) h.fs.remove(u"C:\\data\\a");
     };
     EXPECT_EQ(run("C:\\data", 3, false), (Lines{"C:\\data\\a", "C:\\data\\b"}));

@@ -111,7 +111,7 @@ TEST_F(WalkDiskTest, DeepChainEndsWhereThePathsGetTooLongAndHoldsFewHandles) {
     makeChain(D, "d", 5000);
     const int before = openDescriptors();
     std::size_t mostHeld = 0;
-    w.ws.onPump = [&](int) { mostHeld = std::max(mostHeld, w.fs.heldFolders()); };
+    w.ws.hooks.pump = [&](int) { mostHeld = std::max(mostHeld, w.fs.heldFolders()); };
     const Lines lines = w.run(D, 32767);
     // Every path shorter than the limit is there, one a level, and no other.
     const std::size_t expected = (PATH_MAX - 1 - D.size()) / 2;
@@ -196,7 +196,7 @@ TEST_F(WalkDiskTest, SecondClickStopsTheWalkWithWholeLines) {
         for (int j = 0; j < 5; ++j) makeFolder(D + "/f" + std::to_string(i) + "/g" + std::to_string(j));
     }
     int pumps = 0;
-    w.ws.onPump = [&](int) {
+    w.ws.hooks.pump = [&](int) {
         if (++pumps == 20) w.ws.post([&] { w.ws.button(ControlId::cmdDoIt).click(); });
     };
     const Lines lines = w.run(D, 3);

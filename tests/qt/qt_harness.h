@@ -54,10 +54,10 @@ struct QtHarness {
     std::vector<Message> messages;
 
     QtHarness() {
-        ws.messageHook = [this](const Text& text, const Text& title, int style) {
+        ws.hooks.messageBox = [this](const Text& text, const Text& title, int style) {
             messages.push_back({U(text), U(title), style});
         };
-        ws.endHook = [] { throw ProgramEnded{}; };
+        ws.hooks.endProgram = [] { throw ProgramEnded{}; };
         fs.addRoot(Text());
     }
 

@@ -57,7 +57,7 @@ TEST(QtWindowDeathTest, EndingTheProgramExitsWithZero) {
     EXPECT_EXIT(
         {
             QtHarness h;
-            h.ws.endHook = nullptr;
+            h.ws.hooks.endProgram = nullptr;
             h.form.start();
             h.ws.endProgram();
         },
@@ -66,8 +66,8 @@ TEST(QtWindowDeathTest, EndingTheProgramExitsWithZero) {
 
 void closeWithAFailingOpener() {
     QtHarness h;
-    h.ws.endHook = nullptr;
-    h.ws.messageHook = [](const Text& text, const Text& title, int style) {
+    h.ws.hooks.endProgram = nullptr;
+    h.ws.hooks.messageBox = [](const Text& text, const Text& title, int style) {
         std::fprintf(stderr, "[%s|%s|%d]\n", toUtf8(title).c_str(), toUtf8(text).c_str(), style);
     };
     Failure failure;

@@ -99,10 +99,10 @@ struct Window {
     std::unique_ptr<frmMain> form;
 
     Window() {
-        ws.onMessageBox = [this](const Text& text, const Text& title, int style) {
+        ws.hooks.messageBox = [this](const Text& text, const Text& title, int style) {
             messages.push_back({text, title, style});
         };
-        ws.onEndProgram = [this] {
+        ws.hooks.endProgram = [this] {
             ++ended;
             throw ProgramEnded{};
         };
@@ -163,8 +163,8 @@ struct SpyWindow {
     EventSpy spy;
     MainWindow c;
     SpyWindow() {
-        ws.onMessageBox = [](const Text&, const Text&, int) {};
-        ws.onEndProgram = [] { throw ProgramEnded{}; };
+        ws.hooks.messageBox = [](const Text&, const Text&, int) {};
+        ws.hooks.endProgram = [] { throw ProgramEnded{}; };
         c = ws.createMainWindow(frmMainDesign(), spy);
     }
 };
