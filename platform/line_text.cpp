@@ -187,4 +187,18 @@ std::optional<std::size_t> LineText::takeLongerLine() {
     return line;
 }
 
+std::size_t LineText::longestLine() {
+    std::size_t best = 0, length = 0;
+    for (std::size_t l = 0; l < starts_.size(); ++l) {
+        const std::size_t n = lineEnd(l) - starts_[l];
+        if (n > length) {
+            length = n;
+            best = l;
+        }
+    }
+    longest_ = length;
+    longerLine_.reset();
+    return best;
+}
+
 }  // namespace malvorn

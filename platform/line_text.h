@@ -72,6 +72,10 @@ public:
     // The line that came in longer than any line before it since the last
     // call, if any (a box measures only such lines for its width).
     std::optional<std::size_t> takeLongerLine();
+    // The line with the most units now, found by a pass over the index
+    // (once after lines got shorter or went away, not per line added);
+    // lines longer than it are reported by takeLongerLine from then on.
+    std::size_t longestLine();
 
 private:
     // Replaces [from, to) with the text; returns the length that went in.
