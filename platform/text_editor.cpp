@@ -200,6 +200,39 @@ std::size_t TextEditor::lineStep(std::size_t position, std::ptrdiff_t lines) {
     return text_.lineStart(target) + std::min(wanted, length);
 }
 
+// ---------------------------------------------------------------- the picture
+
+std::optional<TextEditor::Band> TextEditor::selectionOn(std::size_t line) const {
+    const std::size_t from = text_.selectionStart(), to = text_.selectionEnd();
+    const std::size_t start = text_.lineStart(line), end = text_.lineEnd(line);
+    if (from == to || to < start || from > end || (to == start && from < start)) return std::nullopt;
+    return Band{std::max(from, start) - start, std::min(to, end) - start, to > end};
+}
+
+void TextEditor::bringCaretIntoSight(std::size_t& first, double& left, std::size_t lines, double width) {
+    const std::size_t line = text_.lineOf(text_.caret());
+    lines = std::max<std::size_t>(1, lines);
+    if (line < first)
+        first = line;
+    else if (line >= first + lines)
+        first = line - lines + 1;
+    if (!layout_) return;
+    const double x = layout_->xOf(line, text_.caret() - text_.lineStart(line));
+    if (x < left)
+        left = x;
+    else if (x > left + width)
+        left = x - width;
+}
+
+double TextEditor::contentWidth() {
+    auto widthOf = [this](std::size_t line) {
+        return layout_ ? layout_->xOf(line, text_.lineEnd(line) - text_.lineStart(line)) : 0.0;
+    };
+    if (takeShrunk()) widest_ = widthOf(text_.longestLine());
+    if (const auto longer = text_.takeLongerLine()) widest_ = std::max(widest_, widthOf(*longer));
+    return widest_;
+}
+
 // ---------------------------------------------------------------- words
 
 void TextEditor::pieces(std::size_t position, std::size_t& base) const {

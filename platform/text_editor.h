@@ -14,7 +14,9 @@
 // the history too, since no step of it could still be undone.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -120,6 +122,24 @@ public:
     bool takeShrunk();
     std::size_t longestLine() { return text_.longestLine(); }
     std::optional<std::size_t> takeLongerLine() { return text_.takeLongerLine(); }
+
+    // ---- what both front ends draw
+    // The part of a line the selection covers: columns [from, to), and
+    // whether the line's end is selected too.
+    struct Band {
+        std::size_t from, to;
+        bool lineEnd;
+    };
+    std::optional<Band> selectionOn(std::size_t line) const;
+    // Moves a view's top line and left edge (pixels) as little as brings
+    // the caret into sight, in a view of `lines` lines and `width` pixels.
+    void bringCaretIntoSight(std::size_t& first, double& left, std::size_t lines, double width);
+    // The widest line's width in the layout's pixels: it grows with every
+    // line that comes in longer than any before and, after lines got
+    // shorter or went away, follows the longest line still there. A front
+    // end also notes the width of the lines it paints.
+    double contentWidth();
+    void noteWidth(double width) { widest_ = std::max(widest_, width); }
     // Units of removed text the history holds.
     std::size_t historyUnits() const { return history_.units(); }
 
@@ -145,6 +165,7 @@ private:
     std::pair<std::size_t, std::size_t> pressed_{0, 0};  // what the press selected
     bool modified_ = false;
     bool shrunk_ = false;
+    double widest_ = 0;
     std::vector<TextChange> changes_;
     mutable std::vector<WordPiece> pieces_;
     mutable Text scratch_;

@@ -70,7 +70,7 @@ int main(int argc, char** argv) {
     const double cpu1 = cpuSeconds();
 
     const long long lines = result->view()->lineCount() - 1;  // the last line is the empty one after the last CR LF
-    const long long chars = result->view()->text().size();
+    const long long chars = result->view()->size();
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     std::printf("lines %lld\nutf16_bytes %lld\nseconds %.3f\ncpu_seconds %.3f\npeak_rss_kb %ld\n", lines, chars * 2,
