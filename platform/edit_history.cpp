@@ -36,17 +36,9 @@ void EditHistory::record(std::size_t at, Text removed, std::size_t length, Kind 
     updateReach();
 }
 
-EditHistory::Step EditHistory::takeUndo() {
-    Step s = std::move(undo_.back());
-    undo_.pop_back();
-    units_ -= s.removed.size();
-    sealed_ = true;
-    return s;
-}
-
-EditHistory::Step EditHistory::takeRedo() {
-    Step s = std::move(redo_.back());
-    redo_.pop_back();
+EditHistory::Step EditHistory::take(std::deque<Step>& list) {
+    Step s = std::move(list.back());
+    list.pop_back();
     units_ -= s.removed.size();
     sealed_ = true;
     return s;

@@ -46,8 +46,8 @@ public:
     bool canRedo() const { return !redo_.empty(); }
     // The step to undo (or redo), taken off its list; the caller makes the
     // change and hands the reverse step to pushRedo (or pushUndo).
-    Step takeUndo();
-    Step takeRedo();
+    Step takeUndo() { return take(undo_); }
+    Step takeRedo() { return take(redo_); }
     void pushUndo(Step step);
     void pushRedo(Step step);
 
@@ -62,6 +62,7 @@ public:
     std::size_t units() const { return units_; }
 
 private:
+    Step take(std::deque<Step>& list);
     void trim();
     void updateReach();
 

@@ -116,22 +116,21 @@ void TextEditor::erase(Erase how) {
     change(from, to, TextView(), Origin::User, kind);
 }
 
-bool TextEditor::undo() {
-    if (!history_.canUndo()) return false;
-    EditHistory::Step step = history_.takeUndo();
-    Text current = text_.slice(step.at, step.at + step.length);
-    change(step.at, step.at + step.length, step.removed, Origin::History, EditHistory::Kind::Other);
-    history_.pushRedo({step.at, text_.caret() - step.at, std::move(current), EditHistory::Kind::Other});
-    modified_ = true;
-    return true;
-}
+bool TextEditor::undo() { return replay(true); }
 
-bool TextEditor::redo() {
-    if (!history_.canRedo()) return false;
-    EditHistory::Step step = history_.takeRedo();
+bool TextEditor::redo() { return replay(false); }
+
+bool TextEditor::replay(bool back) {
+    if (back ? !history_.canUndo() : !history_.canRedo()) return false;
+    EditHistory::Step step = back ? history_.takeUndo() : history_.takeRedo();
     Text current = text_.slice(step.at, step.at + step.length);
     change(step.at, step.at + step.length, step.removed, Origin::History, EditHistory::Kind::Other);
-    history_.pushUndo({step.at, text_.caret() - step.at, std::move(current), EditHistory::Kind::Other});
+    // The reverse step: what was put back, to take out again.
+    EditHistory::Step reverse{step.at, text_.caret() - step.at, std::move(current), EditHistory::Kind::Other};
+    if (back)
+        history_.pushRedo(std::move(reverse));
+    else
+        history_.pushUndo(std::move(reverse));
     modified_ = true;
     return true;
 }

@@ -96,6 +96,7 @@ public:
     bool canRedo() const { return history_.canRedo(); }
     bool undo();
     bool redo();
+    void clearHistory() { history_.clear(); }
     // A press of the mouse at a position: a character, word or line there
     // is selected (Shift extends the selection from its anchor instead).
     void press(std::size_t position, Unit unit, bool extend);
@@ -151,6 +152,8 @@ private:
     void change(std::size_t from, std::size_t to, TextView text, Origin origin, EditHistory::Kind kind);
     void note(std::size_t at, std::size_t removed, std::size_t inserted);
     void userEdit(TextView text, EditHistory::Kind kind);
+    // Undoes (back) or redoes the last step.
+    bool replay(bool back);
     std::size_t lineStep(std::size_t position, std::ptrdiff_t lines);
     std::pair<std::size_t, std::size_t> unitAt(std::size_t position, Unit unit) const;
     // The word pieces of the line around a position, from `base` on.
