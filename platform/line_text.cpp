@@ -10,20 +10,11 @@ namespace {
 bool isHigh(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool isLow(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
-// Every line end made CR LF; nullopt when the text has only CR LF already
-// (always so for the listing's own lines, which then go in uncopied).
-std::optional<Text> withCrLf(TextView text) {
-    std::size_t i = 0;
-    for (; i < text.size(); ++i) {
-        const char16_t c = text[i];
-        if (c != u'\r' && c != u'\n') continue;
-        if (c == u'\n' || i + 1 >= text.size() || text[i + 1] != u'\n') break;
-        ++i;
-    }
-    if (i >= text.size()) return std::nullopt;
-    Text out(text.substr(0, i));
+// Every line end made CR LF.
+Text withCrLf(TextView text) {
+    Text out;
     out.reserve(text.size() + 16);
-    for (; i < text.size(); ++i) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
         const char16_t c = text[i];
         if (c == u'\r' || c == u'\n') {
             if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
@@ -154,23 +145,39 @@ void LineText::erase(std::size_t from, std::size_t to) {
 }
 
 std::size_t LineText::replace(std::size_t from, std::size_t to, TextView given) {
-    const std::optional<Text> normalised = withCrLf(given);
-    const TextView text = normalised ? TextView(*normalised) : given;
     const std::size_t first = lineOf(from), last = lineOf(to);
-
-    // The line starts within the new text, and the longest line it makes.
+    // One pass over the new text: the line starts within it and the
+    // longest line it makes. A listing brings CR LF only and goes in
+    // uncopied; any other line end (a paste, a name holding a line end)
+    // is made CR LF and the pass made again.
     std::vector<std::size_t> added;
-    std::size_t lineStart = starts_[first], longestLength = 0, longestLine = first;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != u'\r') continue;
-        if (from + i - lineStart > longestLength) {
-            longestLength = from + i - lineStart;
-            longestLine = first + added.size();
+    std::size_t longestLength = 0, longestLine = first;
+    auto scan = [&](TextView units) {
+        added.clear();
+        longestLength = 0;
+        longestLine = first;
+        std::size_t lineStart = starts_[first];
+        for (std::size_t i = 0; i < units.size(); ++i) {
+            const char16_t c = units[i];
+            if (c > u'\r' || (c != u'\r' && c != u'\n')) continue;
+            if (c == u'\n' || i + 1 >= units.size() || units[i + 1] != u'\n') return false;
+            if (from + i - lineStart > longestLength) {
+                longestLength = from + i - lineStart;
+                longestLine = first + added.size();
+            }
+            lineStart = from + i + 2;
+            added.push_back(lineStart);
+            ++i;
         }
-        lineStart = from + i + 2;
-        added.push_back(lineStart);
-        ++i;
+        return true;
+    };
+    Text normalised;
+    const bool clean = scan(given);
+    if (!clean) {
+        normalised = withCrLf(given);
+        scan(normalised);
     }
+    const TextView text = clean ? given : TextView(normalised);
 
     erase(from, to);
     insert(from, text);
