@@ -4,17 +4,23 @@
 // a person would (path typed, files on, full paths, the deepest depth, the
 // start button clicked), timed from the click to the last line in the box.
 //
-//   malvorn-window-bench FOLDER
+//   malvorn-window-bench FOLDER [--respond]
 //
 // Prints the lines listed, the listing's size in UTF-16, the seconds from
 // click to finished (wall clock and processor) and the peak resident memory. bench/window-bench runs it.
+// With --respond, the box is then filled to 1,000,000 lines and the time
+// from each of a person's keys and scrolls to the picture drawn again is
+// printed too (respond_ms_...).
 #include <sys/resource.h>
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QPushButton>
+#include <QScrollBar>
 #include <chrono>
 #include <cstdio>
+#include <string_view>
 
 #include "platform/headless/headless_services.h"
 #include "platform/posix/posix_file_system.h"
@@ -25,10 +31,52 @@
 #include "platform/qt/qt_window_system.h"
 #include "window/frmMain.h"
 
+namespace {
+
+// The box filled to 1,000,000 lines, then each key or scroll a person
+// gives it, timed to the picture drawn again.
+void measureResponses(malvorn::qt::ListingView& view, malvorn::ITextBox& box) {
+    const malvorn::Text line = u"C:\\Users\\someone\\Documents\\a folder\\a file name.txt\r\n";
+    for (qsizetype n = view.lineCount() - 1; n < 1000000; ++n) box.replaceSelection(line);
+    box.text();  // every line in the view
+    view.setFocus();
+    view.viewport()->repaint();
+    auto timed = [&](const char* name, auto&& action) {
+        const auto t0 = std::chrono::steady_clock::now();
+        action();
+        view.viewport()->repaint();
+        const auto t1 = std::chrono::steady_clock::now();
+        std::printf("respond_ms_%s %.1f\n", name, std::chrono::duration<double, std::milli>(t1 - t0).count());
+    };
+    auto key = [&](int k, Qt::KeyboardModifiers m = Qt::NoModifier, const QString& text = {}) {
+        QKeyEvent press(QEvent::KeyPress, k, m, text);
+        QCoreApplication::sendEvent(&view, &press);
+    };
+    std::printf("respond_lines %lld\n", static_cast<long long>(view.lineCount() - 1));
+    timed("ctrl_home", [&] { key(Qt::Key_Home, Qt::ControlModifier); });
+    timed("ctrl_end", [&] { key(Qt::Key_End, Qt::ControlModifier); });
+    timed("page_up", [&] { key(Qt::Key_PageUp); });
+    timed("scroll_to_middle", [&] { view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum() / 2); });
+    timed("wheel_line", [&] { view.verticalScrollBar()->setValue(view.verticalScrollBar()->value() + 3); });
+    key(Qt::Key_End, Qt::ControlModifier);
+    timed("type_at_end", [&] { key(Qt::Key_X, Qt::NoModifier, QStringLiteral("x")); });
+    timed("backspace_at_end", [&] { key(Qt::Key_Backspace); });
+    key(Qt::Key_Home, Qt::ControlModifier);
+    timed("type_at_start", [&] { key(Qt::Key_X, Qt::NoModifier, QStringLiteral("x")); });
+    timed("select_all_and_key", [&] {
+        key(Qt::Key_A, Qt::ControlModifier);
+        key(Qt::Key_Y, Qt::NoModifier, QStringLiteral("y"));
+    });
+    timed("undo_whole_listing", [&] { key(Qt::Key_Z, Qt::ControlModifier); });
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
     using namespace malvorn;
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: malvorn-window-bench FOLDER\n");
+    const bool respond = argc == 3 && std::string_view(argv[2]) == "--respond";
+    if (argc != 2 && !respond) {
+        std::fprintf(stderr, "usage: malvorn-window-bench FOLDER [--respond]\n");
         return 2;
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -68,10 +116,11 @@ int main(int argc, char** argv) {
     const double cpu1 = cpuSeconds();
 
     const long long lines = result->view()->lineCount() - 1;  // the last line is the empty one after the last CR LF
-    const long long chars = result->view()->text().size();
+    const long long chars = result->view()->size();
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     std::printf("lines %lld\nutf16_bytes %lld\nseconds %.3f\ncpu_seconds %.3f\npeak_rss_kb %ld\n", lines, chars * 2,
                 std::chrono::duration<double>(t1 - t0).count(), cpu1 - cpu0, usage.ru_maxrss);
+    if (respond) measureResponses(*result->view(), *form.C.txtResult);
     return 0;
 }

@@ -10,20 +10,11 @@ namespace {
 bool isHigh(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
 bool isLow(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
-// Every line end made CR LF; nullopt when the text has only CR LF already
-// (always so for the listing's own lines, which then go in uncopied).
-std::optional<Text> withCrLf(TextView text) {
-    std::size_t i = 0;
-    for (; i < text.size(); ++i) {
-        const char16_t c = text[i];
-        if (c != u'\r' && c != u'\n') continue;
-        if (c == u'\n' || i + 1 >= text.size() || text[i + 1] != u'\n') break;
-        ++i;
-    }
-    if (i >= text.size()) return std::nullopt;
-    Text out(text.substr(0, i));
+// Every line end made CR LF.
+Text withCrLf(TextView text) {
+    Text out;
     out.reserve(text.size() + 16);
-    for (; i < text.size(); ++i) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
         const char16_t c = text[i];
         if (c == u'\r' || c == u'\n') {
             if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') ++i;
@@ -46,11 +37,23 @@ std::size_t LineText::lineOf(std::size_t position) const {
     return static_cast<std::size_t>(it - starts_.begin()) - 1;
 }
 
+std::pair<std::size_t, std::size_t> LineText::locate(std::size_t position) const {
+    if (blocks_.empty()) return {0, 0};
+    const auto it = std::upper_bound(blockStarts_.begin(), blockStarts_.end(), position);
+    const std::size_t b = it == blockStarts_.begin() ? 0 : static_cast<std::size_t>(it - blockStarts_.begin()) - 1;
+    return {b, position - blockStarts_[b]};
+}
+
+char16_t LineText::at(std::size_t position) const {
+    const auto [b, offset] = locate(position);
+    return blocks_[b].units[offset];
+}
+
 TextView LineText::line(std::size_t line, Text& scratch) const {
     const std::size_t start = starts_[line], end = lineEnd(line);
     if (start == end) return {};
-    if (start / BlockUnits == (end - 1) / BlockUnits)
-        return TextView(blocks_[start / BlockUnits].get() + start % BlockUnits, end - start);
+    const auto [b, offset] = locate(start);
+    if (offset + (end - start) <= blocks_[b].size) return TextView(blocks_[b].units.get() + offset, end - start);
     scratch = slice(start, end);
     return scratch;
 }
@@ -59,59 +62,125 @@ Text LineText::slice(std::size_t from, std::size_t to) const {
     Text out;
     if (to <= from) return out;
     out.reserve(to - from);
+    auto [b, offset] = locate(from);
     while (from < to) {
-        const std::size_t offset = from % BlockUnits;
-        const std::size_t n = std::min(to - from, BlockUnits - offset);
-        out.append(blocks_[from / BlockUnits].get() + offset, n);
+        const std::size_t n = std::min(to - from, blocks_[b].size - offset);
+        out.append(blocks_[b].units.get() + offset, n);
         from += n;
+        ++b;
+        offset = 0;
     }
     return out;
 }
 
-void LineText::append(TextView units) {
+void LineText::recount(std::size_t b) {
+    blockStarts_.resize(blocks_.size());
+    for (std::size_t i = b; i < blocks_.size(); ++i)
+        blockStarts_[i] = i == 0 ? 0 : blockStarts_[i - 1] + blocks_[i - 1].size;
+}
+
+std::size_t LineText::fill(std::size_t b, TextView units) {
     while (!units.empty()) {
-        if (size_ / BlockUnits == blocks_.size())
-            blocks_.push_back(std::make_unique_for_overwrite<char16_t[]>(BlockUnits));
-        const std::size_t offset = size_ % BlockUnits;
-        const std::size_t n = std::min(units.size(), BlockUnits - offset);
-        std::copy_n(units.data(), n, blocks_[size_ / BlockUnits].get() + offset);
+        if (b == blocks_.size() || blocks_[b].size == BlockUnits) {
+            // A new block behind this one (or the first).
+            if (b < blocks_.size()) ++b;
+            blocks_.insert(blocks_.begin() + static_cast<std::ptrdiff_t>(b),
+                           Block{std::make_unique_for_overwrite<char16_t[]>(BlockUnits), 0});
+        }
+        Block& k = blocks_[b];
+        const std::size_t n = std::min(units.size(), BlockUnits - k.size);
+        std::copy_n(units.data(), n, k.units.get() + k.size);
+        k.size += n;
         size_ += n;
         units.remove_prefix(n);
     }
+    return b;
 }
 
-void LineText::truncate(std::size_t size) {
-    size_ = size;
-    blocks_.resize((size + BlockUnits - 1) / BlockUnits);
+void LineText::append(TextView units) {
+    if (units.empty()) return;
+    const std::size_t last = blocks_.empty() ? 0 : blocks_.size() - 1;
+    fill(last, units);
+    recount(last);
+}
+
+void LineText::insert(std::size_t at, TextView units) {
+    if (units.empty()) return;
+    if (at == size_) return append(units);
+    const auto [b, offset] = locate(at);
+    Block& k = blocks_[b];
+    if (k.size + units.size() <= BlockUnits) {
+        // Room in the block: its units behind the place move up.
+        std::copy_backward(k.units.get() + offset, k.units.get() + k.size, k.units.get() + k.size + units.size());
+        std::copy_n(units.data(), units.size(), k.units.get() + offset);
+        k.size += units.size();
+        size_ += units.size();
+        recount(b + 1);
+        return;
+    }
+    // No room: the block is cut at the place, and the units, then what was
+    // behind them in the block, go into it and into new blocks after it.
+    const Text tail(k.units.get() + offset, k.size - offset);
+    k.size = offset;
+    size_ -= tail.size();
+    fill(fill(b, units), tail);
+    recount(b);
+}
+
+void LineText::erase(std::size_t from, std::size_t to) {
+    while (to > from) {
+        const auto [b, offset] = locate(from);
+        Block& k = blocks_[b];
+        const std::size_t n = std::min(to - from, k.size - offset);
+        if (n == k.size) {
+            blocks_.erase(blocks_.begin() + static_cast<std::ptrdiff_t>(b));
+        } else {
+            std::copy(k.units.get() + offset + n, k.units.get() + k.size, k.units.get() + offset);
+            k.size -= n;
+        }
+        size_ -= n;
+        to -= n;
+        recount(b);
+    }
 }
 
 std::size_t LineText::replace(std::size_t from, std::size_t to, TextView given) {
-    const std::optional<Text> normalised = withCrLf(given);
-    const TextView text = normalised ? TextView(*normalised) : given;
     const std::size_t first = lineOf(from), last = lineOf(to);
-
-    // The line starts within the new text, and the longest line it makes.
+    // One pass over the new text: the line starts within it and the
+    // longest line it makes. A listing brings CR LF only and goes in
+    // uncopied; any other line end (a paste, a name holding a line end)
+    // is made CR LF and the pass made again.
     std::vector<std::size_t> added;
-    std::size_t lineStart = starts_[first], longestLength = 0, longestLine = first;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != u'\r') continue;
-        if (from + i - lineStart > longestLength) {
-            longestLength = from + i - lineStart;
-            longestLine = first + added.size();
+    std::size_t longestLength = 0, longestLine = first;
+    auto scan = [&](TextView units) {
+        added.clear();
+        longestLength = 0;
+        longestLine = first;
+        std::size_t lineStart = starts_[first];
+        for (std::size_t i = 0; i < units.size(); ++i) {
+            const char16_t c = units[i];
+            if (c > u'\r' || (c != u'\r' && c != u'\n')) continue;
+            if (c == u'\n' || i + 1 >= units.size() || units[i + 1] != u'\n') return false;
+            if (from + i - lineStart > longestLength) {
+                longestLength = from + i - lineStart;
+                longestLine = first + added.size();
+            }
+            lineStart = from + i + 2;
+            added.push_back(lineStart);
+            ++i;
         }
-        lineStart = from + i + 2;
-        added.push_back(lineStart);
-        ++i;
+        return true;
+    };
+    Text normalised;
+    const bool clean = scan(given);
+    if (!clean) {
+        normalised = withCrLf(given);
+        scan(normalised);
     }
+    const TextView text = clean ? given : TextView(normalised);
 
-    if (from == size_ && to == from) {
-        append(text);
-    } else {
-        const Text tail = slice(to, size_);
-        truncate(from);
-        append(text);
-        append(tail);
-    }
+    erase(from, to);
+    insert(from, text);
 
     const std::ptrdiff_t delta = static_cast<std::ptrdiff_t>(text.size()) - static_cast<std::ptrdiff_t>(to - from);
     const auto begin = starts_.begin();
@@ -160,6 +229,7 @@ void LineText::assign(TextView text) {
 void LineText::clear() {
     blocks_.clear();
     blocks_.shrink_to_fit();
+    blockStarts_.clear();
     size_ = 0;
     std::vector<std::size_t>{0}.swap(starts_);
     caret_ = anchor_ = 0;
@@ -185,6 +255,20 @@ std::optional<std::size_t> LineText::takeLongerLine() {
     longerLine_.reset();
     if (line) line = std::min(*line, starts_.size() - 1);
     return line;
+}
+
+std::size_t LineText::longestLine() {
+    std::size_t best = 0, length = 0;
+    for (std::size_t l = 0; l < starts_.size(); ++l) {
+        const std::size_t n = lineEnd(l) - starts_[l];
+        if (n > length) {
+            length = n;
+            best = l;
+        }
+    }
+    longest_ = length;
+    longerLine_.reset();
+    return best;
 }
 
 }  // namespace malvorn

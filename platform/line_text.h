@@ -11,14 +11,17 @@
 // for bytes of a name) are held as they came, so that the whole text reads
 // back exactly as it was written.
 //
-// The units live in blocks of a fixed size, not in one string: a string
+// The units live in blocks of a fixed room, not in one string: a string
 // that grows by doubling holds up to twice the text, and three times while
-// it moves to a larger place; the blocks never move.
+// it moves to a larger place; the blocks never move. A block may be part
+// full: an edit in the middle of the text moves units within one block
+// (splitting it when it overflows), not the whole text behind the edit.
 #pragma once
 
 #include <cstddef>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "platform/text.h"
@@ -37,7 +40,7 @@ public:
     std::size_t lineEnd(std::size_t line) const;
     // The line that holds a position (the last line for the end).
     std::size_t lineOf(std::size_t position) const;
-    char16_t at(std::size_t position) const { return blocks_[position / BlockUnits][position % BlockUnits]; }
+    char16_t at(std::size_t position) const;
 
     // A line's units. They are read in place; `scratch` holds a copy only
     // when the line crosses from one block into the next.
@@ -72,14 +75,32 @@ public:
     // The line that came in longer than any line before it since the last
     // call, if any (a box measures only such lines for its width).
     std::optional<std::size_t> takeLongerLine();
+    // The line with the most units now, found by a pass over the index
+    // (once after lines got shorter or went away, not per line added);
+    // lines longer than it are reported by takeLongerLine from then on.
+    std::size_t longestLine();
 
 private:
     // Replaces [from, to) with the text; returns the length that went in.
     std::size_t replace(std::size_t from, std::size_t to, TextView text);
+    struct Block {
+        std::unique_ptr<char16_t[]> units;
+        std::size_t size = 0;
+    };
+    // The block that holds a position and the offset in it (the end of the
+    // text: the last block's end).
+    std::pair<std::size_t, std::size_t> locate(std::size_t position) const;
     void append(TextView units);
-    void truncate(std::size_t size);
+    void insert(std::size_t at, TextView units);
+    void erase(std::size_t from, std::size_t to);
+    // Writes units behind block b's own, into new blocks after it when it
+    // is full; returns the last block written.
+    std::size_t fill(std::size_t b, TextView units);
+    // Block starts recounted from block b on.
+    void recount(std::size_t b);
 
-    std::vector<std::unique_ptr<char16_t[]>> blocks_;
+    std::vector<Block> blocks_;
+    std::vector<std::size_t> blockStarts_;
     std::size_t size_ = 0;
     std::vector<std::size_t> starts_{0};  // start of every line
     std::size_t caret_ = 0, anchor_ = 0;

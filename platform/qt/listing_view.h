@@ -1,45 +1,64 @@
 // SPDX-License-Identifier: MIT
-// The result box's widget: a multi-line text view built for listings of
-// hundreds of thousands of lines. The text is kept as one UTF-16 string
-// with CR LF between lines plus the start of every line, and only the lines
-// in sight are drawn, so adding a line costs about what copying it costs
-// (a QTextDocument spends microseconds per line on its block structure,
+// The result box's widget: a thin Qt view over the shared TextEditor,
+// built for listings of hundreds of thousands of lines. The editor holds
+// the text once with the start of every line, and only the lines in sight
+// are drawn, so adding a line costs about what copying it costs (a
+// QTextDocument spends microseconds per line on its block structure,
 // several times the whole listing's own time).
 //
-// It does what the listing needs from a text box and what a person expects
-// of one: a caret and a selection set by mouse and keys, scrolling both
-// ways without wrapping, typing, cut, copy and paste, select all.
+// The view turns keys and the mouse into the editor's commands, measures
+// and paints the text, blinks the caret, scrolls (also on a timer while the
+// mouse is held past an edge), shows the input method's preedit text at
+// the caret, keeps the X11 primary selection, and tells screen readers of
+// changes as QPlainTextEdit does: the changes a running listing makes go
+// out at most once per painted frame, with the frame's text.
 #pragma once
 
 #include <QAbstractScrollArea>
+#include <QBasicTimer>
+#include <QPoint>
 #include <QString>
-#include <vector>
+
+#include "platform/text_editor.h"
 
 namespace malvorn::qt {
 
-class ListingView : public QAbstractScrollArea {
+class ListingView : public QAbstractScrollArea, private TextLayout {
 public:
     explicit ListingView(QWidget* parent = nullptr);
 
-    // The whole text, lines ended by CR LF.
-    const QString& text() const { return text_; }
+    TextEditor& editor() { return editor_; }
+    const TextEditor& editor() const { return editor_; }
+
+    // The whole text, lines ended by CR LF (a copy).
+    QString text() const;
+    qsizetype size() const { return static_cast<qsizetype>(editor_.text().size()); }
+    // From code: the text anew (the history emptied), and text written
+    // over the selection, caret behind it; neither is an undo step.
     void setText(const QString& text);
-    // Replaces the selection with the text and puts the caret behind it.
     void insert(const QString& text);
 
-    qsizetype lineCount() const { return static_cast<qsizetype>(starts_.size()); }
-    qsizetype caret() const { return caret_; }
-    qsizetype anchor() const { return anchor_; }
-    // Sets the selection from the anchor to the caret (equal: none).
+    qsizetype lineCount() const { return static_cast<qsizetype>(editor_.text().lineCount()); }
+    qsizetype caret() const { return static_cast<qsizetype>(editor_.caret()); }
+    qsizetype anchor() const { return static_cast<qsizetype>(editor_.anchor()); }
     void select(qsizetype anchor, qsizetype caret);
     QString selectedText() const;
 
     // Where the caret of a click at a point in the viewport would go.
-    qsizetype positionAt(QPoint point) const;
+    qsizetype positionAt(QPoint point);
+    // A character's box in the viewport's coordinates.
+    QRect characterRect(qsizetype position);
+    // The user's commands that the context menu and screen readers give.
+    void undo();
+    void redo();
+    void replaceRange(qsizetype from, qsizetype to, const QString& text);
+    // The preedit text the input method is composing (empty: none).
+    const QString& preedit() const { return preedit_; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -50,34 +69,43 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void timerEvent(QTimerEvent* event) override;
 
 private:
-    // Lines are ended by CR LF only: other line ends are made CR LF on the
-    // way in, so that every break is two units and never split.
-    static QString withCrLf(const QString& text);
-    // Replaces [from, to) with the text, its line ends made CR LF; returns
-    // the length that went in.
-    qsizetype replace(qsizetype from, qsizetype to, const QString& text);
-    qsizetype lineOf(qsizetype position) const;
-    qsizetype lineEnd(qsizetype line) const;  // before its CR LF
-    QStringView lineText(qsizetype line) const;
+    // TextLayout: the editor's questions about the picture.
+    double xOf(std::size_t line, std::size_t column) override;
+    std::size_t columnAt(std::size_t line, double x) override;
+    std::size_t pageLines() override;
+    double columnX(std::size_t line, std::size_t column) const;
+
     // A line as a person sees it: a unit that is half a character (a byte
     // of a name that is not text) shows as U+FFFD, which keeps the columns.
-    QString shownLine(qsizetype line) const;
-    static QString shown(QStringView text);
-    qreal xOf(qsizetype line, qsizetype column) const;
-    void moveCaret(qsizetype position, bool keepAnchor);
+    QString shownLine(std::size_t line) const;
+    // After a command of the user's: the caret into sight, the screen
+    // readers told, the primary selection kept, the picture redrawn.
+    void userDid(bool selectionMayChange = true);
+    // After a change from code: the scroll bars and the picture at the
+    // next frame.
+    void changed();
     void ensureCaretVisible();
     void updateScrollBars();
-    void noteWidth(QStringView line);
+    // The changes, caret and selection since the last call, to the screen
+    // readers.
+    void announce();
+    void restartBlink();
+    void autoscroll();
+    void copyTo(bool primary) const;
     int lineHeight() const;
     int visibleLines() const;
 
-    QString text_;
-    std::vector<qsizetype> starts_{0};  // start of every line
-    qsizetype caret_ = 0, anchor_ = 0;
-    qreal widest_ = 0;       // widest line seen, in pixels
-    qreal preferredX_ = -1;  // column kept by Up and Down
+    TextEditor editor_;
+    QString preedit_;
+    int preeditCursor_ = 0;
+    bool caretOn_ = true;
+    QBasicTimer blink_, autoscroll_, tripleClick_;
+    QPoint tripleClickAt_, mouseAt_;
+    bool dragging_ = false;
+    std::size_t announcedCaret_ = 0, announcedAnchor_ = 0;
 };
 
 }  // namespace malvorn::qt

@@ -13,6 +13,7 @@
 #include <climits>
 
 #include "platform/qt/listing_view.h"
+#include "platform/qt/qt_text.h"
 #include "platform/qt/qt_window_system.h"
 
 namespace malvorn::qt {
@@ -21,30 +22,27 @@ namespace {
 
 // Offsets are int in Qt's accessibility API; a listing longer than that is
 // read as far as an int reaches.
-int clampedSize(const QString& text) { return static_cast<int>(std::min<qsizetype>(text.size(), INT_MAX)); }
+int clamped(std::size_t n) { return static_cast<int>(std::min<std::size_t>(n, INT_MAX)); }
 
 // The line around an offset: [start, end) without its CR LF, and where the
-// next line starts (end + 2, or end for the last line).
+// next line starts (end + 2, or end for the last line). An offset between
+// the CR and the LF belongs to the line the CR ends.
 struct Line {
-    qsizetype start, end, next;
+    std::size_t start, end, next;
 };
 
-Line lineAt(const QString& text, qsizetype offset) {
-    offset = std::clamp<qsizetype>(offset, 0, text.size());
-    // An offset between the CR and the LF belongs to the line the CR ends.
-    if (offset > 0 && offset < text.size() && text[offset - 1] == u'\r' && text[offset] == u'\n') --offset;
-    const qsizetype before = offset >= 2 ? text.lastIndexOf(QLatin1String("\r\n"), offset - 2) : -1;
-    const qsizetype start = before < 0 ? 0 : before + 2;
-    const qsizetype end = text.indexOf(QLatin1String("\r\n"), start);
-    if (end < 0) return {start, text.size(), text.size()};
-    return {start, end, end + 2};
+Line lineAt(const malvorn::LineText& text, int offset) {
+    const std::size_t p = std::min(static_cast<std::size_t>(std::max(0, offset)), text.size());
+    const std::size_t l = text.lineOf(p);
+    const std::size_t end = text.lineEnd(l);
+    return {text.lineStart(l), end, l + 1 < text.lineCount() ? text.lineStart(l + 1) : end};
 }
 
 // One line as a text of its own, so that Qt's own word, sentence and
 // character boundaries run over that line and never over the whole listing.
-class LineText : public QAccessibleTextInterface {
+class OneLine : public QAccessibleTextInterface {
 public:
-    explicit LineText(QString line) : line_(std::move(line)) {}
+    explicit OneLine(QString line) : line_(std::move(line)) {}
     void selection(int, int* s, int* e) const override { *s = *e = 0; }
     int selectionCount() const override { return 0; }
     void addSelection(int, int) override {}
@@ -70,10 +68,10 @@ bool byLines(QAccessible::TextBoundaryType boundary) {
     return boundary == QAccessible::LineBoundary || boundary == QAccessible::ParagraphBoundary;
 }
 
-QString span(const QString& text, qsizetype from, qsizetype to, int* startOffset, int* endOffset) {
-    *startOffset = static_cast<int>(from);
-    *endOffset = static_cast<int>(to);
-    return text.mid(from, to - from);
+QString span(const malvorn::LineText& text, std::size_t from, std::size_t to, int* startOffset, int* endOffset) {
+    *startOffset = clamped(from);
+    *endOffset = clamped(to);
+    return toQString(text.slice(from, to));
 }
 
 // The usual menu of a text box: the result box takes typing, so cut and
@@ -94,11 +92,14 @@ void showContextMenu(ListingView* view, QPoint at) {
             QCoreApplication::sendEvent(view, &press);
         });
     };
+    add(QStringLiteral("撤销(&U)"), QKeySequence::Undo, view->editor().canUndo());
+    add(QStringLiteral("重做(&R)"), QKeySequence::Redo, view->editor().canRedo());
+    menu.addSeparator();
     add(QStringLiteral("剪切(&T)"), QKeySequence::Cut, selected);
     add(QStringLiteral("复制(&C)"), QKeySequence::Copy, selected);
     add(QStringLiteral("粘贴(&P)"), QKeySequence::Paste, !QApplication::clipboard()->text().isEmpty());
     menu.addSeparator();
-    add(QStringLiteral("全选(&A)"), QKeySequence::SelectAll, !view->text().isEmpty());
+    add(QStringLiteral("全选(&A)"), QKeySequence::SelectAll, view->size() > 0);
     menu.exec(view->viewport()->mapToGlobal(at));
 }
 
@@ -150,6 +151,7 @@ ListingView* ListingViewAccessible::view() const { return static_cast<ListingVie
 
 void* ListingViewAccessible::interface_cast(QAccessible::InterfaceType type) {
     if (type == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface*>(this);
+    if (type == QAccessible::EditableTextInterface) return static_cast<QAccessibleEditableTextInterface*>(this);
     return QAccessibleWidget::interface_cast(type);
 }
 
@@ -161,8 +163,9 @@ QAccessible::State ListingViewAccessible::state() const {
     return s;
 }
 
+const malvorn::LineText& ListingViewAccessible::content() const { return view()->editor().text(); }
+
 QString ListingViewAccessible::text(QAccessible::Text kind) const {
-    // The whole text is shared, not copied.
     if (kind == QAccessible::Value) return view()->text();
     return QAccessibleWidget::text(kind);
 }
@@ -170,11 +173,11 @@ QString ListingViewAccessible::text(QAccessible::Text kind) const {
 void ListingViewAccessible::selection(int selectionIndex, int* startOffset, int* endOffset) const {
     *startOffset = *endOffset = 0;
     if (selectionIndex != 0 || selectionCount() == 0) return;
-    *startOffset = static_cast<int>(std::min(view()->anchor(), view()->caret()));
-    *endOffset = static_cast<int>(std::max(view()->anchor(), view()->caret()));
+    *startOffset = clamped(content().selectionStart());
+    *endOffset = clamped(content().selectionEnd());
 }
 
-int ListingViewAccessible::selectionCount() const { return view()->anchor() != view()->caret() ? 1 : 0; }
+int ListingViewAccessible::selectionCount() const { return content().hasSelection() ? 1 : 0; }
 
 void ListingViewAccessible::addSelection(int startOffset, int endOffset) { view()->select(startOffset, endOffset); }
 
@@ -186,75 +189,76 @@ void ListingViewAccessible::setSelection(int selectionIndex, int startOffset, in
     if (selectionIndex == 0) view()->select(startOffset, endOffset);
 }
 
-int ListingViewAccessible::cursorPosition() const { return static_cast<int>(view()->caret()); }
+int ListingViewAccessible::cursorPosition() const { return clamped(content().caret()); }
 
 void ListingViewAccessible::setCursorPosition(int position) { view()->select(position, position); }
 
 QString ListingViewAccessible::text(int startOffset, int endOffset) const {
-    const QString& all = view()->text();
-    const qsizetype from = std::clamp<qsizetype>(startOffset, 0, all.size());
-    const qsizetype to = std::clamp<qsizetype>(endOffset, from, all.size());
-    return all.mid(from, to - from);
+    const std::size_t from = std::min(static_cast<std::size_t>(std::max(0, startOffset)), content().size());
+    const std::size_t to = std::clamp(static_cast<std::size_t>(std::max(0, endOffset)), from, content().size());
+    return toQString(content().slice(from, to));
 }
 
+// Words, sentences and characters are found within the offset's line by
+// Qt's own rules (OneLine above); lines are found by the line index.
 QString ListingViewAccessible::textAtOffset(int offset, QAccessible::TextBoundaryType boundary, int* startOffset,
                                             int* endOffset) const {
-    const QString& all = view()->text();
+    const malvorn::LineText& all = content();
     if (boundary == QAccessible::NoBoundary) return span(all, 0, all.size(), startOffset, endOffset);
     const Line line = lineAt(all, offset);
     if (byLines(boundary)) return span(all, line.start, line.next, startOffset, endOffset);
-    const LineText within(all.mid(line.start, line.end - line.start));
-    const QString found =
-        within.textAtOffset(static_cast<int>(std::min<qsizetype>(offset - line.start, line.end - line.start)), boundary,
-                            startOffset, endOffset);
-    *startOffset += static_cast<int>(line.start);
-    *endOffset += static_cast<int>(line.start);
+    const OneLine within(toQString(all.slice(line.start, line.end)));
+    const QString found = within.textAtOffset(
+        clamped(std::min(static_cast<std::size_t>(std::max(0, offset)), line.end) - std::min(line.start, line.end)),
+        boundary, startOffset, endOffset);
+    *startOffset += clamped(line.start);
+    *endOffset += clamped(line.start);
     return found;
 }
 
 QString ListingViewAccessible::textBeforeOffset(int offset, QAccessible::TextBoundaryType boundary, int* startOffset,
                                                 int* endOffset) const {
-    const QString& all = view()->text();
+    const malvorn::LineText& all = content();
     const Line line = lineAt(all, offset);
     if (!byLines(boundary) || line.start == 0) {
         if (byLines(boundary) || boundary == QAccessible::NoBoundary) return span(all, 0, 0, startOffset, endOffset);
-        const LineText within(all.mid(line.start, line.end - line.start));
-        const QString found =
-            within.textBeforeOffset(static_cast<int>(offset - line.start), boundary, startOffset, endOffset);
-        *startOffset += static_cast<int>(line.start);
-        *endOffset += static_cast<int>(line.start);
+        const OneLine within(toQString(all.slice(line.start, line.end)));
+        const QString found = within.textBeforeOffset(
+            clamped(std::min(static_cast<std::size_t>(std::max(0, offset)), line.end) - line.start), boundary,
+            startOffset, endOffset);
+        *startOffset += clamped(line.start);
+        *endOffset += clamped(line.start);
         return found;
     }
-    const Line previous = lineAt(all, line.start - 2);
+    const Line previous = lineAt(all, clamped(line.start - 2));
     return span(all, previous.start, previous.next, startOffset, endOffset);
 }
 
 QString ListingViewAccessible::textAfterOffset(int offset, QAccessible::TextBoundaryType boundary, int* startOffset,
                                                int* endOffset) const {
-    const QString& all = view()->text();
+    const malvorn::LineText& all = content();
     const Line line = lineAt(all, offset);
     if (!byLines(boundary)) {
         if (boundary == QAccessible::NoBoundary) return span(all, all.size(), all.size(), startOffset, endOffset);
-        const LineText within(all.mid(line.start, line.end - line.start));
-        const QString found =
-            within.textAfterOffset(static_cast<int>(std::min<qsizetype>(offset - line.start, line.end - line.start)),
-                                   boundary, startOffset, endOffset);
-        *startOffset += static_cast<int>(line.start);
-        *endOffset += static_cast<int>(line.start);
+        const OneLine within(toQString(all.slice(line.start, line.end)));
+        const QString found = within.textAfterOffset(
+            clamped(std::min(static_cast<std::size_t>(std::max(0, offset)), line.end) - line.start), boundary,
+            startOffset, endOffset);
+        *startOffset += clamped(line.start);
+        *endOffset += clamped(line.start);
         return found;
     }
-    if (line.next >= all.size() && line.next == line.end)
-        return span(all, all.size(), all.size(), startOffset, endOffset);
-    const Line next = lineAt(all, line.next);
+    if (line.next == line.end) return span(all, all.size(), all.size(), startOffset, endOffset);
+    const Line next = lineAt(all, clamped(line.next));
     return span(all, next.start, next.next, startOffset, endOffset);
 }
 
-int ListingViewAccessible::characterCount() const { return clampedSize(view()->text()); }
+int ListingViewAccessible::characterCount() const { return clamped(content().size()); }
 
-QRect ListingViewAccessible::characterRect(int) const {
-    // The view keeps its glyph positions to itself; an empty rectangle
-    // tells the reader that none is known (magnifiers follow the focus).
-    return {};
+QRect ListingViewAccessible::characterRect(int offset) const {
+    // In screen coordinates, as a magnifier or a reader's highlight wants.
+    const QRect inView = view()->characterRect(offset);
+    return QRect(view()->viewport()->mapToGlobal(inView.topLeft()), inView.size());
 }
 
 int ListingViewAccessible::offsetAtPoint(const QPoint& point) const {
@@ -271,6 +275,17 @@ QString ListingViewAccessible::attributes(int offset, int* startOffset, int* end
     *startOffset = 0;
     *endOffset = characterCount();
     return {};
+}
+
+// Edits by a screen reader are the user's: each is an undo step.
+void ListingViewAccessible::deleteText(int startOffset, int endOffset) {
+    view()->replaceRange(startOffset, endOffset, QString());
+}
+
+void ListingViewAccessible::insertText(int offset, const QString& text) { view()->replaceRange(offset, offset, text); }
+
+void ListingViewAccessible::replaceText(int startOffset, int endOffset, const QString& text) {
+    view()->replaceRange(startOffset, endOffset, text);
 }
 
 }  // namespace malvorn::qt

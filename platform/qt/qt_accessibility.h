@@ -7,6 +7,10 @@
 
 #include <QAccessibleWidget>
 
+namespace malvorn {
+class LineText;
+}
+
 namespace malvorn::qt {
 
 class ListingView;
@@ -17,10 +21,13 @@ class WindowSystem;
 // window's controls exist.
 void makeAccessible(WindowSystem& ws);
 
-// The result box as assistive technology sees it: multi-line editable text.
+// The result box as assistive technology sees it: multi-line editable text,
+// which a reader may also change (each change an undo step).
 // Everything is read from the view when asked, nothing is copied ahead: a
 // line's text is found around the offset asked about.
-class ListingViewAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
+class ListingViewAccessible : public QAccessibleWidget,
+                              public QAccessibleTextInterface,
+                              public QAccessibleEditableTextInterface {
 public:
     explicit ListingViewAccessible(ListingView* view);
 
@@ -48,8 +55,13 @@ public:
     void scrollToSubstring(int startIndex, int endIndex) override;
     QString attributes(int offset, int* startOffset, int* endOffset) const override;
 
+    void deleteText(int startOffset, int endOffset) override;
+    void insertText(int offset, const QString& text) override;
+    void replaceText(int startOffset, int endOffset, const QString& text) override;
+
 private:
     ListingView* view() const;
+    const LineText& content() const;
 };
 
 }  // namespace malvorn::qt

@@ -253,7 +253,7 @@ void ResultBox::flush() const {
 
 Text ResultBox::text() const {
     flush();
-    return toText(view_->text());
+    return view_->editor().text().text();
 }
 
 void ResultBox::setText(const Text& text) {

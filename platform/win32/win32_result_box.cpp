@@ -9,7 +9,6 @@ namespace malvorn::win32 {
 
 namespace {
 
-constexpr UINT_PTR RefreshTimer = 1;  // the frame after a change from code
 constexpr UINT FrameMs = 30;
 // Drawing takes at most about a fifth of a running listing's time: the
 // next frame waits four times as long as the last one took to draw.
@@ -37,7 +36,8 @@ ResultBoxWindow* ResultBoxWindow::of(HWND hwnd) {
     return reinterpret_cast<ResultBoxWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
 
-ResultBoxWindow::ResultBoxWindow(HWND hwnd) : hwnd_(hwnd) {
+ResultBoxWindow::ResultBoxWindow(HWND hwnd) : hwnd_(hwnd), editor_(editWordRule()) {
+    editor_.setLayout(this);
     // The default GUI font, with glyphs 12 pixels high as the window's
     // layout assumes.
     LOGFONTW lf{};
@@ -103,6 +103,10 @@ LRESULT ResultBoxWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
             InvalidateRect(hwnd_, nullptr, FALSE);
             return 0;
         case WM_TIMER:
+            if (wParam == ScrollTimer) {
+                autoscroll();
+                return 0;
+            }
             if (wParam != RefreshTimer) break;
             {
                 const ULONGLONG started = GetTickCount64();
@@ -116,16 +120,14 @@ LRESULT ResultBoxWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_HSCROLL:
             onScroll(msg == WM_VSCROLL ? SB_VERT : SB_HORZ, LOWORD(wParam));
             return 0;
-        case WM_MOUSEWHEEL: {
-            UINT perNotch = 3;
-            SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &perNotch, 0);
-            wheelRest_ += GET_WHEEL_DELTA_WPARAM(wParam);
-            const int notches = wheelRest_ / WHEEL_DELTA;
-            wheelRest_ %= WHEEL_DELTA;
-            const int lines = perNotch == WHEEL_PAGESCROLL ? visibleLines() : static_cast<int>(perNotch);
-            scrollTo(static_cast<std::ptrdiff_t>(first_) - static_cast<std::ptrdiff_t>(notches) * lines, x_);
+        case WM_MOUSEWHEEL:
+            // As EDIT: with Shift or Ctrl the wheel is not the box's.
+            if (GET_KEYSTATE_WPARAM(wParam) & (MK_SHIFT | MK_CONTROL)) break;
+            onWheel(GET_WHEEL_DELTA_WPARAM(wParam), false);
             return 0;
-        }
+        case WM_MOUSEHWHEEL:
+            onWheel(GET_WHEEL_DELTA_WPARAM(wParam), true);
+            return 0;
         case WM_SETFOCUS:
             CreateCaret(hwnd_, nullptr, 1, lineHeight_);
             placeCaret();
@@ -138,13 +140,21 @@ LRESULT ResultBoxWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_LBUTTONUP:
         case WM_LBUTTONDBLCLK:
         case WM_MOUSEMOVE:
+        case WM_CAPTURECHANGED:
             onMouse(msg, wParam, lParam);
             return 0;
         case WM_CONTEXTMENU:
             onContextMenu(lParam);
             return 0;
         case WM_KEYDOWN:
-            if (onKey(wParam)) return 0;
+            if (onKey(wParam, false)) return 0;
+            break;
+        case WM_SYSKEYDOWN:
+            // Alt+Backspace undoes, as in EDIT.
+            if (wParam == VK_BACK && onKey(wParam, true)) return 0;
+            break;
+        case WM_SYSCHAR:
+            if (wParam == VK_BACK) return 0;  // no beep for Alt+Backspace
             break;
         case WM_CHAR:
         case WM_IME_CHAR:
@@ -155,6 +165,13 @@ LRESULT ResultBoxWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_IME_STARTCOMPOSITION:
             placeImeWindow();
             break;
+        case WM_CREATE:
+            // The style bits EDIT's proxies read: a multi-line box that
+            // scrolls both ways.
+            SetWindowLongPtrW(hwnd_, GWL_STYLE,
+                              GetWindowLongPtrW(hwnd_, GWL_STYLE) | ES_MULTILINE | ES_AUTOVSCROLL | ES_AUTOHSCROLL |
+                                  ES_NOHIDESEL | ES_WANTRETURN);
+            return 0;
         case WM_GETDLGCODE:
             return DLGC_WANTALLKEYS | DLGC_WANTARROWS | DLGC_WANTCHARS;
         case WM_GETFONT:
@@ -170,78 +187,23 @@ LRESULT ResultBoxWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcW(hwnd_, msg, wParam, lParam);
 }
 
-bool ResultBoxWindow::editMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    switch (msg) {
-        case WM_GETTEXTLENGTH:
-            result = static_cast<LRESULT>(text_.size());
-            return true;
-        case WM_GETTEXT: {
-            auto* out = reinterpret_cast<char16_t*>(lParam);
-            if (!out || wParam == 0) return true;
-            const std::size_t n = std::min<std::size_t>(text_.size(), static_cast<std::size_t>(wParam) - 1);
-            const Text part = text_.slice(0, n);
-            std::copy(part.begin(), part.end(), out);
-            out[n] = u'\0';
-            result = static_cast<LRESULT>(n);
-            return true;
-        }
-        case WM_SETTEXT: {
-            const auto* in = reinterpret_cast<const char16_t*>(lParam);
-            setText(in ? TextView(in) : TextView());
-            result = TRUE;
-            return true;
-        }
-        case EM_GETSEL: {
-            const DWORD start = static_cast<DWORD>(text_.selectionStart()),
-                        end = static_cast<DWORD>(text_.selectionEnd());
-            if (wParam) *reinterpret_cast<DWORD*>(wParam) = start;
-            if (lParam) *reinterpret_cast<DWORD*>(lParam) = end;
-            result = static_cast<LRESULT>(MAKELONG(std::min<DWORD>(start, 0xFFFF), std::min<DWORD>(end, 0xFFFF)));
-            return true;
-        }
-        case EM_SETSEL: {
-            // As the EDIT control: -1 for the start leaves no selection,
-            // -1 for the end means the end of the text.
-            const auto start = static_cast<INT_PTR>(wParam), end = static_cast<INT_PTR>(lParam);
-            const std::size_t to = end < 0 ? text_.size() : static_cast<std::size_t>(end);
-            if (start < 0)
-                select(text_.caret(), text_.caret());
-            else
-                select(static_cast<std::size_t>(start), to);
-            return true;
-        }
-        case EM_REPLACESEL: {
-            const auto* in = reinterpret_cast<const char16_t*>(lParam);
-            if (in) replaceSelection(in);
-            return true;
-        }
-        case EM_GETLINECOUNT:
-            result = static_cast<LRESULT>(text_.lineCount());
-            return true;
-        default:
-            return false;
-    }
-}
-
 void ResultBoxWindow::setText(TextView text) {
-    text_.assign(text);
+    editor_.assign(text);
     first_ = 0;
     x_ = 0;
-    widest_ = 0;
-    preferredX_ = -1;
     changed();
     followCaret_ = false;
 }
 
 void ResultBoxWindow::replaceSelection(TextView text) {
-    text_.replaceSelection(text);
-    preferredX_ = -1;
+    editor_.write(text);
+    // As EM_REPLACESEL in EDIT, which the listing's lines once went through.
+    editor_.setModified(true);
     changed();
 }
 
 void ResultBoxWindow::select(std::size_t anchor, std::size_t caret) {
-    text_.select(anchor, caret);
-    preferredX_ = -1;
+    editor_.select(anchor, caret);
     changed();
 }
 
@@ -258,12 +220,24 @@ void ResultBoxWindow::refresh() {
         KillTimer(hwnd_, RefreshTimer);
         refreshDue_ = false;
     }
-    if (const auto line = text_.takeLongerLine()) widest_ = std::max(widest_, widthOf(lineText(*line)));
     if (followCaret_) ensureCaretVisible();
     followCaret_ = false;
     updateScrollBars();
     placeCaret();
     InvalidateRect(hwnd_, nullptr, FALSE);
+    announce();
+}
+
+void ResultBoxWindow::announce() {
+    // One event for all the text that changed since the last frame (a
+    // running listing's lines), and one when the caret or the selection
+    // moved; the proxies then read what they need.
+    const bool textChanged = !editor_.takeChanges().empty();
+    const bool moved = editor_.caret() != announcedCaret_ || editor_.anchor() != announcedAnchor_;
+    announcedCaret_ = editor_.caret();
+    announcedAnchor_ = editor_.anchor();
+    if (textChanged) NotifyWinEvent(EVENT_OBJECT_VALUECHANGE, hwnd_, OBJID_CLIENT, CHILDID_SELF);
+    if (moved) NotifyWinEvent(EVENT_OBJECT_TEXTSELECTIONCHANGED, hwnd_, OBJID_CLIENT, CHILDID_SELF);
 }
 
 namespace {

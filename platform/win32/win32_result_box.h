@@ -6,13 +6,16 @@
 // a LineText with an index of line starts, appends in constant time and
 // draws only the lines in sight.
 //
-// It does for the user what the multi-line text box does: caret and
-// selection by mouse (Shift extends) and keys, scrolling both ways without
-// wrapping, typing and the input method's committed text, Backspace and
-// Delete, cut, copy, paste and select all through the clipboard
-// (CF_UNICODETEXT) and a context menu. It answers the EDIT control's
-// messages for text and selection (WM_GETTEXT, EM_SETSEL, EM_REPLACESEL,
-// ...), so that other programs and tests can drive it the same way.
+// It is a thin view over the shared TextEditor (the caret, the selection,
+// every command and the undo history live there): the box turns mouse and
+// keys into the editor's commands, measures and paints, and talks to the
+// clipboard (CF_UNICODETEXT), the input method and accessibility. For
+// accessibility it passes for the system's multi-line EDIT control: it
+// answers WM_GETOBJECT's OBJID_QUERYCLASSNAMEIDX as EDIT does, so that the
+// system's MSAA and UIA proxies for EDIT serve it, and answers the EM_* and
+// WM_* messages those proxies and scripts send as EDIT answers them
+// (win32_result_box_edit.cpp); it moves a system caret, and raises
+// EVENT_OBJECT_VALUECHANGE at most once per painted frame.
 //
 // Text written from code is in the box at once; the scroll bars and the
 // picture follow at most once a frame, so a listing is not held up by
@@ -25,12 +28,12 @@
 
 #include <cstddef>
 
-#include "platform/line_text.h"
+#include "platform/text_editor.h"
 #include "platform/win32/win32_controls.h"
 
 namespace malvorn::win32 {
 
-class ResultBoxWindow {
+class ResultBoxWindow : private TextLayout {
 public:
     static constexpr wchar_t ClassName[] = L"MalvornResultBox";
     // Registers the window class (once per process; later calls do nothing).
@@ -39,10 +42,12 @@ public:
     static ResultBoxWindow* of(HWND hwnd);
 
     HWND handle() const { return hwnd_; }
-    const LineText& content() const { return text_; }
-    Text text() const { return text_.text(); }
+    const LineText& content() const { return editor_.text(); }
+    const TextEditor& editor() const { return editor_; }
+    Text text() const { return editor_.text().text(); }
+    // From code: the text anew (the history emptied), and text written
+    // over the selection, caret behind it; neither is an undo step.
     void setText(TextView text);
-    // Replaces the selection; the caret ends behind the new text.
     void replaceSelection(TextView text);
     void select(std::size_t anchor, std::size_t caret);
 
@@ -55,6 +60,9 @@ public:
     int lineHeight() const { return lineHeight_; }
 
 private:
+    static constexpr UINT_PTR RefreshTimer = 1;  // the frame after a change from code
+    static constexpr UINT_PTR ScrollTimer = 2;   // the mouse held past an edge
+
     explicit ResultBoxWindow(HWND hwnd);
     ~ResultBoxWindow();
     ResultBoxWindow(const ResultBoxWindow&) = delete;
@@ -62,7 +70,8 @@ private:
 
     static LRESULT CALLBACK windowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT handle(UINT msg, WPARAM wParam, LPARAM lParam);
-    // The EDIT control's messages for text and selection; false for others.
+    // The EDIT control's messages, answered as EDIT answers them; false
+    // for others (win32_result_box_edit.cpp).
     bool editMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
     // After a change from code: the refresh waits for the next frame.
@@ -73,43 +82,55 @@ private:
     void placeCaret();
     void scrollTo(std::ptrdiff_t line, int x);
     void onScroll(int bar, int code);
+    void onWheel(int delta, bool horizontal);
     int visibleLines() const;
     int clientWidth() const;
+    // Where a position is drawn, in client coordinates.
+    POINT pointOf(std::size_t position);
+    // The changes since the last frame, to the accessibility proxies.
+    void announce();
 
-    // Widths in pixels, with the box's font, of a line as it is drawn.
+    // TextLayout: widths in pixels, with the box's font, of a line as it
+    // is drawn.
+    double xOf(std::size_t line, std::size_t column) override;
+    std::size_t columnAt(std::size_t line, double x) override;
+    std::size_t pageLines() override;
     TextView lineText(std::size_t line);
     int widthOf(TextView shown) const;
-    int xOf(std::size_t line, std::size_t column);
-    std::size_t columnAt(std::size_t line, int x);
 
     // What the user does (win32_result_box_input.cpp).
     void onMouse(UINT msg, WPARAM wParam, LPARAM lParam);
-    bool onKey(WPARAM key);
+    void autoscroll();
+    bool onKey(WPARAM key, bool alt);
     void onChar(wchar_t c);
     void onContextMenu(LPARAM lParam);
-    void userReplace(TextView text);
-    void userMove(std::size_t position, bool keepAnchor);
+    // After a command of the user's: the caret into sight and the picture
+    // and the proxies up to date at once.
+    void userDid();
     void copy();
     void cut();
     void paste();
-    void selectWordAt(std::size_t position);
-    std::size_t wordStep(std::size_t position, bool forward) const;
+    void clear();
+    bool undo();
     void placeImeWindow();
 
     HWND hwnd_;
-    LineText text_;
+    TextEditor editor_;
     HFONT font_ = nullptr;
     HDC measure_ = nullptr;  // a memory DC with the font, for widths
     HGDIOBJ oldFont_ = nullptr;
     int lineHeight_ = 16, spaceWidth_ = 4, charWidth_ = 6;
     std::size_t first_ = 0;  // top line in sight
     int x_ = 0;              // pixels scrolled to the right
-    int widest_ = 0;         // widest line seen, pixels
-    int preferredX_ = -1;    // the column Up and Down keep, pixels
-    int wheelRest_ = 0;
+    int wheelRest_ = 0, hwheelRest_ = 0;
     bool refreshDue_ = false;
     ULONGLONG frameCost_ = 0;  // ms the last frame took to draw
     bool followCaret_ = false;
+    bool dragging_ = false;
+    POINT mouseAt_{};
+    DWORD doubleClickTime_ = 0;  // when the last double-click was, for a third
+    POINT doubleClickAt_{};
+    std::size_t announcedCaret_ = 0, announcedAnchor_ = 0;
     Text scratch_, shown_;
 };
 

@@ -1,154 +1,155 @@
 // SPDX-License-Identifier: MIT
 // The result box and the user: mouse, keys, typed and composed text, the
-// clipboard and the context menu.
+// clipboard and the context menu. Every key and click becomes one of the
+// shared editor's commands.
 #include "platform/win32/win32_result_box.h"
 // After windows.h, which it needs.
 #include <imm.h>
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace malvorn::win32 {
 
 namespace {
 
+constexpr UINT AutoscrollMs = 50;
+
 bool down(int key) { return GetKeyState(key) < 0; }
 
-// Words for a double-click and Ctrl+arrows: everything between blanks and
-// path separators.
-bool inWord(char16_t c) { return c != u' ' && c != u'\t' && c != u'\\' && c != u'/' && c != u'\r' && c != u'\n'; }
+enum MenuCommand : UINT { CmdUndo = 1, CmdRedo, CmdCut, CmdCopy, CmdPaste, CmdDelete, CmdSelectAll };
 
-enum MenuCommand : UINT { CmdCut = 1, CmdCopy, CmdPaste, CmdDelete, CmdSelectAll };
+using Move = TextEditor::Move;
+using Erase = TextEditor::Erase;
+using Unit = TextEditor::Unit;
 
 }  // namespace
 
-void ResultBoxWindow::userReplace(TextView text) {
-    text_.replaceSelection(text);
-    preferredX_ = -1;
+void ResultBoxWindow::userDid() {
     followCaret_ = true;
     refresh();
 }
 
-void ResultBoxWindow::userMove(std::size_t position, bool keepAnchor) {
-    text_.moveCaret(position, keepAnchor);
-    followCaret_ = true;
-    refresh();
+bool ResultBoxWindow::undo() {
+    // EDIT's one level of undo undoes itself; here the last undo is redone
+    // when nothing is left to undo, so that EM_UNDO twice is no change.
+    const bool done = editor_.canUndo() ? editor_.undo() : editor_.redo();
+    userDid();
+    return done;
 }
 
 void ResultBoxWindow::onMouse(UINT msg, WPARAM wParam, LPARAM lParam) {
     const POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
     switch (msg) {
-        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDOWN: {
             SetFocus(hwnd_);
             SetCapture(hwnd_);
-            preferredX_ = -1;
-            userMove(positionAt(point), (wParam & MK_SHIFT) != 0);
+            // A third click soon after a double-click, where it was: the line.
+            const bool third = doubleClickTime_ != 0 &&
+                               static_cast<DWORD>(GetMessageTime()) - doubleClickTime_ <= GetDoubleClickTime() &&
+                               std::abs(point.x - doubleClickAt_.x) <= GetSystemMetrics(SM_CXDOUBLECLK) &&
+                               std::abs(point.y - doubleClickAt_.y) <= GetSystemMetrics(SM_CYDOUBLECLK);
+            doubleClickTime_ = 0;
+            if (third)
+                editor_.press(positionAt(point), Unit::Line, false);
+            else
+                editor_.press(positionAt(point), Unit::Char, (wParam & MK_SHIFT) != 0);
+            dragging_ = true;
+            userDid();
             break;
-        case WM_MOUSEMOVE:
-            if (GetCapture() == hwnd_ && (wParam & MK_LBUTTON)) {
-                preferredX_ = -1;
-                userMove(positionAt(point), true);
-            }
-            break;
-        case WM_LBUTTONUP:
-            if (GetCapture() == hwnd_) ReleaseCapture();
-            break;
+        }
         case WM_LBUTTONDBLCLK:
-            selectWordAt(positionAt(point));
+            SetCapture(hwnd_);
+            doubleClickTime_ = static_cast<DWORD>(GetMessageTime());
+            doubleClickAt_ = point;
+            editor_.press(positionAt(point), Unit::Word, false);
+            dragging_ = true;
+            userDid();
+            break;
+        case WM_MOUSEMOVE: {
+            if (!dragging_ || !(wParam & MK_LBUTTON)) break;
+            mouseAt_ = point;
+            // Past an edge the box keeps scrolling on a timer while the
+            // mouse is held there.
+            RECT client;
+            GetClientRect(hwnd_, &client);
+            if (PtInRect(&client, point))
+                KillTimer(hwnd_, ScrollTimer);
+            else
+                SetTimer(hwnd_, ScrollTimer, AutoscrollMs, nullptr);
+            editor_.drag(positionAt(point));
+            userDid();
+            break;
+        }
+        case WM_LBUTTONUP:
+        case WM_CAPTURECHANGED:
+            dragging_ = false;
+            KillTimer(hwnd_, ScrollTimer);
+            if (msg == WM_LBUTTONUP && GetCapture() == hwnd_) ReleaseCapture();
             break;
         default:
             break;
     }
 }
 
-void ResultBoxWindow::selectWordAt(std::size_t at) {
-    const std::size_t line = text_.lineOf(at);
-    const std::size_t start = text_.lineStart(line), end = text_.lineEnd(line);
-    std::size_t a = at, b = at;
-    while (a > start && inWord(text_.at(a - 1))) --a;
-    while (b < end && inWord(text_.at(b))) ++b;
-    text_.select(a, b);
-    followCaret_ = true;
-    refresh();
-}
-
-std::size_t ResultBoxWindow::wordStep(std::size_t p, bool forward) const {
-    if (forward) {
-        const std::size_t end = text_.size();
-        if (p < end && !inWord(text_.at(p))) return text_.next(p);
-        while (p < end && inWord(text_.at(p))) ++p;
-        while (p < end && (text_.at(p) == u' ' || text_.at(p) == u'\t')) ++p;
-        return p;
+void ResultBoxWindow::autoscroll() {
+    if (!dragging_) {
+        KillTimer(hwnd_, ScrollTimer);
+        return;
     }
-    if (p > 0 && !inWord(text_.at(p - 1)) && text_.at(p - 1) != u' ') return text_.previous(p);
-    while (p > 0 && (text_.at(p - 1) == u' ' || text_.at(p - 1) == u'\t')) --p;
-    while (p > 0 && inWord(text_.at(p - 1))) --p;
-    return p;
+    // The caret goes to where the mouse is, past the edge; bringing it
+    // into sight scrolls, further the further the mouse is.
+    editor_.drag(positionAt(mouseAt_));
+    userDid();
 }
 
-bool ResultBoxWindow::onKey(WPARAM key) {
+bool ResultBoxWindow::onKey(WPARAM key, bool alt) {
     const bool shift = down(VK_SHIFT), ctrl = down(VK_CONTROL);
-    const std::size_t caret = text_.caret();
-    const std::size_t line = text_.lineOf(caret);
-    const std::size_t selFrom = text_.selectionStart(), selTo = text_.selectionEnd();
-    const std::size_t lines = text_.lineCount();
-    auto keepX = [&] {
-        if (preferredX_ < 0) preferredX_ = xOf(line, caret - text_.lineStart(line));
+    if (alt) {
+        if (key != VK_BACK) return false;
+        undo();  // Alt+Backspace, as in EDIT
+        return true;
+    }
+    auto move = [&](Move how) {
+        editor_.move(how, shift);
+        userDid();
+        return true;
     };
-    auto toLine = [&](std::ptrdiff_t target) {
-        const auto l =
-            static_cast<std::size_t>(std::clamp<std::ptrdiff_t>(target, 0, static_cast<std::ptrdiff_t>(lines) - 1));
-        return text_.lineStart(l) + columnAt(l, preferredX_);
+    auto erase = [&](Erase how) {
+        editor_.erase(how);
+        userDid();
+        return true;
     };
-    auto move = [&](std::size_t position) {
-        const int x = preferredX_;
-        userMove(position, shift);
-        preferredX_ = x;
-    };
-    const auto current = static_cast<std::ptrdiff_t>(line);
-    const std::ptrdiff_t page = visibleLines();
     switch (key) {
         case VK_LEFT:
-            preferredX_ = -1;
-            move(!shift && selFrom < selTo ? selFrom : ctrl ? wordStep(caret, false) : text_.previous(caret));
-            return true;
+            return move(ctrl ? Move::WordBack : Move::CharBack);
         case VK_RIGHT:
-            preferredX_ = -1;
-            move(!shift && selFrom < selTo ? selTo : ctrl ? wordStep(caret, true) : text_.next(caret));
-            return true;
+            return move(ctrl ? Move::WordForward : Move::CharForward);
         case VK_UP:
-            keepX();
-            move(line == 0 ? 0 : toLine(current - 1));
-            return true;
+            return move(Move::LineUp);
         case VK_DOWN:
-            keepX();
-            move(line + 1 >= lines ? text_.size() : toLine(current + 1));
-            return true;
+            return move(Move::LineDown);
         case VK_PRIOR:
-            keepX();
-            first_ = static_cast<std::size_t>(std::max<std::ptrdiff_t>(0, static_cast<std::ptrdiff_t>(first_) - page));
-            move(toLine(current - page));
-            return true;
-        case VK_NEXT:
-            keepX();
-            first_ += static_cast<std::size_t>(page);
-            move(toLine(current + page));
-            return true;
+        case VK_NEXT: {
+            // The picture moves a page and the caret with it.
+            const auto page = static_cast<std::size_t>(visibleLines());
+            first_ = key == VK_PRIOR ? first_ - std::min(first_, page) : first_ + page;
+            return move(key == VK_PRIOR ? Move::PageUp : Move::PageDown);
+        }
         case VK_HOME:
-            preferredX_ = -1;
-            move(ctrl ? 0 : text_.lineStart(line));
-            return true;
+            return move(ctrl ? Move::TextStart : Move::LineStart);
         case VK_END:
-            preferredX_ = -1;
-            move(ctrl ? text_.size() : text_.lineEnd(line));
-            return true;
+            return move(ctrl ? Move::TextEnd : Move::LineEnd);
         case VK_DELETE:
             if (shift) {
                 cut();
-            } else {
-                if (selFrom == selTo) text_.select(text_.next(caret), caret);
-                userReplace(TextView());
+                return true;
             }
-            return true;
+            return erase(ctrl ? Erase::WordForward : Erase::CharForward);
+        case VK_BACK:
+            // Ctrl+Backspace; its WM_CHAR (0x7F) types nothing.
+            if (ctrl) return erase(Erase::WordBack);
+            return false;
         case VK_INSERT:
             if (ctrl) copy();
             if (shift) paste();
@@ -156,47 +157,56 @@ bool ResultBoxWindow::onKey(WPARAM key) {
         default:
             break;
     }
-    if (ctrl && !down(VK_MENU)) {
-        switch (key) {
-            case 'A':
-                text_.select(0, text_.size());
-                refresh();
-                return true;
-            case 'C':
-                copy();
-                return true;
-            case 'X':
-                cut();
-                return true;
-            case 'V':
-                paste();
-                return true;
-            default:
-                break;
-        }
+    if (!ctrl) return false;
+    switch (key) {
+        case 'A':
+            editor_.selectAll();
+            userDid();
+            return true;
+        case 'C':
+            copy();
+            return true;
+        case 'X':
+            cut();
+            return true;
+        case 'V':
+            paste();
+            return true;
+        case 'Z':
+            if (shift) {
+                editor_.redo();
+                userDid();
+            } else {
+                editor_.undo();
+                userDid();
+            }
+            return true;
+        case 'Y':
+            editor_.redo();
+            userDid();
+            return true;
+        default:
+            return false;
     }
-    return false;
 }
 
 void ResultBoxWindow::onChar(wchar_t c) {
     if (c == L'\b') {
-        if (!text_.hasSelection()) text_.select(text_.previous(text_.caret()), text_.caret());
-        userReplace(TextView());
-        return;
+        editor_.erase(Erase::CharBack);
+    } else if (c == L'\r') {
+        editor_.type(u"\r\n");
+    } else if (c < L' ' || c == 0x7F) {
+        return;  // other control characters (Ctrl+letters, Esc, Tab) type nothing
+    } else {
+        const char16_t unit = static_cast<char16_t>(c);
+        editor_.type(TextView(&unit, 1));
     }
-    if (c == L'\r') {
-        userReplace(u"\r\n");
-        return;
-    }
-    // Other control characters (Ctrl+letters, Esc, Tab) type nothing.
-    if (c < L' ' || c == 0x7F) return;
-    const char16_t unit = static_cast<char16_t>(c);
-    userReplace(TextView(&unit, 1));
+    userDid();
 }
 
 void ResultBoxWindow::copy() {
-    if (!text_.hasSelection()) return;
-    const Text selected = text_.selectedText();
+    if (!editor_.hasSelection()) return;
+    const Text selected = editor_.text().selectedText();
     if (!OpenClipboard(hwnd_)) return;
     EmptyClipboard();
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (selected.size() + 1) * sizeof(char16_t));
@@ -211,9 +221,14 @@ void ResultBoxWindow::copy() {
 }
 
 void ResultBoxWindow::cut() {
-    if (!text_.hasSelection()) return;
+    if (!editor_.hasSelection()) return;
     copy();
-    userReplace(TextView());
+    clear();
+}
+
+void ResultBoxWindow::clear() {
+    editor_.eraseSelection();
+    userDid();
 }
 
 void ResultBoxWindow::paste() {
@@ -227,7 +242,8 @@ void ResultBoxWindow::paste() {
         }
     }
     CloseClipboard();
-    userReplace(pasted);
+    editor_.insert(pasted);
+    userDid();
 }
 
 void ResultBoxWindow::onContextMenu(LPARAM lParam) {
@@ -239,18 +255,29 @@ void ResultBoxWindow::onContextMenu(LPARAM lParam) {
     SetFocus(hwnd_);
     HMENU menu = CreatePopupMenu();
     if (!menu) return;
-    const UINT selection = text_.hasSelection() ? MF_ENABLED : MF_GRAYED;
-    AppendMenuW(menu, MF_STRING | selection, CmdCut, L"剪切(&T)");
-    AppendMenuW(menu, MF_STRING | selection, CmdCopy, L"复制(&C)");
-    AppendMenuW(menu, MF_STRING | (IsClipboardFormatAvailable(CF_UNICODETEXT) ? MF_ENABLED : MF_GRAYED), CmdPaste,
-                L"粘贴(&P)");
-    AppendMenuW(menu, MF_STRING | selection, CmdDelete, L"删除(&D)");
+    auto enabled = [](bool on) { return static_cast<UINT>(MF_STRING | (on ? MF_ENABLED : MF_GRAYED)); };
+    const bool selection = editor_.hasSelection();
+    AppendMenuW(menu, enabled(editor_.canUndo()), CmdUndo, L"撤销(&U)");
+    AppendMenuW(menu, enabled(editor_.canRedo()), CmdRedo, L"重做(&R)");
     AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(menu, MF_STRING | (text_.empty() ? MF_GRAYED : MF_ENABLED), CmdSelectAll, L"全选(&A)");
+    AppendMenuW(menu, enabled(selection), CmdCut, L"剪切(&T)");
+    AppendMenuW(menu, enabled(selection), CmdCopy, L"复制(&C)");
+    AppendMenuW(menu, enabled(IsClipboardFormatAvailable(CF_UNICODETEXT)), CmdPaste, L"粘贴(&P)");
+    AppendMenuW(menu, enabled(selection), CmdDelete, L"删除(&D)");
+    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(menu, enabled(!editor_.text().empty()), CmdSelectAll, L"全选(&A)");
     const UINT command =
         static_cast<UINT>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd_, nullptr));
     DestroyMenu(menu);
     switch (command) {
+        case CmdUndo:
+            editor_.undo();
+            userDid();
+            break;
+        case CmdRedo:
+            editor_.redo();
+            userDid();
+            break;
         case CmdCut:
             cut();
             break;
@@ -261,11 +288,11 @@ void ResultBoxWindow::onContextMenu(LPARAM lParam) {
             paste();
             break;
         case CmdDelete:
-            userReplace(TextView());
+            clear();
             break;
         case CmdSelectAll:
-            text_.select(0, text_.size());
-            refresh();
+            editor_.selectAll();
+            userDid();
             break;
         default:
             break;
@@ -273,12 +300,17 @@ void ResultBoxWindow::onContextMenu(LPARAM lParam) {
 }
 
 void ResultBoxWindow::placeImeWindow() {
+    // The caret into sight first: the composition window opens at it, also
+    // when the caret had been scrolled away.
+    userDid();
     HIMC context = ImmGetContext(hwnd_);
     if (!context) return;
     COMPOSITIONFORM form{};
     form.dwStyle = CFS_POINT;
-    GetCaretPos(&form.ptCurrentPos);
+    form.ptCurrentPos = pointOf(editor_.caret());
     ImmSetCompositionWindow(context, &form);
+    LOGFONTW lf{};
+    if (GetObjectW(font_, sizeof lf, &lf)) ImmSetCompositionFontW(context, &lf);
     ImmReleaseContext(hwnd_, context);
 }
 

@@ -30,7 +30,7 @@ int ResultBoxWindow::clientWidth() const {
 
 void ResultBoxWindow::updateScrollBars() {
     const std::size_t visible = static_cast<std::size_t>(visibleLines());
-    const std::size_t lines = text_.lineCount();
+    const std::size_t lines = editor_.text().lineCount();
     first_ = std::min(first_, lines > visible ? lines - visible : 0);
     SCROLLINFO v{};
     v.cbSize = sizeof v;
@@ -40,7 +40,7 @@ void ResultBoxWindow::updateScrollBars() {
     v.nPos = clampToInt(first_);
     SetScrollInfo(hwnd_, SB_VERT, &v, TRUE);
 
-    const int width = clientWidth(), content = widest_ + 2 * Margin;
+    const int width = clientWidth(), content = static_cast<int>(editor_.contentWidth() + 0.5) + 2 * Margin;
     x_ = std::clamp(x_, 0, std::max(0, content - width));
     SCROLLINFO h{};
     h.cbSize = sizeof h;
@@ -52,30 +52,48 @@ void ResultBoxWindow::updateScrollBars() {
 }
 
 void ResultBoxWindow::ensureCaretVisible() {
-    const std::size_t line = text_.lineOf(text_.caret());
-    const std::size_t visible = static_cast<std::size_t>(visibleLines());
-    if (line < first_)
-        first_ = line;
-    else if (line >= first_ + visible)
-        first_ = line - visible + 1;
-    const int x = xOf(line, text_.caret() - text_.lineStart(line));
-    const int width = clientWidth() - 2 * Margin;
-    if (x < x_)
-        x_ = x;
-    else if (x > x_ + width)
-        x_ = x - width;
+    double left = x_;
+    editor_.bringCaretIntoSight(first_, left, static_cast<std::size_t>(visibleLines()), clientWidth() - 2 * Margin);
+    x_ = static_cast<int>(left);
+}
+
+POINT ResultBoxWindow::pointOf(std::size_t position) {
+    const LineText& t = editor_.text();
+    const std::size_t line = t.lineOf(position);
+    const auto row = static_cast<std::ptrdiff_t>(line) - static_cast<std::ptrdiff_t>(first_);
+    return {Margin - x_ + static_cast<int>(xOf(line, position - t.lineStart(line))),
+            static_cast<int>(row) * lineHeight_};
 }
 
 void ResultBoxWindow::placeCaret() {
     if (GetFocus() != hwnd_) return;
-    const std::size_t line = text_.lineOf(text_.caret());
+    const std::size_t line = editor_.text().lineOf(editor_.caret());
     const std::size_t visible = static_cast<std::size_t>(visibleLines());
     if (line < first_ || line > first_ + visible) {
         SetCaretPos(-100, -100);  // out of sight
         return;
     }
-    const int x = Margin - x_ + xOf(line, text_.caret() - text_.lineStart(line));
-    SetCaretPos(x, static_cast<int>(line - first_) * lineHeight_);
+    const POINT at = pointOf(editor_.caret());
+    SetCaretPos(at.x, at.y);
+}
+
+void ResultBoxWindow::onWheel(int delta, bool horizontal) {
+    int& rest = horizontal ? hwheelRest_ : wheelRest_;
+    rest += delta;
+    const int notches = rest / WHEEL_DELTA;
+    rest %= WHEEL_DELTA;
+    if (horizontal) {
+        // Right is positive for the horizontal wheel.
+        UINT perNotch = 3;
+        SystemParametersInfoW(SPI_GETWHEELSCROLLCHARS, 0, &perNotch, 0);
+        scrollTo(static_cast<std::ptrdiff_t>(first_),
+                 std::max(0, x_ + notches * static_cast<int>(perNotch) * charWidth_));
+        return;
+    }
+    UINT perNotch = 3;
+    SystemParametersInfoW(SPI_GETWHEELSCROLLLINES, 0, &perNotch, 0);
+    const int lines = perNotch == WHEEL_PAGESCROLL ? visibleLines() : static_cast<int>(perNotch);
+    scrollTo(static_cast<std::ptrdiff_t>(first_) - static_cast<std::ptrdiff_t>(notches) * lines, x_);
 }
 
 void ResultBoxWindow::scrollTo(std::ptrdiff_t line, int x) {
@@ -129,7 +147,7 @@ void ResultBoxWindow::onScroll(int bar, int code) {
 }
 
 TextView ResultBoxWindow::lineText(std::size_t line) {
-    shown_ = forDisplay(text_.line(line, scratch_));
+    shown_ = forDisplay(editor_.text().line(line, scratch_));
     return shown_;
 }
 
@@ -140,12 +158,14 @@ int ResultBoxWindow::widthOf(TextView shown) const {
     return static_cast<int>(size.cx);
 }
 
-int ResultBoxWindow::xOf(std::size_t line, std::size_t column) {
+double ResultBoxWindow::xOf(std::size_t line, std::size_t column) {
     if (column == 0) return 0;
     return widthOf(lineText(line).substr(0, column));
 }
 
-std::size_t ResultBoxWindow::columnAt(std::size_t line, int x) {
+std::size_t ResultBoxWindow::pageLines() { return static_cast<std::size_t>(visibleLines()); }
+
+std::size_t ResultBoxWindow::columnAt(std::size_t line, double x) {
     const TextView shown = lineText(line);
     if (shown.empty() || x <= 0) return 0;
     // The edge nearest the point, from the extents of every prefix.
@@ -162,21 +182,21 @@ std::size_t ResultBoxWindow::columnAt(std::size_t line, int x) {
         }
         left = ends[i];
     }
-    // Not between the halves of a surrogate pair.
-    const std::size_t start = text_.lineStart(line);
-    if (column > 0 && column < shown.size()) {
-        const char16_t a = text_.at(start + column - 1), b = text_.at(start + column);
-        if (a >= 0xD800 && a <= 0xDBFF && b >= 0xDC00 && b <= 0xDFFF) --column;
-    }
-    return column;
+    return column;  // the editor keeps it out of a surrogate pair
 }
 
 std::size_t ResultBoxWindow::positionAt(POINT point) {
     const int row = point.y >= 0 ? point.y / lineHeight_ : -((-point.y + lineHeight_ - 1) / lineHeight_);
     const std::ptrdiff_t wanted = static_cast<std::ptrdiff_t>(first_) + row;
-    const std::size_t line = static_cast<std::size_t>(
-        std::clamp<std::ptrdiff_t>(wanted, 0, static_cast<std::ptrdiff_t>(text_.lineCount()) - 1));
-    return text_.lineStart(line) + columnAt(line, point.x - Margin + x_);
+    const LineText& t = editor_.text();
+    const std::size_t line =
+        static_cast<std::size_t>(std::clamp<std::ptrdiff_t>(wanted, 0, static_cast<std::ptrdiff_t>(t.lineCount()) - 1));
+    std::size_t p = t.lineStart(line) + columnAt(line, point.x - Margin + x_);
+    // Not between the halves of a surrogate pair.
+    if (p > t.lineStart(line) && p < t.lineEnd(line) && t.at(p) >= 0xDC00 && t.at(p) <= 0xDFFF &&
+        t.at(p - 1) >= 0xD800 && t.at(p - 1) <= 0xDBFF)
+        --p;
+    return p;
 }
 
 void ResultBoxWindow::paint() {
@@ -194,33 +214,27 @@ void ResultBoxWindow::paint() {
     FillRect(mem, &client, GetSysColorBrush(COLOR_WINDOW));
     SetBkMode(mem, TRANSPARENT);
 
-    const std::size_t lines = text_.lineCount();
+    const std::size_t lines = editor_.text().lineCount();
     const std::size_t last = std::min(lines - 1, first_ + static_cast<std::size_t>(height / lineHeight_) + 1);
     const int x0 = Margin - x_;
-    const std::size_t selFrom = text_.selectionStart(), selTo = text_.selectionEnd();
-    bool wider = false;
+    int widest = 0;
     for (std::size_t line = first_; line <= last && first_ < lines; ++line) {
         const int y = static_cast<int>(line - first_) * lineHeight_;
-        const std::size_t start = text_.lineStart(line), end = text_.lineEnd(line);
         const Text shown(lineText(line));
         const auto* units = reinterpret_cast<const wchar_t*>(shown.data());
         const int n = clampToInt(shown.size());
         SetTextColor(mem, GetSysColor(COLOR_WINDOWTEXT));
         ExtTextOutW(mem, x0, y, 0, nullptr, units, static_cast<UINT>(n), nullptr);
-        if (selFrom < selTo && selFrom <= end && selTo >= start && !(selTo == start && selFrom < start)) {
-            const int a = x0 + widthOf(TextView(shown).substr(0, std::max(selFrom, start) - start));
-            int b = x0 + widthOf(TextView(shown).substr(0, std::min(selTo, end) - start));
-            if (selTo > end) b += spaceWidth_;  // the line end is selected too
-            const RECT band{a, y, b, y + lineHeight_};
+        if (const auto band = editor_.selectionOn(line)) {
+            const int a = x0 + widthOf(TextView(shown).substr(0, band->from));
+            int b = x0 + widthOf(TextView(shown).substr(0, band->to));
+            if (band->lineEnd) b += spaceWidth_;  // the line end is selected too
+            const RECT rect{a, y, b, y + lineHeight_};
             SetBkColor(mem, GetSysColor(COLOR_HIGHLIGHT));
             SetTextColor(mem, GetSysColor(COLOR_HIGHLIGHTTEXT));
-            ExtTextOutW(mem, x0, y, ETO_CLIPPED | ETO_OPAQUE, &band, units, static_cast<UINT>(n), nullptr);
+            ExtTextOutW(mem, x0, y, ETO_CLIPPED | ETO_OPAQUE, &rect, units, static_cast<UINT>(n), nullptr);
         }
-        const int w = widthOf(shown);
-        if (w > widest_) {
-            widest_ = w;
-            wider = true;
-        }
+        widest = std::max(widest, widthOf(shown));
     }
     BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left, ps.rcPaint.bottom - ps.rcPaint.top,
            mem, ps.rcPaint.left, ps.rcPaint.top, SRCCOPY);
@@ -229,7 +243,10 @@ void ResultBoxWindow::paint() {
     DeleteObject(bitmap);
     DeleteDC(mem);
     EndPaint(hwnd_, &ps);
-    if (wider) updateScrollBars();
+    if (widest > editor_.contentWidth()) {
+        editor_.noteWidth(widest);
+        updateScrollBars();
+    }
 }
 
 }  // namespace malvorn::win32

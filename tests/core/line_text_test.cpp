@@ -55,6 +55,37 @@ TEST(LineText, LinesAcrossStorageBlocksReadWhole) {
     EXPECT_EQ(t.lineCount(), 1u);
 }
 
+TEST(LineText, EditsAnywhereInAManyBlockTextKeepItWhole) {
+    // Edits at places all over a text of several blocks (some in a full
+    // block, some across blocks, some that empty a block), against the
+    // same edits on a plain string.
+    LineText t;
+    Text expected;
+    for (int i = 0; expected.size() < 2 * LineText::BlockUnits + 1000; ++i) {
+        const Text line = u"C:\\tree\\" + decimal(i) + u"\r\n";
+        t.replaceSelection(line);
+        expected += line;
+    }
+    std::size_t seed = 12345;
+    auto next = [&](std::size_t below) {
+        seed = seed * 6364136223846793005u + 1442695040888963407u;
+        return static_cast<std::size_t>(seed >> 33) % below;
+    };
+    for (int edit = 0; edit < 60; ++edit) {
+        // Places at line starts, so that no edit splits a CR LF.
+        const std::size_t a = t.lineStart(next(t.lineCount()));
+        const std::size_t b = edit % 10 == 9 ? t.lineStart(next(t.lineCount())) : a + (edit % 3) * 4;
+        const std::size_t from = std::min(a, b), to = std::min(std::max(a, b), t.size());
+        const Text with = edit % 4 == 0 ? Text(edit * 5000, u'y') + u"\r\n" : u"new\r\n";
+        t.select(from, to);
+        t.replaceSelection(with);
+        expected.replace(from, to - from, with);
+        ASSERT_EQ(t.size(), expected.size()) << edit;
+    }
+    EXPECT_TRUE(t.text() == expected);
+    expectIndexMatches(t);
+}
+
 TEST(LineText, ReplacingASelectionOverSeveralLinesMendsTheIndex) {
     LineText t;
     t.assign(u"one\r\ntwo\r\nthree\r\nfour\r\n");

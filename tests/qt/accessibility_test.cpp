@@ -11,7 +11,9 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
+#include <QTest>
 #include <QTimer>
+#include <algorithm>
 
 #include "platform/qt/qt_application.h"
 #include "platform/qt/qt_text.h"
@@ -118,17 +120,148 @@ std::vector<std::pair<std::string, bool>> openMenuAndChoose(qt::ListingView* vie
     return items;
 }
 
-TEST_F(ResultText, ContextMenuOffersTheClipboardCommands) {
+TEST_F(ResultText, ContextMenuOffersUndoAndTheClipboardCommands) {
     qt::ListingView* view = h.resultView();
     ASSERT_EQ(view->contextMenuPolicy(), Qt::CustomContextMenu);
     QApplication::clipboard()->setText(QStringLiteral("x"));
     auto items = openMenuAndChoose(view, QStringLiteral("全选(&A)"));
-    EXPECT_EQ(items, (std::vector<std::pair<std::string, bool>>{
-                         {"剪切(&T)", false}, {"复制(&C)", false}, {"粘贴(&P)", true}, {"全选(&A)", true}}));
+    EXPECT_EQ(items, (std::vector<std::pair<std::string, bool>>{{"撤销(&U)", false},
+                                                                {"重做(&R)", false},
+                                                                {"剪切(&T)", false},
+                                                                {"复制(&C)", false},
+                                                                {"粘贴(&P)", true},
+                                                                {"全选(&A)", true}}));
     EXPECT_EQ(view->selectedText(), listing);
     items = openMenuAndChoose(view, QStringLiteral("复制(&C)"));
-    EXPECT_TRUE(items.at(0).second);
+    EXPECT_TRUE(items.at(3).second);
     EXPECT_EQ(QApplication::clipboard()->text(), listing);
+    // A key over the whole listing, then 撤销 from the menu: the listing
+    // is back; 重做 takes it away again.
+    QTest::keyClicks(view, "k");
+    EXPECT_EQ(view->text(), QStringLiteral("k"));
+    items = openMenuAndChoose(view, QStringLiteral("撤销(&U)"));
+    EXPECT_TRUE(items.at(0).second);
+    EXPECT_FALSE(items.at(1).second);
+    EXPECT_EQ(view->text(), listing);
+    items = openMenuAndChoose(view, QStringLiteral("重做(&R)"));
+    EXPECT_TRUE(items.at(1).second);
+    EXPECT_EQ(view->text(), QStringLiteral("k"));
+}
+
+// What QPlainTextEdit tells a screen reader, the result box tells too:
+// text in and out, the caret and the selection; a running listing's lines
+// once a frame, with the frame's text.
+struct Heard {
+    QAccessible::Event type;
+    int position;
+    QString text;
+};
+std::vector<Heard>* heard = nullptr;
+
+void listen(QAccessibleEvent* event) {
+    if (!heard) return;
+    Heard h{event->type(), -1, {}};
+    switch (event->type()) {
+        case QAccessible::TextInserted:
+            h.position = static_cast<QAccessibleTextInsertEvent*>(event)->changePosition();
+            h.text = static_cast<QAccessibleTextInsertEvent*>(event)->textInserted();
+            break;
+        case QAccessible::TextRemoved:
+            h.position = static_cast<QAccessibleTextRemoveEvent*>(event)->changePosition();
+            h.text = static_cast<QAccessibleTextRemoveEvent*>(event)->textRemoved();
+            break;
+        case QAccessible::TextCaretMoved:
+            h.position = static_cast<QAccessibleTextCursorEvent*>(event)->cursorPosition();
+            break;
+        case QAccessible::TextSelectionChanged:
+            h.position = static_cast<QAccessibleTextSelectionEvent*>(event)->selectionStart();
+            break;
+        default:
+            return;
+    }
+    heard->push_back(h);
+}
+
+TEST_F(ResultText, ScreenReadersHearChangesCaretAndSelection) {
+    std::vector<Heard> events;
+    heard = &events;
+    QAccessible::setActive(true);
+    QAccessible::UpdateHandler previous = QAccessible::installUpdateHandler(listen);
+    struct Restore {
+        QAccessible::UpdateHandler handler;
+        ~Restore() {
+            QAccessible::installUpdateHandler(handler);
+            QAccessible::setActive(false);
+            heard = nullptr;
+        }
+    } restore{previous};
+    // Qt hands events to the update handler only while a platform bridge
+    // is active, and the offscreen platform has none (switching it on
+    // takes Qt's platform headers). On xcb with an AT-SPI bus and
+    // QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 this test runs.
+    if (!QAccessible::isActive()) GTEST_SKIP() << "no active accessibility bridge on this platform";
+    qt::ListingView* view = h.resultView();
+    view->window()->show();
+    view->setFocus();
+    QApplication::processEvents();  // the listing of SetUp, painted and told
+    events.clear();
+
+    // A running listing: many lines, one frame, one insertion with them all.
+    const int before = static_cast<int>(view->size());
+    for (int i = 0; i < 50; ++i) h.form.C.txtResult->replaceSelection(qt::toText(QStringLiteral("/c\r\n")));
+    h.form.C.txtResult->text();
+    view->viewport()->repaint();
+    int inserts = 0;
+    for (const Heard& e : events)
+        if (e.type == QAccessible::TextInserted) {
+            ++inserts;
+            EXPECT_EQ(e.position, before);
+            EXPECT_EQ(e.text.size(), 50 * 4);
+        }
+    EXPECT_EQ(inserts, 1);
+    // The user: a key, Backspace, Shift+Left.
+    events.clear();
+    QTest::keyClicks(view, "z");
+    QTest::keyClick(view, Qt::Key_Backspace);
+    QTest::keyClick(view, Qt::Key_Left, Qt::ShiftModifier);
+    auto has = [&](QAccessible::Event type, int position, const QString& said) {
+        return std::any_of(events.begin(), events.end(), [&](const Heard& e) {
+            return e.type == type && e.position == position && (said.isNull() || e.text == said);
+        });
+    };
+    const int end = static_cast<int>(view->size());
+    EXPECT_TRUE(has(QAccessible::TextInserted, end, QStringLiteral("z")));
+    EXPECT_TRUE(has(QAccessible::TextRemoved, end, QStringLiteral(" ")));
+    const int caret = static_cast<int>(view->caret());  // before the last CR LF
+    EXPECT_EQ(caret, end - 2);
+    EXPECT_TRUE(has(QAccessible::TextCaretMoved, caret, QString()));
+    EXPECT_TRUE(has(QAccessible::TextSelectionChanged, caret, QString()));
+}
+
+TEST_F(ResultText, AReaderMayEditAndFindsEachCharactersBox) {
+    qt::ListingView* view = h.resultView();
+    view->window()->show();
+    // An edit through the editable text interface is the user's: undone
+    // like a key.
+    auto* editable =
+        static_cast<QAccessibleEditableTextInterface*>(box->interface_cast(QAccessible::EditableTextInterface));
+    ASSERT_NE(editable, nullptr);
+    editable->insertText(0, QStringLiteral("ab"));
+    EXPECT_TRUE(view->text().startsWith(QStringLiteral("ab/a")));
+    editable->replaceText(0, 1, QStringLiteral("X"));
+    editable->deleteText(1, 2);
+    EXPECT_TRUE(view->text().startsWith(QStringLiteral("X/a")));
+    view->undo();
+    view->undo();
+    view->undo();
+    EXPECT_EQ(view->text(), listing);
+    // A true box for a character: the "/" that starts the second line sits
+    // under the first line, at the left, as wide as a "/".
+    const QRect r = text->characterRect(static_cast<int>(listing.indexOf(middle)));
+    const QPoint inView = view->viewport()->mapFromGlobal(r.topLeft());
+    EXPECT_EQ(inView.y(), view->fontMetrics().lineSpacing());
+    EXPECT_LT(inView.x(), 10);
+    EXPECT_NEAR(r.width(), view->fontMetrics().horizontalAdvance(QLatin1Char('/')), 1);
 }
 
 TEST(QtApplication, NamesIconAndQtsOwnTextsInChinese) {

@@ -8,6 +8,7 @@
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QInputMethodEvent>
+#include <QMouseEvent>
 #include <QScrollBar>
 #include <QTest>
 
@@ -174,16 +175,131 @@ TEST_F(ViewFixture, SurrogatePairsAreOneStep) {
     EXPECT_EQ(text(), "ab");
 }
 
-TEST_F(ViewFixture, TextFromAnInputMethodGoesIn) {
+TEST_F(ViewFixture, TheInputMethodsTextIsDrawnAtTheCaretUntilCommitted) {
     view.insert(QStringLiteral("a"));
+    view.setFocus();
+    const QRect caretBefore = static_cast<QWidget&>(view).inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    const QImage plain = view.viewport()->grab().toImage();
     QInputMethodEvent composing(QStringLiteral("zhong"), {});
     QCoreApplication::sendEvent(&view, &composing);
     EXPECT_EQ(text(), "a");
+    EXPECT_EQ(view.preedit().toStdString(), "zhong");
+    // Drawn: the picture right of "a" is no longer blank; and the
+    // candidate window is asked for behind the composed text.
+    const QImage composed = view.viewport()->grab().toImage();
+    const int from = caretBefore.right() + 1, to = from + view.fontMetrics().horizontalAdvance(QStringLiteral("zhong"));
+    int differing = 0;
+    for (int x = from; x < to; ++x)
+        for (int y = caretBefore.top(); y <= caretBefore.bottom(); ++y)
+            if (plain.pixel(x, y) != composed.pixel(x, y)) ++differing;
+    EXPECT_GT(differing, 10);
+    const QRect caretComposing = static_cast<QWidget&>(view).inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    EXPECT_EQ(caretComposing.top(), caretBefore.top());
+    EXPECT_GE(caretComposing.left(), caretBefore.left() + view.fontMetrics().horizontalAdvance(QStringLiteral("zhon")));
     QInputMethodEvent committed;
     committed.setCommitString(QStringLiteral("中"));
     QCoreApplication::sendEvent(&view, &committed);
     EXPECT_EQ(text(), "a中");
+    EXPECT_TRUE(view.preedit().isEmpty());
     EXPECT_TRUE(view.testAttribute(Qt::WA_InputMethodEnabled));
+}
+
+TEST_F(ViewFixture, UndoAndRedoKeys) {
+    view.insert(QStringLiteral("C:\\a\r\nC:\\b\r\n"));
+    const std::string listing = text();
+    key(Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(&view, "xy");
+    EXPECT_EQ(text(), "xy");
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(text(), listing);
+    key(Qt::Key_Y, Qt::ControlModifier);
+    EXPECT_EQ(text(), "xy");
+    key(Qt::Key_Backspace, Qt::AltModifier);
+    EXPECT_EQ(text(), listing);
+    key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(text(), "xy");
+}
+
+TEST_F(ViewFixture, CtrlArrowsAndCtrlBackspaceGoByWords) {
+    view.insert(QStringLiteral("/home/user/notes.txt, 中文字 end"));
+    view.select(0, 0);
+    std::vector<qsizetype> stops;
+    for (int i = 0; i < 9; ++i) {
+        key(Qt::Key_Right, Qt::ControlModifier);
+        stops.push_back(view.caret());
+    }
+    // / home / user / notes . txt ,_ 中文字_ end: paths split at every
+    // separator, a run of ideographs is one word as in QPlainTextEdit.
+    EXPECT_EQ(stops, (std::vector<qsizetype>{1, 5, 6, 10, 11, 16, 17, 20, 22}));
+    key(Qt::Key_End);
+    key(Qt::Key_Backspace, Qt::ControlModifier);
+    EXPECT_EQ(text(), "/home/user/notes.txt, 中文字 ");
+    key(Qt::Key_Home);
+    key(Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(text(), "home/user/notes.txt, 中文字 ");
+}
+
+TEST_F(ViewFixture, TripleClickSelectsALine) {
+    view.insert(QStringLiteral("first line\r\nsecond line\r\nthird\r\n"));
+    const int h = view.fontMetrics().lineSpacing();
+    const QPoint at(10, h + h / 2);
+    QTest::mouseDClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    EXPECT_EQ(view.selectedText().toStdString(), "second");
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    EXPECT_EQ(view.selectedText().toStdString(), "second line\r\n");
+}
+
+TEST_F(ViewFixture, DoubleClickThenDragExtendsByWords) {
+    view.insert(QStringLiteral("alpha beta gamma\r\n"));
+    const int h = view.fontMetrics().lineSpacing();
+    const QFontMetrics m = view.fontMetrics();
+    const QPoint inBeta(3 + m.horizontalAdvance(QStringLiteral("alpha be")), h / 2);
+    QTest::mouseDClick(view.viewport(), Qt::LeftButton, Qt::NoModifier, inBeta);
+    const QPoint inGamma(3 + m.horizontalAdvance(QStringLiteral("alpha beta ga")), h / 2);
+    QMouseEvent move(QEvent::MouseMove, inGamma, view.viewport()->mapToGlobal(inGamma), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(view.viewport(), &move);
+    EXPECT_EQ(view.selectedText().toStdString(), "beta gamma");
+}
+
+TEST_F(ViewFixture, HoldingTheMousePastTheEdgeKeepsScrolling) {
+    QString many;
+    for (int i = 0; i < 500; ++i) many += QStringLiteral("line %1\r\n").arg(i);
+    view.insert(many);
+    view.verticalScrollBar()->setValue(0);
+    QTest::mousePress(view.viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(5, 5));
+    const QPoint below(5, view.viewport()->height() + 20);
+    QMouseEvent move(QEvent::MouseMove, below, view.viewport()->mapToGlobal(below), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QCoreApplication::sendEvent(view.viewport(), &move);
+    const int first = view.verticalScrollBar()->value();
+    // No further mouse events: the timer alone scrolls on.
+    for (int i = 0; i < 200 && view.verticalScrollBar()->value() < first + 3; ++i) QTest::qWait(20);
+    EXPECT_GE(view.verticalScrollBar()->value(), first + 3);
+    EXPECT_GT(view.caret(), view.anchor());
+    QTest::mouseRelease(view.viewport(), Qt::LeftButton, Qt::NoModifier, below);
+    const int stopped = view.verticalScrollBar()->value();
+    QTest::qWait(200);
+    EXPECT_EQ(view.verticalScrollBar()->value(), stopped);
+}
+
+TEST_F(ViewFixture, UpAndDownKeepTheColumnAtTheTopAndBottomOfTheView) {
+    QString many;
+    for (int i = 0; i < 100; ++i) many += QStringLiteral("abcdefgh\r\n");
+    view.insert(many);
+    view.verticalScrollBar()->setValue(50);
+    view.select(50 * 10 + 5, 50 * 10 + 5);  // line 50, column 5: the top line in sight
+    key(Qt::Key_Up);
+    EXPECT_EQ(view.caret(), 49 * 10 + 5);
+    EXPECT_EQ(view.verticalScrollBar()->value(), 49);
+}
+
+TEST_F(ViewFixture, TheHorizontalRangeShrinksWhenTheLongLineGoes) {
+    view.insert(QStringLiteral("short\r\n") + QString(300, QLatin1Char('w')) + QStringLiteral("\r\nshort\r\n"));
+    EXPECT_GT(view.horizontalScrollBar()->maximum(), 0);
+    view.select(7, 7 + 300 + 2);
+    key(Qt::Key_Delete);
+    EXPECT_EQ(view.horizontalScrollBar()->maximum(), 0);
 }
 
 TEST_F(ViewFixture, TabLeavesTheBox) {
