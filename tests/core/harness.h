@@ -3,6 +3,8 @@
 // system, as most core tests use it.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <set>
 #include <string>
 #include <vector>
@@ -38,6 +40,16 @@ struct Harness {
         prepareRun(form, start, levels, withFiles, withHidden, bareNames);
     }
     std::vector<std::string> lines() const { return resultLines(form); }
+};
+
+// A test on the window as it stands after start-up, over a drive C: and
+// nothing else.
+struct StartedWindowTest : ::testing::Test {
+    Harness h;
+    void SetUp() override {
+        h.fs.addRoot(u"C:");
+        h.form.start();
+    }
 };
 
 inline Text T(const char* utf8) { return fromUtf8(utf8); }

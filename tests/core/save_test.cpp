@@ -8,12 +8,7 @@
 namespace malvorn::testing {
 namespace {
 
-struct SaveTest : ::testing::Test {
-    Harness h;
-    void SetUp() override {
-        h.fs.addRoot(u"C:");
-        h.form.start();
-    }
+struct SaveTest : StartedWindowTest {
     std::string title() { return toUtf8(h.ws.form().caption()); }
     void choose(const Text& path) { h.dialog.answers.push_back({true, path, 0}); }
 };
