@@ -15,12 +15,7 @@
 namespace malvorn::testing {
 namespace {
 
-struct DepthTest : ::testing::Test {
-    Harness h;
-    void SetUp() override {
-        h.fs.addRoot(u"C:");
-        h.form.start();
-    }
+struct DepthTest : StartedWindowTest {
     void type(const char* text) { h.level().userType(fromUtf8(text)); }
     void key(std::int16_t code, std::int16_t shift = 0) { h.level().keyDown(code, shift); }
     std::string box() { return toUtf8(h.level().text()); }

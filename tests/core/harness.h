@@ -3,6 +3,8 @@
 // system, as most core tests use it.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <set>
 #include <string>
 #include <vector>
@@ -10,7 +12,8 @@
 #include "platform/headless/headless_services.h"
 #include "platform/headless/headless_window_system.h"
 #include "platform/headless/memory_file_system.h"
-#include "tests/support/listing_lines.h"
+#include "tests/support/memory_tree.h"
+#include "tests/support/window_fixture.h"
 #include "window/frmMain.h"
 
 namespace malvorn::testing {
@@ -33,19 +36,20 @@ struct Harness {
     headless::CheckBox& chHidden() { return ws.checkBox(ControlId::ChHidden); }
     headless::CheckBox& chNoPath() { return ws.checkBox(ControlId::ChNoPath); }
 
-    // Sets up a run the way the walk tests want it: the path box holds
-    // `start` (without raising the folder chain), the options as given.
     void prepare(const std::string& start, int levels, bool withFiles, bool withHidden, bool bareNames) {
-        form.State.Levels = levels;
-        form.State.SkipChange = True;
-        path().setText(fromUtf8(start));
-        chFiles().setValue(withFiles ? 1 : 0);
-        chHidden().setValue(withHidden ? 1 : 0);
-        chNoPath().setValue(bareNames ? 1 : 0);
+        prepareRun(form, start, levels, withFiles, withHidden, bareNames);
     }
+    std::vector<std::string> lines() const { return resultLines(form); }
+};
 
-    // The result box split into its lines.
-    std::vector<std::string> lines() { return splitListingLines(toUtf8(result().text())); }
+// A test on the window as it stands after start-up, over a drive C: and
+// nothing else.
+struct StartedWindowTest : ::testing::Test {
+    Harness h;
+    void SetUp() override {
+        h.fs.addRoot(u"C:");
+        h.form.start();
+    }
 };
 
 inline Text T(const char* utf8) { return fromUtf8(utf8); }

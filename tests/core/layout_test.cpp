@@ -8,12 +8,7 @@
 namespace malvorn::testing {
 namespace {
 
-struct LayoutTest : ::testing::Test {
-    Harness h;
-    void SetUp() override {
-        h.fs.addRoot(u"C:");
-        h.form.start();
-    }
+struct LayoutTest : StartedWindowTest {
     Bounds of(ControlId id) { return h.ws.control(id).bounds(); }
     void resize(int w, int hh) { h.ws.form().userResize(w, hh); }
 };
@@ -47,9 +42,9 @@ TEST_F(LayoutTest, GrowingWidensAndLengthens) {
     EXPECT_EQ(of(ControlId::drDir).height, 520);
     EXPECT_EQ(of(ControlId::frmSettings).width, 584);
     EXPECT_EQ(of(ControlId::frmSettings).height, 576);
-    EXPECT_EQ(of(ControlId::txtResult).width, (584 - 16) * 15);
-    EXPECT_EQ(of(ControlId::txtResult).height, (576 - 8) * 15 - 1440);
-    EXPECT_EQ(of(ControlId::cmdSave).width, (584 - 8) * 15 - 1800);
+    EXPECT_EQ(of(ControlId::txtResult).width, 8520);  // twips inside the frame
+    EXPECT_EQ(of(ControlId::txtResult).height, 7080);
+    EXPECT_EQ(of(ControlId::cmdSave).width, 6840);
 }
 
 TEST_F(LayoutTest, MinimisedChangesNothing) {

@@ -84,20 +84,22 @@ TEST_F(RunControlTest, NewRunAfterAStoppedOneIsNotStoppedAtOnceAndEmptiesTheBox)
 }
 
 TEST_F(RunControlTest, OptionsFromTheCheckBoxesGrayedCountsAsSet) {
-    h.chFiles().setValue(2);
-    h.chHidden().setValue(2);
-    h.chNoPath().setValue(2);
-    h.doIt().click();
-    EXPECT_EQ(h.form.State.DirsOnly, False);
-    EXPECT_EQ(h.form.State.DirAttr, 18);
-    EXPECT_EQ(h.form.State.NoPath, True);
-    h.chFiles().setValue(0);
-    h.chHidden().setValue(0);
-    h.chNoPath().setValue(0);
-    h.doIt().click();
-    EXPECT_EQ(h.form.State.DirsOnly, True);
-    EXPECT_EQ(h.form.State.DirAttr, 16);
-    EXPECT_EQ(h.form.State.NoPath, False);
+    struct Case {
+        int box;  // the value of all three check boxes
+        Flag dirsOnly;
+        std::int32_t dirAttr;
+        Flag noPath;
+    };
+    for (const Case c : {Case{2, False, 18, True}, Case{0, True, 16, False}}) {
+        SCOPED_TRACE(c.box);
+        h.chFiles().setValue(c.box);
+        h.chHidden().setValue(c.box);
+        h.chNoPath().setValue(c.box);
+        h.doIt().click();
+        EXPECT_EQ(h.form.State.DirsOnly, c.dirsOnly);
+        EXPECT_EQ(h.form.State.DirAttr, c.dirAttr);
+        EXPECT_EQ(h.form.State.NoPath, c.noPath);
+    }
 }
 
 TEST_F(RunControlTest, OptionsChangedDuringARunTakeEffectNextTime) {

@@ -8,12 +8,7 @@
 namespace malvorn::testing {
 namespace {
 
-struct SaveTest : ::testing::Test {
-    Harness h;
-    void SetUp() override {
-        h.fs.addRoot(u"C:");
-        h.form.start();
-    }
+struct SaveTest : StartedWindowTest {
     std::string title() { return toUtf8(h.ws.form().caption()); }
     void choose(const Text& path) { h.dialog.answers.push_back({true, path, 0}); }
 };
@@ -60,17 +55,22 @@ TEST_F(SaveTest, TextPlusOneLineEndReplacingALongerFile) {
     EXPECT_EQ(h.files.closed, 1);
 }
 
-TEST_F(SaveTest, EmptyBoxGivesTwoBytes) {
-    choose(u"C:\\empty.txt");
-    h.save().click();
-    EXPECT_EQ(h.files.files[u"C:\\empty.txt"], "\r\n");
-}
-
-TEST_F(SaveTest, EscapedBytesAreWrittenBack) {
-    h.result().setText(fromUtf8("bad\xff name 目录\r\n"));
-    choose(u"C:\\bytes.txt");
-    h.save().click();
-    EXPECT_EQ(h.files.files[u"C:\\bytes.txt"], "bad\xff name 目录\r\n\r\n");
+TEST_F(SaveTest, TheFileHoldsTheBoxAndOneLineEndMore) {
+    struct Case {
+        const char* box;
+        const char* file;
+    };
+    const Case cases[] = {
+        {"", "\r\n"},                                            // an empty box gives two bytes
+        {"bad\xff name 目录\r\n", "bad\xff name 目录\r\n\r\n"},  // escaped bytes go back as they came
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.box);
+        h.result().setText(fromUtf8(c.box));
+        choose(u"C:\\out.txt");
+        h.save().click();
+        EXPECT_EQ(h.files.files[u"C:\\out.txt"], c.file);
+    }
 }
 
 TEST_F(SaveTest, UncreatableFileReportsAndTheNextSaveWorks) {

@@ -9,21 +9,13 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-// C:\data holds the folders a and b and the file readme.txt; a holds the
-// file notes.txt and the folder x; b is empty.
-void buildExample(headless::MemoryFileSystem& fs) {
-    fs.addRoot(u"C:");
-    fs.addFolder(u"C:\\data");
-    fs.addFolder(u"C:\\data\\a");
-    fs.addFolder(u"C:\\data\\b");
-    fs.addFile(u"C:\\data\\readme.txt");
-    fs.addFile(u"C:\\data\\a\\notes.txt");
-    fs.addFolder(u"C:\\data\\a\\x");
-}
-
+// The example tree at C:\data.
 struct WalkTest : ::testing::Test {
     Harness h;
-    void SetUp() override { buildExample(h.fs); }
+    void SetUp() override {
+        h.fs.addRoot(u"C:");
+        addTree(h.fs, u"C:\\data", exampleTree());
+    }
     Lines run(const std::string& start, int levels, bool files, bool hidden = false, bool noPath = false) {
         h.prepare(start, levels, files, hidden, noPath);
         h.doIt().click();
@@ -167,11 +159,7 @@ TEST_F(WalkTest, FolderReachedTwiceWithoutACycleIsListedTwice) {
 }
 
 TEST_F(WalkTest, DeepChainStopsAtTheDepthLimit) {
-    Text p = u"C:\\data\\b";
-    for (int i = 0; i < 1200; ++i) {
-        p += u"\\d";
-        h.fs.addFolder(p);
-    }
+    addTree(h.fs, u"C:\\data\\b\\d", deepChain(1199));  // 1200 folders, b\d the first
     const Lines lines = run("C:\\data\\b", 1000, false, false, true);
     ASSERT_EQ(lines.size(), 1000u);
     EXPECT_EQ(lines.back().size(), 999u * 4 + 1);

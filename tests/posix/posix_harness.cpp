@@ -77,13 +77,15 @@ void makeChain(const std::string& top, const std::string& name, int depth) {
     ::close(fd);
 }
 
-void buildExample(const std::string& D) {
-    makeFolder(D);
-    makeFolder(D + "/a");
-    makeFolder(D + "/b");
-    makeFile(D + "/readme.txt");
-    makeFile(D + "/a/notes.txt");
-    makeFolder(D + "/a/x");
+void buildTree(const std::string& top, const Tree& tree) {
+    makeFolder(top);
+    for (const malvorn::testing::TreeEntry& e : tree) {
+        if (e.folder) {
+            makeFolder(top + "/" + e.path);
+        } else {
+            makeFile(top + "/" + e.path);
+        }
+    }
 }
 
 void addExampleLinks(const std::string& D) {

@@ -14,6 +14,7 @@
 #include "platform/headless/headless_services.h"
 #include "platform/headless/headless_window_system.h"
 #include "platform/posix/posix_file_system.h"
+#include "tests/support/example_trees.h"
 #include "window/frmMain.h"
 
 namespace malvorn::posix::testing {
@@ -41,9 +42,14 @@ std::string readFile(const std::string& path);
 // handles, since the paths soon grow too long to be used whole.
 void makeChain(const std::string& top, const std::string& name, int depth);
 
-// The example tree: D holds the folders a and b and the file readme.txt; a
-// holds the file notes.txt and the folder x; b is empty.
-void buildExample(const std::string& D);
+using malvorn::testing::exampleTree;
+using malvorn::testing::Tree;
+using malvorn::testing::wideTree;
+
+// Makes the folder `top` and `tree` (example_trees.h) below it.
+void buildTree(const std::string& top, const Tree& tree);
+// The example tree at D.
+inline void buildExample(const std::string& D) { buildTree(D, exampleTree()); }
 // Links added to the example tree, one of each kind: D/dangling to nothing,
 // D/lr to the file readme.txt, D/la to the folder a, and D/a/x/up to D, an
 // ancestor of the folder it is in.

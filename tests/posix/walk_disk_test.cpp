@@ -190,11 +190,7 @@ TEST_F(WalkDiskTest, FolderRemovedAfterGatheringIsWrittenButNotEntered) {
 }
 
 TEST_F(WalkDiskTest, SecondClickStopsTheWalkWithWholeLines) {
-    makeFolder(D);
-    for (int i = 0; i < 20; ++i) {
-        makeFolder(D + "/f" + std::to_string(i));
-        for (int j = 0; j < 5; ++j) makeFolder(D + "/f" + std::to_string(i) + "/g" + std::to_string(j));
-    }
+    buildTree(D, wideTree(20, 5, "f", "g"));
     int pumps = 0;
     w.ws.hooks.pump = [&](int) {
         if (++pumps == 20) w.ws.post([&] { w.ws.button(ControlId::cmdDoIt).click(); });

@@ -57,18 +57,15 @@ TEST(QtStartUp, LayoutAtTheStartSize) {
     expectBounds(*h.form.C.cmdSave, 1800, 960, 3735, 375);
     expectBounds(*h.form.C.txtPath, 0, 528, 193, 18);
     // On screen: pixels on the window, twips / 15 inside the frame.
-    EXPECT_EQ(h.w(ControlId::drDir)->geometry(), QRect(8, 72, 193, 368));
-    EXPECT_EQ(h.w(ControlId::frmSettings)->geometry(), QRect(208, 16, 377, 424));
-    EXPECT_EQ(h.w(ControlId::txtResult)->geometry(), QRect(8, 96, 361, 320));
-    EXPECT_EQ(h.w(ControlId::cmdDoIt)->geometry(), QRect(120, 32, 249, 25));
-    EXPECT_EQ(h.w(ControlId::cmdSave)->geometry(), QRect(120, 64, 249, 25));
-    EXPECT_EQ(h.w(ControlId::VSLevel)->geometry(), QRect(96, 72, 17, 17));
-    EXPECT_EQ(h.w(ControlId::txtLevel)->geometry(), QRect(48, 72, 49, 18));
-    EXPECT_EQ(h.w(ControlId::ChNoPath)->geometry(), QRect(8, 32, 225, 17));
-    EXPECT_EQ(h.w(ControlId::ChFiles)->geometry(), QRect(8, 400, 225, 17));
-    EXPECT_EQ(h.w(ControlId::ChHidden)->geometry(), QRect(48, 400, 225, 17));
-    EXPECT_EQ(h.w(ControlId::drDrive)->geometry(), QRect(8, 48, 193, 20));
-    EXPECT_EQ(h.w(ControlId::txtPath)->geometry(), QRect(0, 528, 193, 18));
+    const std::pair<ControlId, QRect> onScreen[] = {
+        {ControlId::drDir, QRect(8, 72, 193, 368)},     {ControlId::frmSettings, QRect(208, 16, 377, 424)},
+        {ControlId::txtResult, QRect(8, 96, 361, 320)}, {ControlId::cmdDoIt, QRect(120, 32, 249, 25)},
+        {ControlId::cmdSave, QRect(120, 64, 249, 25)},  {ControlId::VSLevel, QRect(96, 72, 17, 17)},
+        {ControlId::txtLevel, QRect(48, 72, 49, 18)},   {ControlId::ChNoPath, QRect(8, 32, 225, 17)},
+        {ControlId::ChFiles, QRect(8, 400, 225, 17)},   {ControlId::ChHidden, QRect(48, 400, 225, 17)},
+        {ControlId::drDrive, QRect(8, 48, 193, 20)},    {ControlId::txtPath, QRect(0, 528, 193, 18)},
+    };
+    for (const auto& [id, rect] : onScreen) EXPECT_EQ(h.w(id)->geometry(), rect) << h.w(id)->objectName().toStdString();
     EXPECT_EQ(h.w(ControlId::lblLevels)->pos(), QPoint(8, 72));
     EXPECT_EQ(h.w(ControlId::lblPath)->pos(), QPoint(8, 8));
     // The frame's controls are its children; the rest sit on the window.
@@ -116,17 +113,18 @@ TEST(QtStartUp, FrontToBackOrder) {
     // Qt keeps siblings back to front: a later child lies in front.
     auto stackIndex = [](QWidget* w) { return w->parentWidget()->children().indexOf(w); };
     auto inFront = [&](ControlId a, ControlId b) { return stackIndex(r.w(a)) > stackIndex(r.w(b)); };
-    EXPECT_TRUE(inFront(ControlId::txtPath, ControlId::frmSettings));
-    EXPECT_TRUE(inFront(ControlId::txtPath, ControlId::drDir));
-    EXPECT_TRUE(inFront(ControlId::drDir, ControlId::drDrive));
-    EXPECT_TRUE(inFront(ControlId::drDrive, ControlId::lblPath));
-    EXPECT_TRUE(inFront(ControlId::cmdSave, ControlId::cmdDoIt));
-    EXPECT_TRUE(inFront(ControlId::cmdDoIt, ControlId::txtResult));
-    EXPECT_TRUE(inFront(ControlId::txtResult, ControlId::ChHidden));
-    EXPECT_TRUE(inFront(ControlId::ChHidden, ControlId::ChFiles));
-    EXPECT_TRUE(inFront(ControlId::VSLevel, ControlId::txtLevel));
-    EXPECT_TRUE(inFront(ControlId::txtLevel, ControlId::ChNoPath));
-    EXPECT_TRUE(inFront(ControlId::ChFiles, ControlId::lblLevels));
+    // Each pair: the first lies in front of the second.
+    const std::pair<ControlId, ControlId> frontBack[] = {
+        {ControlId::txtPath, ControlId::frmSettings}, {ControlId::txtPath, ControlId::drDir},
+        {ControlId::drDir, ControlId::drDrive},       {ControlId::drDrive, ControlId::lblPath},
+        {ControlId::cmdSave, ControlId::cmdDoIt},     {ControlId::cmdDoIt, ControlId::txtResult},
+        {ControlId::txtResult, ControlId::ChHidden},  {ControlId::ChHidden, ControlId::ChFiles},
+        {ControlId::VSLevel, ControlId::txtLevel},    {ControlId::txtLevel, ControlId::ChNoPath},
+        {ControlId::ChFiles, ControlId::lblLevels},
+    };
+    for (const auto& [front, back] : frontBack)
+        EXPECT_TRUE(inFront(front, back))
+            << r.w(front)->objectName().toStdString() << " before " << r.w(back)->objectName().toStdString();
 }
 
 TEST(QtStartUp, TabOrderAndInitialFocus) {

@@ -70,16 +70,20 @@ TEST_F(ViewFixture, InsertingInTheMiddleKeepsTheLinesAfter) {
 TEST_F(ViewFixture, TheCaretStepsOverLineEndsAsOne) {
     view.insert(QStringLiteral("ab\r\ncd"));
     view.select(2, 2);
-    key(Qt::Key_Right);
-    EXPECT_EQ(view.caret(), 4);
-    key(Qt::Key_Left);
-    EXPECT_EQ(view.caret(), 2);
-    key(Qt::Key_Home);
-    EXPECT_EQ(view.caret(), 0);
-    key(Qt::Key_End, Qt::ControlModifier);
-    EXPECT_EQ(view.caret(), 6);
-    key(Qt::Key_Home, Qt::ControlModifier);
-    EXPECT_EQ(view.caret(), 0);
+    // Each key in turn, and where it leaves the caret.
+    const struct {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        int caret;
+    } steps[] = {
+        {Qt::Key_Right, Qt::NoModifier, 4},     {Qt::Key_Left, Qt::NoModifier, 2},
+        {Qt::Key_Home, Qt::NoModifier, 0},      {Qt::Key_End, Qt::ControlModifier, 6},
+        {Qt::Key_Home, Qt::ControlModifier, 0},
+    };
+    for (const auto& step : steps) {
+        key(step.key, step.modifiers);
+        EXPECT_EQ(view.caret(), step.caret) << "after key " << step.key;
+    }
     // Never inside a CR LF, whatever is asked.
     view.select(3, 3);
     EXPECT_EQ(view.caret(), 2);

@@ -20,7 +20,8 @@
 #include "platform/qt/listing_view.h"
 #include "platform/qt/qt_save_dialog.h"
 #include "platform/qt/qt_window_system.h"
-#include "tests/support/listing_lines.h"
+#include "tests/support/memory_tree.h"
+#include "tests/support/window_fixture.h"
 #include "window/frmMain.h"
 #include "window/frmMainDesign.h"
 
@@ -29,13 +30,11 @@ namespace malvorn::qttest {
 inline Text T(const char* utf8) { return fromUtf8(utf8); }
 inline std::string U(const Text& text) { return toUtf8(text); }
 
-struct Message {
-    std::string text, title;
-    int style;
-};
-
-// Thrown by the end hook, so that a test sees the program end.
-struct ProgramEnded {};
+using malvorn::testing::addTree;
+using malvorn::testing::exampleTree;
+using malvorn::testing::Message;
+using malvorn::testing::ProgramEnded;
+using malvorn::testing::wideTree;
 
 // The window takes what waits within a millisecond of the walk's pumps, not
 // at every pump; an in-memory walk can end sooner than that. A test that
@@ -54,10 +53,7 @@ struct QtHarness {
     std::vector<Message> messages;
 
     QtHarness() {
-        ws.hooks.messageBox = [this](const Text& text, const Text& title, int style) {
-            messages.push_back({U(text), U(title), style});
-        };
-        ws.hooks.endProgram = [] { throw ProgramEnded{}; };
+        malvorn::testing::recordMessagesAndEnd(ws.hooks, messages);
         fs.addRoot(Text());
     }
 
@@ -67,16 +63,8 @@ struct QtHarness {
     QScrollBar* scrollBar() const { return qobject_cast<QScrollBar*>(w(ControlId::VSLevel)); }
     qt::ListingView* resultView() const { return dynamic_cast<qt::ListingView*>(w(ControlId::txtResult)); }
 
-    // The result box through the interface, split into lines (each must end
-    // in CR LF).
-    std::vector<std::string> lines() const { return malvorn::testing::splitListingLines(U(form.C.txtResult->text())); }
-
-    // Puts `start` into the path box without the folder chain following it
-    // (the listing's folders live in memory, not on the disk).
-    void listFrom(const std::string& start) {
-        form.State.SkipChange = True;
-        form.C.txtPath->setText(T(start.c_str()));
-    }
+    std::vector<std::string> lines() const { return malvorn::testing::resultLines(form); }
+    void listFrom(const std::string& start) { malvorn::testing::putStart(form, start); }
 };
 
 // Events as they arrive, for the rules of the controls themselves.

@@ -37,8 +37,7 @@ TEST(QtWindow, ACancelledCloseKeepsTheWindow) {
 
 TEST(QtWindow, ACloseDuringAListingEndsTheProgram) {
     QtHarness h;
-    h.fs.addFolder(u"/big");
-    for (int i = 0; i < 40; ++i) h.fs.addFolder(u"/big/d" + decimal(i));
+    addTree(h.fs, u"/big", wideTree(40, 0));
     h.form.start();
     h.listFrom("/big");
     int queries = 0;
