@@ -42,14 +42,16 @@ enum class ControlKind {
 
 inline constexpr int TwipsPerPixel = 15;
 
+// One row of the design, written with its fields named.
 struct ControlDesign {
     ControlId id;
+    const char* name = "";  // the control's name, as the window's code knows it
     ControlKind kind;
-    Text caption;                  // caption, or the initial text of a text box
-    bool inFrame;                  // inside frmSettings: geometry in twips relative to it
-    int left, top, width, height;  // pixels on the window, twips in the frame
-    int tabIndex;                  // -1: takes no focus
-    int initialValue;              // check box value; scroll bar position
+    Text caption{};                                // caption, or the initial text of a text box
+    bool inFrame = false;                          // inside frmSettings: geometry in twips relative to it
+    int left = 0, top = 0, width = 0, height = 0;  // pixels on the window, twips in the frame
+    int tabIndex = -1;                             // -1: takes no focus
+    int initialValue = 0;                          // check box value; scroll bar position
 };
 
 struct ScrollBarDesign {

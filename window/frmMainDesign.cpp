@@ -30,25 +30,27 @@ const FormDesign& frmMainDesign() {
         d.innerWidth = 593;
         d.innerHeight = 448;
         // On the window, pixels; front to back.
+        // clang-format off
         d.windowControls = {
-            {I::txtPath, K::SingleLineText, Text(), false, 0, 528, 193, 18, 13, 0},
-            {I::frmSettings, K::Frame, fromUtf8("选项"), false, 208, 16, 241, 377, -1, 0},
-            {I::drDir, K::FolderList, Text(), false, 8, 72, 193, 286, 1, 0},
-            {I::drDrive, K::DriveList, Text(), false, 8, 48, 193, 20, 0, 0},
-            {I::lblPath, K::Label, fromUtf8("请先选定你要列举的目录"), false, 8, 8, 132, 12, -1, 0},
+            {.id = I::txtPath, .name = "txtPath", .kind = K::SingleLineText, .left = 0, .top = 528, .width = 193, .height = 18, .tabIndex = 13},
+            {.id = I::frmSettings, .name = "frmSettings", .kind = K::Frame, .caption = fromUtf8("选项"), .left = 208, .top = 16, .width = 241, .height = 377, .tabIndex = -1},
+            {.id = I::drDir, .name = "drDir", .kind = K::FolderList, .left = 8, .top = 72, .width = 193, .height = 286, .tabIndex = 1},
+            {.id = I::drDrive, .name = "drDrive", .kind = K::DriveList, .left = 8, .top = 48, .width = 193, .height = 20, .tabIndex = 0},
+            {.id = I::lblPath, .name = "lblPath", .kind = K::Label, .caption = fromUtf8("请先选定你要列举的目录"), .left = 8, .top = 8, .width = 132, .height = 12, .tabIndex = -1},
         };
         // In the frame, twips relative to it; front to back.
         d.frameControls = {
-            {I::cmdSave, K::PushButton, fromUtf8("保存(&S)"), true, 1800, 960, 1695, 375, 11, 0},
-            {I::cmdDoIt, K::PushButton, captions::DoItIdle(), true, 1800, 480, 1695, 375, 10, 0},
-            {I::txtResult, K::MultiLineText, Text(), true, 120, 1440, 3375, 4455, 9, 0},
-            {I::VSLevel, K::VerticalScrollBar, Text(), true, 1440, 1080, 255, 255, 8, 32766},
-            {I::txtLevel, K::SingleLineText, u"1", true, 720, 1080, 735, 270, 7, 0},
-            {I::ChNoPath, K::CheckBox, fromUtf8("去掉路径"), true, 120, 480, 3375, 255, 5, 1},
-            {I::ChHidden, K::CheckBox, fromUtf8("列出隐藏文件"), true, 720, 6000, 3375, 255, 4, 0},
-            {I::ChFiles, K::CheckBox, fromUtf8("列出文件，而不是只有文件夹"), true, 120, 6000, 3375, 255, 3, 0},
-            {I::lblLevels, K::Label, fromUtf8("层数："), true, 120, 1080, 540, 180, -1, 0},
+            {.id = I::cmdSave, .name = "cmdSave", .kind = K::PushButton, .caption = fromUtf8("保存(&S)"), .inFrame = true, .left = 1800, .top = 960, .width = 1695, .height = 375, .tabIndex = 11},
+            {.id = I::cmdDoIt, .name = "cmdDoIt", .kind = K::PushButton, .caption = captions::DoItIdle(), .inFrame = true, .left = 1800, .top = 480, .width = 1695, .height = 375, .tabIndex = 10},
+            {.id = I::txtResult, .name = "txtResult", .kind = K::MultiLineText, .inFrame = true, .left = 120, .top = 1440, .width = 3375, .height = 4455, .tabIndex = 9},
+            {.id = I::VSLevel, .name = "VSLevel", .kind = K::VerticalScrollBar, .inFrame = true, .left = 1440, .top = 1080, .width = 255, .height = 255, .tabIndex = 8, .initialValue = 32766},
+            {.id = I::txtLevel, .name = "txtLevel", .kind = K::SingleLineText, .caption = u"1", .inFrame = true, .left = 720, .top = 1080, .width = 735, .height = 270, .tabIndex = 7},
+            {.id = I::ChNoPath, .name = "ChNoPath", .kind = K::CheckBox, .caption = fromUtf8("去掉路径"), .inFrame = true, .left = 120, .top = 480, .width = 3375, .height = 255, .tabIndex = 5, .initialValue = 1},
+            {.id = I::ChHidden, .name = "ChHidden", .kind = K::CheckBox, .caption = fromUtf8("列出隐藏文件"), .inFrame = true, .left = 720, .top = 6000, .width = 3375, .height = 255, .tabIndex = 4},
+            {.id = I::ChFiles, .name = "ChFiles", .kind = K::CheckBox, .caption = fromUtf8("列出文件，而不是只有文件夹"), .inFrame = true, .left = 120, .top = 6000, .width = 3375, .height = 255, .tabIndex = 3},
+            {.id = I::lblLevels, .name = "lblLevels", .kind = K::Label, .caption = fromUtf8("层数："), .inFrame = true, .left = 120, .top = 1080, .width = 540, .height = 180, .tabIndex = -1},
         };
+        // clang-format on
         d.scrollBar = {0, 32766, 1, 10};
         d.initialFocus = I::drDrive;
         return d;

@@ -16,44 +16,6 @@
 
 namespace malvorn::qt {
 
-namespace {
-
-const char* controlName(ControlId id) {
-    switch (id) {
-        case ControlId::txtPath:
-            return "txtPath";
-        case ControlId::frmSettings:
-            return "frmSettings";
-        case ControlId::drDir:
-            return "drDir";
-        case ControlId::drDrive:
-            return "drDrive";
-        case ControlId::lblPath:
-            return "lblPath";
-        case ControlId::cmdSave:
-            return "cmdSave";
-        case ControlId::cmdDoIt:
-            return "cmdDoIt";
-        case ControlId::txtResult:
-            return "txtResult";
-        case ControlId::VSLevel:
-            return "VSLevel";
-        case ControlId::txtLevel:
-            return "txtLevel";
-        case ControlId::ChNoPath:
-            return "ChNoPath";
-        case ControlId::ChHidden:
-            return "ChHidden";
-        case ControlId::ChFiles:
-            return "ChFiles";
-        case ControlId::lblLevels:
-            return "lblLevels";
-    }
-    return "";
-}
-
-}  // namespace
-
 WindowSystem::WindowSystem() {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance()))
         throw std::logic_error("WindowSystem needs a QApplication");
@@ -88,7 +50,7 @@ MainWindow WindowSystem::createMainWindow(const FormDesign& design, IFormEvents&
                 return std::make_unique<C>(*this, parent, d);
             }
         });
-        c->widget()->setObjectName(QString::fromLatin1(controlName(d.id)));
+        c->widget()->setObjectName(QString::fromLatin1(d.name));
         c->applyBounds();
         Control& ref = *c;
         controls_[d.id] = std::move(c);
