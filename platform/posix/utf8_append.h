@@ -101,11 +101,4 @@ inline char* writeUtf8(TextView text, char* out) {
     return out + bytes.size();
 }
 
-// Appends the text to `out` as UTF-8; the same bytes as toUtf8 gives.
-inline void appendUtf8(TextView text, std::string& out) {
-    const std::size_t start = out.size();
-    out.resize(start + maxUtf8Bytes(text.size()));
-    out.resize(static_cast<std::size_t>(writeUtf8(text, out.data() + start) - out.data()));
-}
-
 }  // namespace malvorn::posix
