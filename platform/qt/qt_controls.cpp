@@ -160,16 +160,17 @@ TextBox::TextBox(WindowSystem& ws, QWidget* parent, const ControlDesign& d)
     show(d.caption);
     QObject::connect(edit_, &QLineEdit::textEdited, edit_, [this] { raiseFromUser(ControlEvent::Change); });
     if (keyDownHandlerOf(id_)) {
-        // KeyDown goes to the handler before the box acts on the key, and the
-        // box still gets the key afterwards.
+        // KeyDown goes to the handler before the box acts on the key; the
+        // box then gets the key, unless the handler cleared its code (the
+        // code is passed by reference for that).
         new EventHook(edit_, [this](QObject*, QEvent* e) {
-            if (e->type() == QEvent::KeyPress) {
-                const auto* key = static_cast<QKeyEvent*>(e);
-                std::int16_t code = virtualKey(*key);
-                const std::int16_t shift = shiftState(key->modifiers());
-                dispatchEvent(ws_, [&] { raiseKeyDown(ws_.events(), id_, code, shift); });
-            }
-            return false;
+            if (e->type() != QEvent::KeyPress) return false;
+            const auto* key = static_cast<QKeyEvent*>(e);
+            const std::int16_t pressed = virtualKey(*key);
+            std::int16_t code = pressed;
+            const std::int16_t shift = shiftState(key->modifiers());
+            dispatchEvent(ws_, [&] { raiseKeyDown(ws_.events(), id_, code, shift); });
+            return pressed != 0 && code == 0;
         });
     }
 }

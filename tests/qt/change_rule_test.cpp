@@ -97,6 +97,11 @@ TEST(QtChangeRule, KeyDownComesFirstWithVirtualKeyCodes) {
     EXPECT_EQ(r.events.keys, expected);
     // The box still takes the key: Ctrl+A selected all, "7" replaced it.
     EXPECT_EQ(U(r.C.txtLevel->text()), "7");
+    // A key whose code the handler clears never reaches the box.
+    r.events.clearKey = 56;
+    QTest::keyClick(edit, Qt::Key_8);
+    QTest::keyClick(edit, Qt::Key_9);
+    EXPECT_EQ(U(r.C.txtLevel->text()), "79");
 }
 
 TEST(QtChangeRule, NegativeSizesAreRefusedAndChangeNothing) {

@@ -72,6 +72,7 @@ struct Recorder : IFormEvents {
     std::map<std::string, int> calls;
     std::vector<std::pair<int, int>> keys;  // (key code, shift)
     std::int16_t cancelClose = 0;
+    int clearKey = -1;  // a key code the KeyDown handler clears, as VB code may
 
     int count(const std::string& name) const {
         auto it = calls.find(name);
@@ -92,6 +93,7 @@ struct Recorder : IFormEvents {
     void txtLevel_KeyDown(std::int16_t& KeyCode, std::int16_t Shift) override {
         ++calls["txtLevel_KeyDown"];
         keys.emplace_back(KeyCode, Shift);
+        if (KeyCode == clearKey) KeyCode = 0;
     }
     void VSLevel_Change() override { ++calls["VSLevel_Change"]; }
     void VSLevel_Scroll() override { ++calls["VSLevel_Scroll"]; }
