@@ -28,6 +28,7 @@
 //    text, the frames of finished folders are reused for the next folder at
 //    the same depth, and the name, path and line texts are reused.
 #include <set>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -69,7 +70,7 @@ bool isDotEntry(const Text& name) {
     return !name.empty() && name.size() <= 2 && name[0] == u'.' && name.back() == u'.';
 }
 
-using IdentityKey = std::pair<std::uint64_t, std::uint64_t>;
+using IdentityKey = std::tuple<std::uint64_t, std::uint64_t, std::uint64_t>;
 
 }  // namespace
 
@@ -150,7 +151,7 @@ void frmMain::ListFile(Text Path, std::int32_t Layer) {
     // Folders on the current chain, by identity: a folder met again below
     // itself through a link is listed but not walked into a second time.
     std::multiset<IdentityKey> chain;
-    auto keyOf = [](const FileIdentity& id) { return IdentityKey{id.volume, id.file}; };
+    auto keyOf = [](const FileIdentity& id) { return IdentityKey{id.volume, id.file, id.fileHigh}; };
     auto enter = [&] {
         if (stack[depth].identity.known) chain.insert(keyOf(stack[depth].identity));
         ++depth;

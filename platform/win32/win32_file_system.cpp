@@ -42,11 +42,13 @@ WIN32_FIND_DATAW& findData(const std::unique_ptr<unsigned char[]>& p) {
     return *reinterpret_cast<WIN32_FIND_DATAW*>(p.get());
 }
 
-// Volume serial and file index of an open file.
-FileIdentity identityOf(HANDLE h) {
+}  // namespace
+
+FileIdentity identityByIndex(void* handle) {
     FileIdentity id;
     BY_HANDLE_FILE_INFORMATION info;
-    if (GetFileInformationByHandle(h, &info)) {
+    // Index 0: a file system without ids (FAT), and without links.
+    if (GetFileInformationByHandle(static_cast<HANDLE>(handle), &info) && (info.nFileIndexHigh | info.nFileIndexLow)) {
         id.volume = info.dwVolumeSerialNumber;
         id.file = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
         id.known = true;
@@ -54,7 +56,12 @@ FileIdentity identityOf(HANDLE h) {
     return id;
 }
 
-}  // namespace
+FileIdentity identityOf(void* handle) {
+    FileIdentity id;
+    if (native::failed(native::fileId(handle, id.volume, id.file, id.fileHigh))) return identityByIndex(handle);
+    id.known = (id.file | id.fileHigh) != 0;
+    return id;
+}
 
 FileSystem::FileSystem() : find_(INVALID_HANDLE_VALUE), findData_(new unsigned char[sizeof(WIN32_FIND_DATAW)]) {}
 
@@ -134,7 +141,7 @@ bool FileSystem::readBatch() {
 // innermost folder held (the walk's usual step down), else by full path.
 void* FileSystem::openFolder(const Text& folderPath, FileIdentity& identity) {
     const std::size_t cut = folderPath.size() >= 2 ? folderPath.rfind(u'\\', folderPath.size() - 2) : Text::npos;
-    if (native::available() && !chain_.empty() && cut != Text::npos && chain_.back().folder.size() == cut + 1 &&
+    if (!chain_.empty() && cut != Text::npos && chain_.back().folder.size() == cut + 1 &&
         startsWith(folderPath, chain_.back().folder)) {
         const TextView name = TextView(folderPath).substr(cut + 1, folderPath.size() - cut - 2);
         void* h = nullptr;
@@ -182,20 +189,18 @@ Text FileSystem::startEnumeration(const Text& folderPath, std::int32_t mask) {
     }
     closeOpened();
     if (!h) h = openFolder(folderPath, identity);
-    chain_.push_back(Held{folderPath, h, identity.volume, identity.known});
+    chain_.push_back(Held{folderPath, h});
 
-    if (native::available()) {
-        listing_ = h;
-        try {
-            if (!readBatch()) return {};  // not even "." and "..": an empty root
-            return nextAccepted();
-        } catch (const PlatformError& e) {
-            const auto code = static_cast<DWORD>(e.number());
-            if (code != ERROR_INVALID_PARAMETER && code != ERROR_NOT_SUPPORTED && code != ERROR_INVALID_FUNCTION &&
-                code != ERROR_INVALID_LEVEL && code != ERROR_CALL_NOT_IMPLEMENTED) {
-                endEnumeration();
-                throw;
-            }
+    listing_ = h;
+    try {
+        if (!readBatch()) return {};  // not even "." and "..": an empty root
+        return nextAccepted();
+    } catch (const PlatformError& e) {
+        const auto code = static_cast<DWORD>(e.number());
+        if (code != ERROR_INVALID_PARAMETER && code != ERROR_NOT_SUPPORTED && code != ERROR_INVALID_FUNCTION &&
+            code != ERROR_INVALID_LEVEL && code != ERROR_CALL_NOT_IMPLEMENTED) {
+            endEnumeration();
+            throw;
         }
     }
     return fallBackToFind(folderPath) ? nextAccepted() : Text();
@@ -245,16 +250,11 @@ Text FileSystem::nextAccepted() {
 Text FileSystem::nextName() { return nextAccepted(); }
 
 // The attribute word of a name in a held folder, asked now.
-std::uint32_t FileSystem::askWord(const Held& folder, const Text& path, TextView name) {
-    if (native::relativeAttributesWork()) {
-        ++askedThroughFolder;
-        std::uint32_t word = 0;
-        const native::Status s = native::attributes(folder.handle, wideData(name), name.size(), word);
-        if (native::failed(s)) throw errorFor(native::win32Error(s));
-        return word;
-    }
-    const DWORD word = GetFileAttributesW(apiPath(path).c_str());
-    if (word == INVALID_FILE_ATTRIBUTES) throwLastError();
+std::uint32_t FileSystem::askWord(const Held& folder, TextView name) {
+    ++askedThroughFolder;
+    std::uint32_t word = 0;
+    const native::Status s = native::attributes(folder.handle, wideData(name), name.size(), word);
+    if (native::failed(s)) throw errorFor(native::win32Error(s));
     return word;
 }
 
@@ -274,19 +274,11 @@ void FileSystem::identify(const Held& folder, const Text& path, TextView name, F
     if (s == native::NotADirectory) {
         // No longer a folder since the question a moment ago: the later
         // answer is the one that holds.
-        a.word = static_cast<std::int32_t>(askWord(folder, path, name));
+        a.word = static_cast<std::int32_t>(askWord(folder, name));
         return;
     }
     if (native::failed(s)) return;  // a link that leads nowhere: no identity, and nothing to walk
-
-    // A link may lead to another volume; anything else is on its folder's.
-    if ((a.word & FILE_ATTRIBUTE_REPARSE_POINT) || !folder.volumeKnown) {
-        a.identity = identityOf(h);
-    } else {
-        std::uint64_t index = 0;
-        // Index 0: a file system without ids (FAT), and without links.
-        if (!native::failed(native::fileIndex(h, index)) && index != 0) a.identity = {folder.volume, index, true};
-    }
+    a.identity = identityOf(h);
     if (!forListing) {
         native::close(h);
         return;
@@ -299,12 +291,10 @@ void FileSystem::identify(const Held& folder, const Text& path, TextView name, F
 FileAttributes FileSystem::attributes(const Text& path) {
     FileAttributes a;
     TextView name;
-    if (native::available()) {
-        if (const Held* folder = heldFolderOf(path, name)) {
-            a.word = static_cast<std::int32_t>(askWord(*folder, path, name));
-            if (a.word & FILE_ATTRIBUTE_DIRECTORY) identify(*folder, path, name, a);  // only folders are walked into
-            return a;
-        }
+    if (const Held* folder = heldFolderOf(path, name)) {
+        a.word = static_cast<std::int32_t>(askWord(*folder, name));
+        if (a.word & FILE_ATTRIBUTE_DIRECTORY) identify(*folder, path, name, a);  // only folders are walked into
+        return a;
     }
 
     const std::wstring p = apiPath(path);
@@ -323,12 +313,10 @@ FileAttributes FileSystem::attributes(const Text& path) {
 
 bool FileSystem::attributesReadable(const Text& path) {
     TextView name;
-    if (native::relativeAttributesWork()) {
-        if (const Held* folder = heldFolderOf(path, name)) {
-            ++askedThroughFolder;
-            std::uint32_t word = 0;
-            return !native::failed(native::attributes(folder->handle, wideData(name), name.size(), word));
-        }
+    if (const Held* folder = heldFolderOf(path, name)) {
+        ++askedThroughFolder;
+        std::uint32_t word = 0;
+        return !native::failed(native::attributes(folder->handle, wideData(name), name.size(), word));
     }
     return GetFileAttributesW(apiPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }

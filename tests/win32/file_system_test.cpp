@@ -108,6 +108,56 @@ TEST(FileSystem, AttributesAndIdentities) {
     }
 }
 
+// The identity the system documents (FILE_ID_INFO), and the file index
+// that stands in where a volume does not give it: each tells a folder from
+// another and knows it again when it is written otherwise.
+TEST(FileSystem, BothIdentitiesTellFoldersApart) {
+    ScratchFolder dir;
+    dir.folder("a");
+    dir.folder("b");
+    auto open = [&](const char* name) {
+        return CreateFileW(apiPath(dir / name).c_str(), FILE_READ_ATTRIBUTES,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    };
+    HANDLE a = open("a"), aAgain = open("A"), b = open("b");
+    ASSERT_NE(a, INVALID_HANDLE_VALUE);
+    ASSERT_NE(aAgain, INVALID_HANDLE_VALUE);
+    ASSERT_NE(b, INVALID_HANDLE_VALUE);
+    for (auto identity : {identityOf, identityByIndex}) {
+        const FileIdentity ia = identity(a), ib = identity(b);
+        EXPECT_TRUE(ia.known);
+        EXPECT_TRUE(ib.known);
+        EXPECT_EQ(identity(aAgain), ia);
+        EXPECT_NE(ib, ia);
+    }
+    CloseHandle(a);
+    CloseHandle(aAgain);
+    CloseHandle(b);
+}
+
+// A name in a held folder is asked about in that folder, whatever the
+// process's current folder holds under the same name.
+TEST(FileSystem, ANameIsAskedAboutInItsFolderNotInTheCurrentOne) {
+    ScratchFolder dir;
+    dir.folder("walked");
+    dir.folder("walked\\x");
+    dir.file("walked\\f");
+    dir.folder("current");
+    dir.file("current\\x");
+    dir.folder("current\\f");
+    dir.file("current\\only");
+    const CurrentFolder current(dir / "current");
+    FileSystem fs;
+    enumerate(fs, dir / "walked\\", 16);
+    const std::size_t asked = fs.askedThroughFolder;
+    EXPECT_EQ(fs.attributes(dir / "walked\\x").word & attr::Directory, attr::Directory);
+    EXPECT_EQ(fs.attributes(dir / "walked\\f").word & attr::Directory, 0);
+    EXPECT_TRUE(fs.attributesReadable(dir / "walked\\f"));
+    EXPECT_FALSE(fs.attributesReadable(dir / "walked\\only"));
+    EXPECT_GE(fs.askedThroughFolder, asked + 4) << "not asked through the held folder";
+}
+
 TEST(FileSystem, EveryAnswerIsTheDisksAtTheMomentOfTheQuestion) {
     ScratchFolder dir;
     dir.file("gone", "x");

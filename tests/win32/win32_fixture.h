@@ -86,6 +86,24 @@ private:
 // Reads a whole file as bytes; empty when it cannot be read.
 std::string readBytes(const Text& path);
 
+// The process's current folder.
+std::wstring currentFolder();
+
+// Makes a folder the process's current one, and the one before current
+// again when it goes.
+class CurrentFolder {
+public:
+    explicit CurrentFolder(const Text& folder) : before_(currentFolder()) {
+        EXPECT_TRUE(SetCurrentDirectoryW(wide(folder))) << "error " << GetLastError();
+    }
+    ~CurrentFolder() { SetCurrentDirectoryW(before_.c_str()); }
+    CurrentFolder(const CurrentFolder&) = delete;
+    CurrentFolder& operator=(const CurrentFolder&) = delete;
+
+private:
+    std::wstring before_;
+};
+
 // The window object on the Win32 backend.
 struct Window {
     WindowSystem ws;
