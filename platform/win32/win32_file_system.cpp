@@ -253,7 +253,7 @@ Text FileSystem::nextName() { return nextAccepted(); }
 std::uint32_t FileSystem::askWord(const Held& folder, TextView name) {
     ++askedThroughFolder;
     std::uint32_t word = 0;
-    const native::Status s = native::attributes(folder.handle, wideData(name), name.size(), word);
+    const native::Status s = native::attributes(folder.handle, wideData(name), name.size(), &word);
     if (native::failed(s)) throw errorFor(native::win32Error(s));
     return word;
 }
@@ -315,8 +315,7 @@ bool FileSystem::attributesReadable(const Text& path) {
     TextView name;
     if (const Held* folder = heldFolderOf(path, name)) {
         ++askedThroughFolder;
-        std::uint32_t word = 0;
-        return !native::failed(native::attributes(folder->handle, wideData(name), name.size(), word));
+        return !native::failed(native::attributes(folder->handle, wideData(name), name.size(), nullptr));
     }
     return GetFileAttributesW(apiPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }

@@ -54,7 +54,7 @@ bool tooLong(std::size_t length) { return length * sizeof(wchar_t) > 0xFFFE; }
 
 std::uint32_t win32Error(Status status) { return RtlNtStatusToDosError(status); }
 
-Status attributes(void* folder, const wchar_t* name, std::size_t length, std::uint32_t& word) {
+Status attributes(void* folder, const wchar_t* name, std::size_t length, std::uint32_t* word) {
     if (tooLong(length)) return NameInvalid;
     Name n(folder, name, length);
     IO_STATUS_BLOCK io;
@@ -62,10 +62,12 @@ Status attributes(void* folder, const wchar_t* name, std::size_t length, std::ui
     NTSTATUS s = NtOpenFile(&h, FILE_READ_ATTRIBUTES | SYNCHRONIZE, &n.object, &io, ShareAll,
                             CommonOptions | FILE_OPEN_REPARSE_POINT);
     if (s < 0) return s;
-    BasicInformation info;
-    s = NtQueryInformationFile(h, &io, &info, sizeof info, FileBasicInformation);
+    if (word) {
+        BasicInformation info;
+        s = NtQueryInformationFile(h, &io, &info, sizeof info, FileBasicInformation);
+        if (s >= 0) *word = info.fileAttributes;
+    }
     NtClose(h);
-    if (s >= 0) word = info.fileAttributes;
     return s;
 }
 

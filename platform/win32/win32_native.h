@@ -28,8 +28,10 @@ std::uint32_t win32Error(Status status);
 // (which no sharing mode of another program refuses) and its basic
 // information read from that handle. NtQueryAttributesFile would do it in
 // one call, but Wine resolves its relative name against the process's
-// current folder instead of the folder given.
-Status attributes(void* folder, const wchar_t* name, std::size_t length, std::uint32_t& word);
+// current folder instead of the folder given. Without `word`, only whether
+// they can be read: the open is what fails (the query of an open handle
+// does not), and under Wine the query costs a trip to its server.
+Status attributes(void* folder, const wchar_t* name, std::size_t length, std::uint32_t* word);
 
 // Opens `name` in the open folder `folder` (links followed), for a folder
 // `forListing` with the right to list and walk it as well. It must be a
