@@ -45,6 +45,19 @@ private:
     ProcessStarter real_;
 };
 
+// The real save dialog, its answers kept.
+class RecordingSaveDialog : public ISaveDialog {
+public:
+    std::vector<SaveDialogResult> answers;
+    SaveDialogResult show(IForm& owner, const SaveDialogRequest& request) override {
+        answers.push_back(real_.show(owner, request));
+        return answers.back();
+    }
+
+private:
+    SaveDialog real_;
+};
+
 inline std::wstring w(const Text& t) { return std::wstring(reinterpret_cast<const wchar_t*>(t.c_str()), t.size()); }
 inline Text t(const std::wstring& s) { return fromWide(s.c_str(), s.size()); }
 inline Text u8(const char* s) { return fromUtf8(s); }
@@ -108,7 +121,7 @@ private:
 struct Window {
     WindowSystem ws;
     FileSystem fs;
-    SaveDialog dialog;
+    RecordingSaveDialog dialog;
     TextFileSystem files;
     RecordingStarter processes;
     Platform platform{ws, fs, dialog, files, processes};
