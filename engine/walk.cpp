@@ -22,6 +22,10 @@
 //    folder's accepted names are all read and kept in its frame, each whole
 //    as the enumeration gave it, before any subfolder is entered; a line is
 //    built from the kept name and the folder when it is written.
+//  * Alive between pump points. Gathering a large folder (a drive's root
+//    has no "." to pump at) and writing a long run of names can take long
+//    on a slow disk; every step there lets the window system show that the
+//    program is alive, and runs no event.
 //  * Few allocations. A walk of a large tree handles a million names, and
 //    an allocation for each name, line and query cost more than the rest of
 //    the walk's own work: a frame keeps its names one after the other in one
@@ -122,6 +126,7 @@ void frmMain::ListFile(Text Path, std::int32_t Layer) {
                 Pump();
                 if (State.StopFlag) return false;
             } else {
+                P.windows.showAlive();
                 full.assign(folder).append(entry);
                 bool accept = TestPath(full) != False;
                 if (accept && State.DirsOnly) {
@@ -173,6 +178,7 @@ void frmMain::ListFile(Text Path, std::int32_t Layer) {
             --depth;
             continue;
         }
+        P.windows.showAlive();
         const TextView name = frame.name(frame.index++);
         full.assign(frame.folder).append(name);
         if (State.NoPath) {

@@ -299,6 +299,7 @@ void WindowSystem::dispatch(MSG& msg) {
 
 int WindowSystem::doEvents() {
     rethrowHeld();
+    lastLook_ = std::chrono::steady_clock::now();
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
         if (msg.message == WM_QUIT) {
@@ -309,6 +310,30 @@ int WindowSystem::doEvents() {
         dispatch(msg);
     }
     return openWindows();
+}
+
+void WindowSystem::showAlive() {
+    // Windows takes a window whose thread has not looked at its queue for
+    // 5 seconds for hung: it draws it ghosted and offers to end it. A look
+    // that takes nothing (PM_NOREMOVE) tells it otherwise and handles no
+    // click or key: they stay queued for the next pump point. Only the
+    // messages other threads send are answered in it (a screen reader's
+    // questions); one that would raise an event is put back in the queue.
+    // The clock is cheap; the look costs a system call, hence the interval.
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastLook_ < aliveInterval) return;
+    lastLook_ = now;
+    if (onShowAlive) onShowAlive();
+    showingAlive_ = true;
+    MSG msg;
+    PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_NOYIELD);
+    showingAlive_ = false;
+}
+
+bool WindowSystem::putBackWhileShowingAlive(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (!showingAlive_) return false;
+    PostMessageW(hwnd, msg, wParam, lParam);
+    return true;
 }
 
 int WindowSystem::doEventsPaced() {
@@ -357,6 +382,11 @@ LRESULT CALLBACK WindowSystem::windowProc(HWND hwnd, UINT msg, WPARAM wParam, LP
 }
 
 bool WindowSystem::routeControlMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    // The main window routes the notifications of every control, the
+    // frame's too: it takes those put back.
+    if ((msg == WM_COMMAND || msg == WM_VSCROLL) && lParam && controlOf(reinterpret_cast<HWND>(lParam)) &&
+        putBackWhileShowingAlive(main_, msg, wParam, lParam))
+        return true;
     if (msg == WM_COMMAND && lParam) {
         if (Control* c = controlOf(reinterpret_cast<HWND>(lParam))) {
             c->onCommand(HIWORD(wParam));
@@ -379,6 +409,7 @@ LRESULT WindowSystem::handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
             if (routeControlMessage(msg, wParam, lParam)) return 0;
             break;
         case WM_SIZE:
+            if (putBackWhileShowingAlive(hwnd, msg, wParam, lParam)) return 0;
             if (form_ && form_->shown() && open_ && form_->sizeChanged()) deliver([this] { events_->Form_Resize(); });
             return 0;
         case WM_ACTIVATE:
@@ -393,7 +424,7 @@ LRESULT WindowSystem::handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
             if (form_ && form_->shown()) focusInitial();
             return 0;
         case WM_CLOSE: {
-            if (building_) return 0;
+            if (building_ || putBackWhileShowingAlive(hwnd, msg, wParam, lParam)) return 0;
             bool close = false;
             deliver([&] {
                 std::int16_t cancel = 0;
