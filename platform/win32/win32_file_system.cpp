@@ -34,6 +34,10 @@ bool isRoot(const Text& folder) {
     return false;
 }
 
+bool isDotName(const wchar_t* name, std::size_t length) {
+    return name[0] == L'.' && (length == 1 || (length == 2 && name[1] == L'.'));
+}
+
 bool startsWith(const Text& text, const Text& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
 
 const wchar_t* wideData(TextView text) { return reinterpret_cast<const wchar_t*>(text.data()); }
@@ -191,16 +195,18 @@ Text FileSystem::startEnumeration(const Text& folderPath, std::int32_t mask) {
     if (!h) h = openFolder(folderPath, identity);
     chain_.push_back(Held{folderPath, h});
 
-    listing_ = h;
-    try {
-        if (!readBatch()) return {};  // not even "." and "..": an empty root
-        return nextAccepted();
-    } catch (const PlatformError& e) {
-        const auto code = static_cast<DWORD>(e.number());
-        if (code != ERROR_INVALID_PARAMETER && code != ERROR_NOT_SUPPORTED && code != ERROR_INVALID_FUNCTION &&
-            code != ERROR_INVALID_LEVEL && code != ERROR_CALL_NOT_IMPLEMENTED) {
-            endEnumeration();
-            throw;
+    if (!listWithFind) {
+        listing_ = h;
+        try {
+            if (!readBatch()) return {};  // not even "." and "..": an empty root
+            return nextAccepted();
+        } catch (const PlatformError& e) {
+            const auto code = static_cast<DWORD>(e.number());
+            if (code != ERROR_INVALID_PARAMETER && code != ERROR_NOT_SUPPORTED && code != ERROR_INVALID_FUNCTION &&
+                code != ERROR_INVALID_LEVEL && code != ERROR_CALL_NOT_IMPLEMENTED) {
+                endEnumeration();
+                throw;
+            }
         }
     }
     return fallBackToFind(folderPath) ? nextAccepted() : Text();
@@ -218,7 +224,9 @@ Text FileSystem::nextAccepted() {
         }
         findHasEntry_ = false;
         const WIN32_FIND_DATAW& d = findData(findData_);
-        if (passesMask(d.dwFileAttributes, mask_)) return fromWide(d.cFileName);
+        const std::size_t length = wcslen(d.cFileName);
+        if (root_ && isDotName(d.cFileName, length)) continue;
+        if (passesMask(d.dwFileAttributes, mask_)) return fromWide(d.cFileName, length);
     }
     while (listing_) {
         if (!batchValid_) {
@@ -240,8 +248,7 @@ Text FileSystem::nextAccepted() {
         else
             offset_ += info->NextEntryOffset;
         const std::size_t length = info->FileNameLength / sizeof(wchar_t);
-        const bool dot = info->FileName[0] == L'.' && (length == 1 || (length == 2 && info->FileName[1] == L'.'));
-        if (root_ && dot) continue;
+        if (root_ && isDotName(info->FileName, length)) continue;
         if (passesMask(info->FileAttributes, mask_)) return fromWide(info->FileName, length);
     }
     return {};

@@ -44,6 +44,9 @@ public:
     // How many queries were made through the handle of a held folder (for
     // tests).
     std::size_t askedThroughFolder = 0;
+    // Lists every folder with FindFirstFileExW, as where a file system does
+    // not list a folder through its handle (for tests).
+    bool listWithFind = false;
 
 private:
     // A folder on the current chain, open.

@@ -25,15 +25,6 @@ std::string toAnsi(TextView text, bool* lossy) {
     return out;
 }
 
-Text fromAnsi(std::string_view ansi) {
-    if (ansi.empty()) return {};
-    const int inLength = static_cast<int>(ansi.size());
-    const int size = MultiByteToWideChar(CP_ACP, 0, ansi.data(), inLength, nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
-    if (size > 0) MultiByteToWideChar(CP_ACP, 0, ansi.data(), inLength, out.data(), size);
-    return fromWide(out.data(), out.size());
-}
-
 namespace {
 
 // Whether a component of the path is "." or "..".

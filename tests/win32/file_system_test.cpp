@@ -30,6 +30,8 @@ TEST(FileSystem, MaskRule) {
     EXPECT_TRUE(passesMask(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, 2 | 4 | 16));
 }
 
+// Through the folder's handle, and with FindFirstFileExW as where a file
+// system does not list through the handle: the same names.
 TEST(FileSystem, EnumeratesWithTheMask) {
     ScratchFolder dir;
     dir.folder("d");
@@ -39,20 +41,24 @@ TEST(FileSystem, EnumeratesWithTheMask) {
     dir.file("fh", "", FILE_ATTRIBUTE_HIDDEN);
     dir.file("fs", "", FILE_ATTRIBUTE_SYSTEM);
     dir.file("fr", "", FILE_ATTRIBUTE_READONLY);
-    FileSystem fs;
-    EXPECT_EQ(fs.separator(), u'\\');
-    const Text folder = dir.path() + u"\\";
-    using V = std::vector<Text>;
-    EXPECT_EQ(enumerate(fs, folder, 0), (V{u"f", u"fr"}));
-    EXPECT_EQ(enumerate(fs, folder, 16), (V{u".", u"..", u"d", u"f", u"fr"}));
-    EXPECT_EQ(enumerate(fs, folder, 18), (V{u".", u"..", u"d", u"dh", u"f", u"fh", u"fr"}));
-    EXPECT_EQ(enumerate(fs, folder, 2), (V{u"f", u"fh", u"fr"}));
-    EXPECT_EQ(enumerate(fs, folder, 22), (V{u".", u"..", u"d", u"dh", u"ds", u"f", u"fh", u"fr", u"fs"}));
-    // Starting again ends the enumeration under way.
-    EXPECT_FALSE(fs.startEnumeration(folder, 16).empty());
-    EXPECT_EQ(enumerate(fs, folder, 0), (V{u"f", u"fr"}));
-    EXPECT_TRUE(fs.nextName().empty());
-    EXPECT_TRUE(fs.nextName().empty());
+    for (const bool find : {false, true}) {
+        SCOPED_TRACE(find ? "FindFirstFileExW" : "through the handle");
+        FileSystem fs;
+        fs.listWithFind = find;
+        EXPECT_EQ(fs.separator(), u'\\');
+        const Text folder = dir.path() + u"\\";
+        using V = std::vector<Text>;
+        EXPECT_EQ(enumerate(fs, folder, 0), (V{u"f", u"fr"}));
+        EXPECT_EQ(enumerate(fs, folder, 16), (V{u".", u"..", u"d", u"f", u"fr"}));
+        EXPECT_EQ(enumerate(fs, folder, 18), (V{u".", u"..", u"d", u"dh", u"f", u"fh", u"fr"}));
+        EXPECT_EQ(enumerate(fs, folder, 2), (V{u"f", u"fh", u"fr"}));
+        EXPECT_EQ(enumerate(fs, folder, 22), (V{u".", u"..", u"d", u"dh", u"ds", u"f", u"fh", u"fr", u"fs"}));
+        // Starting again ends the enumeration under way.
+        EXPECT_FALSE(fs.startEnumeration(folder, 16).empty());
+        EXPECT_EQ(enumerate(fs, folder, 0), (V{u"f", u"fr"}));
+        EXPECT_TRUE(fs.nextName().empty());
+        EXPECT_TRUE(fs.nextName().empty());
+    }
 }
 
 TEST(FileSystem, EnumerationOfAMissingFolderFails) {
@@ -274,6 +280,8 @@ TEST(FileSystem, LongPathsAreReachedThroughTheLongForm) {
     EXPECT_EQ(fs.attributes(deep + u"\\leaf.txt").word & attr::Directory, 0);
     EXPECT_EQ(apiPath(deep).substr(0, 4), L"\\\\?\\");
     EXPECT_EQ(apiPath(u"C:\\short"), L"C:\\short");
+    const Text share = u"\\\\server\\share\\" + Text(260, u'x');
+    EXPECT_EQ(apiPath(share), L"\\\\?\\UNC\\server\\share\\" + std::wstring(260, L'x'));
     // "/", "." and ".." are resolved before the long form is put in front.
     Text roundabout = deep + u"\\.\\..\\" + fromUtf8(segment + "7");
     std::replace(roundabout.begin() + 3, roundabout.end(), u'\\', u'/');
@@ -353,15 +361,18 @@ TEST(FileSystem, NamesOutsideTheCodePageSurvive) {
 }
 
 TEST(FileSystem, DriveRootHasNoDotEntries) {
-    FileSystem fs;
     wchar_t windows[MAX_PATH] = {};
     GetWindowsDirectoryW(windows, MAX_PATH);
     const Text root{static_cast<char16_t>(windows[0]), u':', u'\\'};
-    const std::vector<Text> names = enumerate(fs, root, 16);
-    EXPECT_FALSE(names.empty());
-    if (std::find(names.begin(), names.end(), u".") != names.end())
-        GTEST_SKIP() << "this system delivers \".\" at a drive root";
-    EXPECT_EQ(std::find(names.begin(), names.end(), u".."), names.end());
+    for (const bool find : {false, true}) {
+        SCOPED_TRACE(find ? "FindFirstFileExW" : "through the handle");
+        FileSystem fs;
+        fs.listWithFind = find;
+        const std::vector<Text> names = enumerate(fs, root, 16);
+        EXPECT_FALSE(names.empty());
+        EXPECT_EQ(std::find(names.begin(), names.end(), u"."), names.end());
+        EXPECT_EQ(std::find(names.begin(), names.end(), u".."), names.end());
+    }
 }
 
 TEST(Win32Errors, EveryDescriptionIsChinese) {
