@@ -117,9 +117,9 @@ bool FileSystem::fallBackToFind(const Text& folderPath) {
     // Systems or file systems that cannot list a folder through its handle.
     endEnumeration();
     const std::wstring pattern = apiPath(folderPath + u"*");
+    // FindExInfoBasic (no short names) is there since Windows 7, the
+    // oldest system the program runs on.
     HANDLE h = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, findData_.get(), FindExSearchNameMatch, nullptr, 0);
-    if (h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER)
-        h = FindFirstFileW(pattern.c_str(), &findData(findData_));
     if (h == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();
         if (code == ERROR_FILE_NOT_FOUND || code == ERROR_NO_MORE_FILES) return false;
