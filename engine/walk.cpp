@@ -25,12 +25,17 @@
 //    folder's accepted names are all read and kept in its frame, each whole
 //    as the enumeration gave it, before any subfolder is entered; a line is
 //    built from the kept name and the folder when it is written.
+//  * Alive between pump points. Gathering a large folder (a drive's root
+//    has no "." to pump at) and writing a long run of names can take long
+//    on a slow disk; every step there lets the window system show that the
+//    program is alive, and runs no event.
 //  * Few allocations. A walk of a large tree handles a million names, and
 //    an allocation for each name, line and query cost more than the rest of
 //    the walk's own work: a frame keeps its names one after the other in one
 //    text, the frames of finished folders are reused for the next folder at
 //    the same depth, and the name, path and line texts are reused.
 #include <set>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -72,7 +77,7 @@ bool isDotEntry(const Text& name) {
     return !name.empty() && name.size() <= 2 && name[0] == u'.' && name.back() == u'.';
 }
 
-using IdentityKey = std::pair<std::uint64_t, std::uint64_t>;
+using IdentityKey = std::tuple<std::uint64_t, std::uint64_t, std::uint64_t>;
 
 }  // namespace
 
@@ -129,6 +134,7 @@ void frmMain::ListFile(Text Path, std::int32_t Layer) {
                 Pump();
                 if (State.StopFlag) return false;
             } else {
+                P.windows.showAlive();
                 full.assign(folder).append(entry);
                 bool accept = TestPath(full) != False;
                 if (accept && State.DirsOnly) {
@@ -158,7 +164,7 @@ void frmMain::ListFile(Text Path, std::int32_t Layer) {
     // Folders on the current chain, by identity: a folder met again below
     // itself through a link is listed but not walked into a second time.
     std::multiset<IdentityKey> chain;
-    auto keyOf = [](const FileIdentity& id) { return IdentityKey{id.volume, id.file}; };
+    auto keyOf = [](const FileIdentity& id) { return IdentityKey{id.volume, id.file, id.fileHigh}; };
     auto enter = [&] {
         if (stack[depth].identity.known) chain.insert(keyOf(stack[depth].identity));
         ++depth;
@@ -181,6 +187,7 @@ void frmMain::ListFile(Text Path, std::int32_t Layer) {
             --depth;
             continue;
         }
+        P.windows.showAlive();
         const TextView name = frame.name(frame.index++);
         full.assign(frame.folder).append(name);
         if (State.NoPath) {

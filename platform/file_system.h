@@ -16,11 +16,14 @@ inline constexpr std::int32_t Directory = 16;
 }  // namespace attr
 
 // Identity of a file or folder on its volume (device and inode; volume
-// serial and file index), used to recognise a folder met again through a link.
+// serial and file id), used to recognise a folder met again through a link.
+// A file id may take 128 bits (ReFS): `fileHigh` holds the upper half, 0
+// where ids are 64 bits.
 struct FileIdentity {
     std::uint64_t volume = 0;
     std::uint64_t file = 0;
     bool known = false;
+    std::uint64_t fileHigh = 0;
     friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
 };
 

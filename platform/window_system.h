@@ -26,6 +26,8 @@ struct WindowSystemHooks {
     // At every event pump that asks for the events, before they run, with
     // the number of such pumps so far.
     std::function<void(int pumps)> pump;
+    // Where showAlive looks at the window system's queue, before it looks.
+    std::function<void()> alive;
 };
 
 class IWindowSystem {
@@ -51,6 +53,13 @@ public:
     // may leave the asking out when it last asked under a millisecond ago
     // (PumpPacer). Returns the number of windows open now either way.
     virtual int doEventsPaced() { return doEvents(); }
+
+    // Called by a long run (the folder walk) at every step between its pump
+    // points, where it can go on for long on a slow disk: lets the window
+    // system see that the program is alive (Windows offers to end a window
+    // that has not looked at its queue for 5 seconds) without running any
+    // event; those wait for the next pump point. Nothing by default.
+    virtual void showAlive() {}
 
     // Ends the program at once; no handler runs afterwards.
     [[noreturn]] virtual void endProgram() = 0;

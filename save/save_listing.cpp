@@ -16,7 +16,9 @@ SaveDialogRequest ListingSaveRequest() {
     r.filters = {{fromUtf8("文本文档(TXT)"), u"*.TXT"}, {fromUtf8("所有文件"), u"*.*"}};
     r.filterIndex = 1;
     r.defaultExtension = u"TXT";
-    r.flags = 0x008A0004;  // hide read-only, no network button, explorer, sizing
+    // Hide read-only, no network button, explorer, sizing; and the current
+    // folder left as it was, so that a folder saved into is not kept busy.
+    r.flags = 0x008A000C;
     r.maxFile = 260;
     return r;
 }

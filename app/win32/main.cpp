@@ -13,6 +13,11 @@
 #include "window/frmMain.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int showCommand) {
+    // Before anything touches a drive: a drive that is not ready (an empty
+    // card reader, a drive without its disc) is then a failure that the
+    // program reports as its own error, not a box of the system's asking
+    // to insert a disk. Whatever else the starting program asked for stays.
+    SetErrorMode(GetErrorMode() | SEM_FAILCRITICALERRORS);
     using namespace malvorn;
     win32::WindowSystem windows(showCommand);
     win32::FileSystem files;

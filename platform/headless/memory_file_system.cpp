@@ -159,6 +159,7 @@ FileAttributes MemoryFileSystem::attributes(const Text& path) {
     Node* n = find(path);
     if (!n) throw PlatformError(errors::FileNotFound);
     Node* t = n->self();
+    if (wideIds) return FileAttributes{t->attributes, FileIdentity{0, 1, true, t->id}};
     return FileAttributes{t->attributes, FileIdentity{0, t->id, true}};
 }
 

@@ -35,6 +35,9 @@ public:
     std::set<Text> failAttributes;                  // attribute query fails
     std::map<Text, int> failNextAfter;              // folder: nextName fails after this many names
     std::function<void(const Text&)> onAttributes;  // called before every query
+    // Ids of 128 bits that differ only in their upper half (as ReFS may
+    // give): every node's lower half is the same.
+    bool wideIds = false;
 
     // What happened.
     std::vector<Text> enumerations;  // folder paths started

@@ -34,6 +34,10 @@ bool isRoot(const Text& folder) {
     return false;
 }
 
+bool isDotName(const wchar_t* name, std::size_t length) {
+    return name[0] == L'.' && (length == 1 || (length == 2 && name[1] == L'.'));
+}
+
 bool startsWith(const Text& text, const Text& prefix) { return text.compare(0, prefix.size(), prefix) == 0; }
 
 const wchar_t* wideData(TextView text) { return reinterpret_cast<const wchar_t*>(text.data()); }
@@ -42,11 +46,13 @@ WIN32_FIND_DATAW& findData(const std::unique_ptr<unsigned char[]>& p) {
     return *reinterpret_cast<WIN32_FIND_DATAW*>(p.get());
 }
 
-// Volume serial and file index of an open file.
-FileIdentity identityOf(HANDLE h) {
+}  // namespace
+
+FileIdentity identityByIndex(void* handle) {
     FileIdentity id;
     BY_HANDLE_FILE_INFORMATION info;
-    if (GetFileInformationByHandle(h, &info)) {
+    // Index 0: a file system without ids (FAT), and without links.
+    if (GetFileInformationByHandle(static_cast<HANDLE>(handle), &info) && (info.nFileIndexHigh | info.nFileIndexLow)) {
         id.volume = info.dwVolumeSerialNumber;
         id.file = (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow;
         id.known = true;
@@ -54,7 +60,12 @@ FileIdentity identityOf(HANDLE h) {
     return id;
 }
 
-}  // namespace
+FileIdentity identityOf(void* handle) {
+    FileIdentity id;
+    if (native::failed(native::fileId(handle, id.volume, id.file, id.fileHigh))) return identityByIndex(handle);
+    id.known = (id.file | id.fileHigh) != 0;
+    return id;
+}
 
 FileSystem::FileSystem() : find_(INVALID_HANDLE_VALUE), findData_(new unsigned char[sizeof(WIN32_FIND_DATAW)]) {}
 
@@ -106,9 +117,9 @@ bool FileSystem::fallBackToFind(const Text& folderPath) {
     // Systems or file systems that cannot list a folder through its handle.
     endEnumeration();
     const std::wstring pattern = apiPath(folderPath + u"*");
+    // FindExInfoBasic (no short names) is there since Windows 7, the
+    // oldest system the program runs on.
     HANDLE h = FindFirstFileExW(pattern.c_str(), FindExInfoBasic, findData_.get(), FindExSearchNameMatch, nullptr, 0);
-    if (h == INVALID_HANDLE_VALUE && GetLastError() == ERROR_INVALID_PARAMETER)
-        h = FindFirstFileW(pattern.c_str(), &findData(findData_));
     if (h == INVALID_HANDLE_VALUE) {
         const DWORD code = GetLastError();
         if (code == ERROR_FILE_NOT_FOUND || code == ERROR_NO_MORE_FILES) return false;
@@ -134,7 +145,7 @@ bool FileSystem::readBatch() {
 // innermost folder held (the walk's usual step down), else by full path.
 void* FileSystem::openFolder(const Text& folderPath, FileIdentity& identity) {
     const std::size_t cut = folderPath.size() >= 2 ? folderPath.rfind(u'\\', folderPath.size() - 2) : Text::npos;
-    if (native::available() && !chain_.empty() && cut != Text::npos && chain_.back().folder.size() == cut + 1 &&
+    if (!chain_.empty() && cut != Text::npos && chain_.back().folder.size() == cut + 1 &&
         startsWith(folderPath, chain_.back().folder)) {
         const TextView name = TextView(folderPath).substr(cut + 1, folderPath.size() - cut - 2);
         void* h = nullptr;
@@ -182,9 +193,9 @@ Text FileSystem::startEnumeration(const Text& folderPath, std::int32_t mask) {
     }
     closeOpened();
     if (!h) h = openFolder(folderPath, identity);
-    chain_.push_back(Held{folderPath, h, identity.volume, identity.known});
+    chain_.push_back(Held{folderPath, h});
 
-    if (native::available()) {
+    if (!listWithFind) {
         listing_ = h;
         try {
             if (!readBatch()) return {};  // not even "." and "..": an empty root
@@ -213,7 +224,9 @@ Text FileSystem::nextAccepted() {
         }
         findHasEntry_ = false;
         const WIN32_FIND_DATAW& d = findData(findData_);
-        if (passesMask(d.dwFileAttributes, mask_)) return fromWide(d.cFileName);
+        const std::size_t length = wcslen(d.cFileName);
+        if (root_ && isDotName(d.cFileName, length)) continue;
+        if (passesMask(d.dwFileAttributes, mask_)) return fromWide(d.cFileName, length);
     }
     while (listing_) {
         if (!batchValid_) {
@@ -235,8 +248,7 @@ Text FileSystem::nextAccepted() {
         else
             offset_ += info->NextEntryOffset;
         const std::size_t length = info->FileNameLength / sizeof(wchar_t);
-        const bool dot = info->FileName[0] == L'.' && (length == 1 || (length == 2 && info->FileName[1] == L'.'));
-        if (root_ && dot) continue;
+        if (root_ && isDotName(info->FileName, length)) continue;
         if (passesMask(info->FileAttributes, mask_)) return fromWide(info->FileName, length);
     }
     return {};
@@ -245,16 +257,11 @@ Text FileSystem::nextAccepted() {
 Text FileSystem::nextName() { return nextAccepted(); }
 
 // The attribute word of a name in a held folder, asked now.
-std::uint32_t FileSystem::askWord(const Held& folder, const Text& path, TextView name) {
-    if (native::relativeAttributesWork()) {
-        ++askedThroughFolder;
-        std::uint32_t word = 0;
-        const native::Status s = native::attributes(folder.handle, wideData(name), name.size(), word);
-        if (native::failed(s)) throw errorFor(native::win32Error(s));
-        return word;
-    }
-    const DWORD word = GetFileAttributesW(apiPath(path).c_str());
-    if (word == INVALID_FILE_ATTRIBUTES) throwLastError();
+std::uint32_t FileSystem::askWord(const Held& folder, TextView name) {
+    ++askedThroughFolder;
+    std::uint32_t word = 0;
+    const native::Status s = native::attributes(folder.handle, wideData(name), name.size(), &word);
+    if (native::failed(s)) throw errorFor(native::win32Error(s));
     return word;
 }
 
@@ -274,19 +281,11 @@ void FileSystem::identify(const Held& folder, const Text& path, TextView name, F
     if (s == native::NotADirectory) {
         // No longer a folder since the question a moment ago: the later
         // answer is the one that holds.
-        a.word = static_cast<std::int32_t>(askWord(folder, path, name));
+        a.word = static_cast<std::int32_t>(askWord(folder, name));
         return;
     }
     if (native::failed(s)) return;  // a link that leads nowhere: no identity, and nothing to walk
-
-    // A link may lead to another volume; anything else is on its folder's.
-    if ((a.word & FILE_ATTRIBUTE_REPARSE_POINT) || !folder.volumeKnown) {
-        a.identity = identityOf(h);
-    } else {
-        std::uint64_t index = 0;
-        // Index 0: a file system without ids (FAT), and without links.
-        if (!native::failed(native::fileIndex(h, index)) && index != 0) a.identity = {folder.volume, index, true};
-    }
+    a.identity = identityOf(h);
     if (!forListing) {
         native::close(h);
         return;
@@ -299,12 +298,10 @@ void FileSystem::identify(const Held& folder, const Text& path, TextView name, F
 FileAttributes FileSystem::attributes(const Text& path) {
     FileAttributes a;
     TextView name;
-    if (native::available()) {
-        if (const Held* folder = heldFolderOf(path, name)) {
-            a.word = static_cast<std::int32_t>(askWord(*folder, path, name));
-            if (a.word & FILE_ATTRIBUTE_DIRECTORY) identify(*folder, path, name, a);  // only folders are walked into
-            return a;
-        }
+    if (const Held* folder = heldFolderOf(path, name)) {
+        a.word = static_cast<std::int32_t>(askWord(*folder, name));
+        if (a.word & FILE_ATTRIBUTE_DIRECTORY) identify(*folder, path, name, a);  // only folders are walked into
+        return a;
     }
 
     const std::wstring p = apiPath(path);
@@ -323,12 +320,9 @@ FileAttributes FileSystem::attributes(const Text& path) {
 
 bool FileSystem::attributesReadable(const Text& path) {
     TextView name;
-    if (native::relativeAttributesWork()) {
-        if (const Held* folder = heldFolderOf(path, name)) {
-            ++askedThroughFolder;
-            std::uint32_t word = 0;
-            return !native::failed(native::attributes(folder->handle, wideData(name), name.size(), word));
-        }
+    if (const Held* folder = heldFolderOf(path, name)) {
+        ++askedThroughFolder;
+        return !native::failed(native::attributes(folder->handle, wideData(name), name.size(), nullptr));
     }
     return GetFileAttributesW(apiPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }

@@ -9,10 +9,10 @@
 // as it is then, not as the folder's listing had it.
 //
 // To keep that cheap, the folders on the walk's current chain stay open,
-// and a name in one of them is asked about relative to its handle
-// (NtQueryAttributesFile with the folder as root), which spares the system
-// the lookup of every folder of the path; where that does not work (Wine),
-// by full path. A folder's identity needs it opened: it is opened relative
+// and a name in one of them is asked about relative to its handle (opened
+// for its attributes alone, relative to the folder), which spares the
+// system the lookup of every folder of the path; Wine and Windows answer
+// this the same way. A folder's identity needs it opened: it is opened relative
 // to its parent's handle, with the right to list it, and that same handle
 // then serves the folder's enumeration, which follows at once when the walk
 // goes in; so the identity is that of the very folder walked, and a folder
@@ -44,14 +44,15 @@ public:
     // How many queries were made through the handle of a held folder (for
     // tests).
     std::size_t askedThroughFolder = 0;
+    // Lists every folder with FindFirstFileExW, as where a file system does
+    // not list a folder through its handle (for tests).
+    bool listWithFind = false;
 
 private:
     // A folder on the current chain, open.
     struct Held {
         Text folder;  // as enumerated, with the final separator
         void* handle;
-        std::uint64_t volume;
-        bool volumeKnown;
     };
     // The folder the last query opened for its identity, kept for the
     // enumeration that follows.
@@ -66,7 +67,7 @@ private:
     void releaseFolders();
     const Held* heldFolder(TextView folder) const;
     const Held* heldFolderOf(const Text& path, TextView& name) const;
-    std::uint32_t askWord(const Held& folder, const Text& path, TextView name);
+    std::uint32_t askWord(const Held& folder, TextView name);
     void identify(const Held& folder, const Text& path, TextView name, FileAttributes& a);
     void* openFolder(const Text& folderPath, FileIdentity& identity);
     bool readBatch();  // the next batch of entries; false at the end
@@ -89,5 +90,12 @@ private:
 // Whether an entry with these attribute bits passes an enumeration mask:
 // hidden, system and folder entries only when the mask names them.
 bool passesMask(std::uint32_t attributes, std::int32_t mask);
+
+// The identity of an open file or folder: its 128-bit id and volume serial
+// where the file system gives them, else identityByIndex. A file system
+// without ids (FAT) gives none.
+FileIdentity identityOf(void* handle);
+// The 64-bit file index and 32-bit volume serial (GetFileInformationByHandle).
+FileIdentity identityByIndex(void* handle);
 
 }  // namespace malvorn::win32

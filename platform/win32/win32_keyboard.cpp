@@ -127,6 +127,7 @@ namespace {
 LRESULT CALLBACK levelBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self) {
     auto* ws = reinterpret_cast<WindowSystem*>(self);
     if (msg == WM_KEYDOWN && !ws->building()) {
+        if (ws->putBackWhileShowingAlive(hwnd, msg, wParam, lParam)) return 0;
         // KeyDown comes before the box handles the key; a handler that
         // clears the code swallows the key.
         std::int16_t code = static_cast<std::int16_t>(wParam & 0xFFFF);

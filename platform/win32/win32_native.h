@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: MIT
 // The native (ntdll) file calls the file system makes: a name asked about,
 // or opened, relative to the handle of an open folder, which spares the
-// system a walk down every folder of the path for each query. They are
-// found at run time; where they are missing, available() is false and the
-// caller takes the Win32 path functions instead.
+// system a walk down every folder of the path for each query. Every
+// Windows since NT has them, and Wine answers them the same way.
 #pragma once
 
 #include <cstddef>
@@ -18,34 +17,32 @@ inline constexpr Status AccessDenied = static_cast<Status>(0xC0000022);
 inline constexpr Status NotADirectory = static_cast<Status>(0xC0000103);
 inline constexpr Status NoMoreFiles = static_cast<Status>(0x80000006);
 inline constexpr Status NoSuchFile = static_cast<Status>(0xC000000F);
-inline constexpr Status InvalidInfoClass = static_cast<Status>(0xC0000003);
-inline constexpr Status InvalidParameter = static_cast<Status>(0xC000000D);
-inline constexpr Status NotImplemented = static_cast<Status>(0xC0000002);
 inline constexpr bool failed(Status s) { return s < 0; }
-
-bool available();
-
-// Whether a name given relative to a folder handle is looked up in that
-// folder by attributes(). Wine (8 at least) turns the name into a Unix path
-// relative to the folder and then looks that up from the process's current
-// folder: a wrong answer, or none. There, queries go by full path.
-bool relativeAttributesWork();
 
 // The Win32 error number for a status.
 std::uint32_t win32Error(Status status);
 
 // The attributes of `name` (`length` UTF-16 units, no separator) in the
-// open folder `folder`; as GetFileAttributesW gives them, those of a link
-// itself.
-Status attributes(void* folder, const wchar_t* name, std::size_t length, std::uint32_t& word);
+// open folder `folder`, those of a link itself as GetFileAttributesW gives
+// them: the name is opened relative to the folder for its attributes only
+// (which no sharing mode of another program refuses) and its basic
+// information read from that handle. NtQueryAttributesFile would do it in
+// one call, but Wine resolves its relative name against the process's
+// current folder instead of the folder given. Without `word`, only whether
+// they can be read: the open is what fails (the query of an open handle
+// does not), and under Wine the query costs a trip to its server.
+Status attributes(void* folder, const wchar_t* name, std::size_t length, std::uint32_t* word);
 
 // Opens `name` in the open folder `folder` (links followed), for a folder
 // `forListing` with the right to list and walk it as well. It must be a
 // folder when `folderOnly`.
 Status open(void* folder, const wchar_t* name, std::size_t length, bool forListing, bool folderOnly, void*& handle);
 
-// The file index of an open file (its id on its volume).
-Status fileIndex(void* handle, std::uint64_t& index);
+// An open file's 128-bit id and its volume's 64-bit serial
+// (FILE_ID_INFO): the identity the system documents, unique also on ReFS,
+// whose ids do not fit in the 64-bit file index. Windows before 8 and some
+// file systems do not give it.
+Status fileId(void* handle, std::uint64_t& volume, std::uint64_t& low, std::uint64_t& high);
 
 // The next entries of an open folder as FILE_DIRECTORY_INFORMATION records
 // (NoMoreFiles at the end).

@@ -3,10 +3,11 @@
 
 #include <windows.h>
 // After windows.h, which it needs.
+#include <cderr.h>
 #include <commdlg.h>
 
 #include <cstddef>
-#include <cwchar>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -19,44 +20,72 @@ namespace malvorn::win32 {
 // The record as it was before Windows 2000 added the FlagsEx fields; the
 // dialog then keeps to the features this program asks for. (76 bytes in a
 // 32-bit build, 136 in a 64-bit one: the pointers double.)
-constexpr DWORD ClassicRecordSize = offsetof(OPENFILENAMEA, lpTemplateName) + sizeof(LPCSTR);
+constexpr DWORD ClassicRecordSize = offsetof(OPENFILENAMEW, lpTemplateName) + sizeof(LPCWSTR);
 static_assert(ClassicRecordSize == (sizeof(void*) == 8 ? 136 : 76));
 
-SaveDialogResult SaveDialog::show(IForm& owner, const SaveDialogRequest& request) {
-    // "description\0pattern\0...\0\0", in the ANSI code page.
-    std::string filter;
-    for (const auto& [description, pattern] : request.filters) {
-        filter += toAnsi(description);
-        filter.push_back('\0');
-        filter += toAnsi(pattern);
-        filter.push_back('\0');
-    }
-    filter.push_back('\0');
-    const std::string title = toAnsi(request.title);
-    const std::string extension = toAnsi(request.defaultExtension);
-    std::vector<char> file(static_cast<std::size_t>(request.maxFile > 0 ? request.maxFile : 1), '\0');
+namespace {
 
-    OPENFILENAMEA ofn{};
-    ofn.lStructSize = ClassicRecordSize;  // OPENFILENAME_SIZE_VERSION_400A
+std::wstring currentFolder() {
+    std::wstring folder(GetCurrentDirectoryW(0, nullptr), L'\0');
+    folder.resize(GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data()));
+    return folder;
+}
+
+}  // namespace
+
+SaveDialogResult SaveDialog::show(IForm& owner, const SaveDialogRequest& request) {
+    // "description\0pattern\0...\0\0".
+    Text filter;
+    for (const auto& [description, pattern] : request.filters) {
+        filter += description;
+        filter.push_back(u'\0');
+        filter += pattern;
+        filter.push_back(u'\0');
+    }
+    filter.push_back(u'\0');
+    // The limit on the name is that of the request, in bytes of the ANSI
+    // code page, where a character takes at least one byte and a UTF-16
+    // unit at most two: twice as many units hold every name within it.
+    const std::size_t limit = static_cast<std::size_t>(request.maxFile > 0 ? request.maxFile : 1);
+    std::vector<wchar_t> file(2 * limit, L'\0');
+
+    OPENFILENAMEW ofn{};
+    ofn.lStructSize = ClassicRecordSize;  // OPENFILENAME_SIZE_VERSION_400W
     auto* form = dynamic_cast<Form*>(&owner);
     ofn.hwndOwner = form ? form->handle() : nullptr;
     ofn.hInstance = GetModuleHandleW(nullptr);
-    ofn.lpstrFilter = filter.c_str();
+    ofn.lpstrFilter = wide(filter);
     ofn.nFilterIndex = static_cast<DWORD>(request.filterIndex);
     ofn.lpstrFile = file.data();
     ofn.nMaxFile = static_cast<DWORD>(file.size());
-    ofn.lpstrTitle = title.c_str();
-    ofn.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
+    ofn.lpstrTitle = wide(request.title);
+    ofn.lpstrDefExt = request.defaultExtension.empty() ? nullptr : wide(request.defaultExtension);
     ofn.Flags = request.flags;
 
+    // The process's current folder is the same after the dialog as before
+    // (OFN_NOCHANGEDIR asks it of the dialog): a folder the user saved into
+    // is not held busy until the program ends.
+    const std::wstring before = currentFolder();
+    const BOOL chosen = GetSaveFileNameW(&ofn);
+    const DWORD failure = chosen ? 0 : CommDlgExtendedError();
+    if (!before.empty()) SetCurrentDirectoryW(before.c_str());
+
     SaveDialogResult result;
-    if (GetSaveFileNameA(&ofn)) {
-        result.chosen = true;
-        file.back() = '\0';
-        result.fileBuffer = fromAnsi(file.data());
-    } else {
-        result.errorCode = static_cast<std::int32_t>(CommDlgExtendedError());
+    if (!chosen) {
+        result.errorCode = static_cast<std::int32_t>(failure);
+        return result;
     }
+    file.back() = L'\0';
+    const Text name = fromWide(file.data());
+    // The wide name itself, also where the ANSI code page has no form for
+    // some of its characters (they would come back as "?"); its length is
+    // measured there all the same, as the ANSI dialog's buffer took it.
+    if (toAnsi(name).size() > limit - 1) {
+        result.errorCode = FNERR_BUFFERTOOSMALL;
+        return result;
+    }
+    result.chosen = true;
+    result.fileBuffer = name;
     return result;
 }
 
@@ -149,18 +178,20 @@ private:
 };
 
 // A new, empty file beside `target` with a name no other file has, or
-// INVALID_HANDLE_VALUE with the last error set.
-HANDLE createTemporaryBeside(const std::wstring& target, std::wstring& name) {
-    const std::size_t slash = target.find_last_of(L"\\/");
-    const std::wstring folder = slash == std::wstring::npos ? std::wstring() : target.substr(0, slash + 1);
-    std::wstring base = slash == std::wstring::npos ? target : target.substr(slash + 1);
+// INVALID_HANDLE_VALUE with the last error set; `name` is that file's name
+// as the file functions take it. The name is 14 characters longer than the
+// target's: it takes the long form on its own length, not the target's.
+HANDLE createTemporaryBeside(const Text& target, std::wstring& name) {
+    const std::size_t slash = target.find_last_of(u"\\/");
+    const Text folder = slash == Text::npos ? Text() : target.substr(0, slash + 1);
+    Text base = slash == Text::npos ? target : target.substr(slash + 1);
     if (base.size() > 200) base.resize(200);  // room for the suffix within a name's limit
     static unsigned counter = 0;
     const unsigned seed = GetCurrentProcessId() * 2654435761u ^ GetTickCount();
     for (int attempt = 0; attempt < 100; ++attempt) {
-        wchar_t suffix[16];
-        swprintf(suffix, 16, L".%08x.tmp", seed + ++counter * 40503u);
-        name = folder + L"~" + base + suffix;
+        char suffix[16];
+        std::snprintf(suffix, sizeof suffix, ".%08x.tmp", seed + ++counter * 40503u);
+        name = apiPath(folder + u"~" + base + fromUtf8(suffix));
         HANDLE h = CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
                                nullptr);
         if (h != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return h;
@@ -189,7 +220,7 @@ std::unique_ptr<ITextFile> TextFileSystem::createForOutput(const Text& path) {
     // takes the file's name only once it is complete, so that a failure on
     // the way (a full disk) leaves the old file as it was.
     std::wstring temporary;
-    HANDLE h = createTemporaryBeside(p, temporary);
+    HANDLE h = createTemporaryBeside(path, temporary);
     if (h != INVALID_HANDLE_VALUE) return std::make_unique<TextFile>(h, p, temporary, replacing);
     const DWORD err = GetLastError();
     if (!replacing || err != ERROR_ACCESS_DENIED) throw errorFor(err);

@@ -25,15 +25,6 @@ std::string toAnsi(TextView text, bool* lossy) {
     return out;
 }
 
-Text fromAnsi(std::string_view ansi) {
-    if (ansi.empty()) return {};
-    const int inLength = static_cast<int>(ansi.size());
-    const int size = MultiByteToWideChar(CP_ACP, 0, ansi.data(), inLength, nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(size > 0 ? size : 0), L'\0');
-    if (size > 0) MultiByteToWideChar(CP_ACP, 0, ansi.data(), inLength, out.data(), size);
-    return fromWide(out.data(), out.size());
-}
-
 namespace {
 
 // Whether a component of the path is "." or "..".
@@ -58,9 +49,11 @@ std::wstring apiPath(TextView path) {
     constexpr std::size_t ClassicLimit = MAX_PATH - 12;
     if (p.size() < ClassicLimit) return p;
     if (p.rfind(L"\\\\?\\", 0) == 0 || p.rfind(L"\\\\.\\", 0) == 0) return p;
-    // The long form is taken literally: "/", "." and ".." must be resolved
-    // before it is put in front.
-    if (p.find(L'/') != std::wstring::npos || hasDotComponent(p)) {
+    // The long form is taken literally and only with a full path: "/", "."
+    // and "..", and a path relative to the current folder or drive, are
+    // resolved before it is put in front.
+    const bool absolute = (p.size() >= 3 && p[1] == L':' && p[2] == L'\\') || p.rfind(L"\\\\", 0) == 0;
+    if (!absolute || p.find(L'/') != std::wstring::npos || hasDotComponent(p)) {
         const DWORD size = GetFullPathNameW(p.c_str(), 0, nullptr, nullptr);
         if (size > 0) {
             std::wstring full(size, L'\0');

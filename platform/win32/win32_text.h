@@ -21,11 +21,10 @@ Text fromWide(const wchar_t* text);
 // character had no exact counterpart there and came out as the default
 // character; best-fit look-alikes are never used.
 std::string toAnsi(TextView text, bool* lossy = nullptr);
-Text fromAnsi(std::string_view ansi);
 
 // A path as the file functions want it: paths too long for the classic
-// limit get the \\?\ prefix (\\?\UNC\ for network paths). Shorter paths,
-// and paths that are not absolute, stay as they are.
+// limit get the \\?\ prefix (\\?\UNC\ for network paths), made full
+// first where they are relative. Shorter paths stay as they are.
 std::wstring apiPath(TextView path);
 
 }  // namespace malvorn::win32

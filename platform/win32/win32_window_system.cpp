@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "platform/dispatch.h"
 #include "platform/form_events.h"
 #include "platform/main_window.h"
 #include "platform/win32/win32_error.h"
@@ -276,62 +275,6 @@ MainWindow WindowSystem::createMainWindow(const FormDesign& design, IFormEvents&
     });
 }
 
-void WindowSystem::dispatchUserEvent(const std::function<void()>& f) { dispatchEvent(*this, f); }
-
-void WindowSystem::rethrowHeld() {
-    if (held_) {
-        std::exception_ptr e = held_;
-        held_ = nullptr;
-        std::rethrow_exception(e);
-    }
-}
-
-void WindowSystem::dispatch(MSG& msg) {
-    Button* button = dynamic_cast<Button*>(controlOf(msg.hwnd));
-    if (button) button->notePress(msg);
-    if (!preTranslate(*this, msg)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-    if (button) button->noteRelease(msg);
-    rethrowHeld();
-}
-
-int WindowSystem::doEvents() {
-    pumped();
-    rethrowHeld();
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
-            // Not ours to take: leave it for the outermost loop.
-            PostQuitMessage(static_cast<int>(msg.wParam));
-            return false;
-        }
-        dispatch(msg);
-    }
-    return openWindows();
-}
-
-int WindowSystem::doEventsPaced() {
-    // No question to the queue is both exact and cheap: under Wine each is a
-    // round trip to the server, 27 to 38 microseconds whichever is asked
-    // (PeekMessageW, GetQueueStatus, GetInputState, MsgWaitForMultipleObjectsEx),
-    // and GetInputState, the cheapest, sees no posted message, timer or
-    // painting. So the queue is asked at most once a millisecond.
-    if (pacer_.due()) return doEvents();
-    return openWindows();
-}
-
-void WindowSystem::run() {
-    rethrowHeld();
-    MSG msg;
-    while (open_) {
-        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-        if (got <= 0) break;
-        dispatch(msg);
-    }
-}
-
 void WindowSystem::endProgram() {
     // A hook (tests) must not return normally: its exception reaches the
     // caller of doEvents or run.
@@ -360,6 +303,11 @@ LRESULT CALLBACK WindowSystem::windowProc(HWND hwnd, UINT msg, WPARAM wParam, LP
 }
 
 bool WindowSystem::routeControlMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    // The main window routes the notifications of every control, the
+    // frame's too: it takes those put back.
+    if ((msg == WM_COMMAND || msg == WM_VSCROLL) && lParam && controlOf(reinterpret_cast<HWND>(lParam)) &&
+        putBackWhileShowingAlive(main_, msg, wParam, lParam))
+        return true;
     if (msg == WM_COMMAND && lParam) {
         if (Control* c = controlOf(reinterpret_cast<HWND>(lParam))) {
             c->onCommand(HIWORD(wParam));
@@ -382,6 +330,7 @@ LRESULT WindowSystem::handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
             if (routeControlMessage(msg, wParam, lParam)) return 0;
             break;
         case WM_SIZE:
+            if (putBackWhileShowingAlive(hwnd, msg, wParam, lParam)) return 0;
             if (form_ && form_->shown() && open_ && form_->sizeChanged()) deliver([this] { events_->Form_Resize(); });
             return 0;
         case WM_ACTIVATE:
@@ -396,7 +345,7 @@ LRESULT WindowSystem::handle(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
             if (form_ && form_->shown()) focusInitial();
             return 0;
         case WM_CLOSE: {
-            if (building_) return 0;
+            if (building_ || putBackWhileShowingAlive(hwnd, msg, wParam, lParam)) return 0;
             bool close = false;
             deliver([&] {
                 std::int16_t cancel = 0;

@@ -17,6 +17,7 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <cstdint>
 #include <exception>
 #include <functional>
@@ -42,9 +43,18 @@ public:
     void run() override;
     int doEvents() override;
     int doEventsPaced() override;
+    void showAlive() override;
     [[noreturn]] void endProgram() override;
     void messageBox(const Text& text, const Text& title, int style) override;
     void beep() override;
+
+    // How often showAlive looks at the queue at most (tests shorten it).
+    std::chrono::milliseconds aliveInterval{100};
+
+    // A message that would raise an event while showAlive looks at the
+    // queue (one sent by another thread) is put back in the queue instead,
+    // to raise it at the next pump point: true when it was.
+    bool putBackWhileShowingAlive(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
     // Delivers an event from the user: through dispatchEvent, any exception
     // held until the message that caused it has been dispatched.
@@ -99,7 +109,9 @@ private:
     HFONT font_ = nullptr;
     bool ownFont_ = false;
     bool open_ = false;
-    PumpPacer pacer_;  // for doEventsPaced
+    PumpPacer pacer_;                                   // for doEventsPaced
+    std::chrono::steady_clock::time_point lastLook_{};  // at the queue, for showAlive
+    bool showingAlive_ = false;
     bool building_ = false;
     HWND savedFocus_ = nullptr;
     HWND initialFocus_ = nullptr;

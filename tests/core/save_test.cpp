@@ -25,7 +25,7 @@ TEST_F(SaveTest, DialogRequestAndTitleWhileItIsUp) {
     EXPECT_EQ(toUtf8(r.filters[1].first), "所有文件");
     EXPECT_EQ(r.filterIndex, 1);
     EXPECT_EQ(r.defaultExtension, u"TXT");
-    EXPECT_EQ(r.flags, 0x008A0004u);
+    EXPECT_EQ(r.flags, 0x008A000Cu);  // OFN_NOCHANGEDIR too
     EXPECT_EQ(r.maxFile, 260);
     EXPECT_EQ(during, "正在保存文件");
 }

@@ -151,6 +151,13 @@ TEST_F(WalkTest, LinkToAnAncestorIsWrittenButNotWalkedAgain) {
     EXPECT_EQ(run("C:\\data\\a", 32767, false), (Lines{"C:\\data\\a\\x", "C:\\data\\a\\x\\up", "C:\\data\\a\\x\\up2"}));
 }
 
+TEST_F(WalkTest, IdsThatDifferOnlyAbove64BitsAreDifferentFolders) {
+    h.fs.wideIds = true;
+    h.fs.addLink(u"C:\\data\\a\\x\\up", u"C:\\data\\a");
+    EXPECT_EQ(run("C:\\data", 32767, false),
+              (Lines{"C:\\data\\a", "C:\\data\\a\\x", "C:\\data\\a\\x\\up", "C:\\data\\b"}));
+}
+
 TEST_F(WalkTest, FolderReachedTwiceWithoutACycleIsListedTwice) {
     h.fs.addLink(u"C:\\data\\b\\ax", u"C:\\data\\a\\x");
     h.fs.addFolder(u"C:\\data\\a\\x\\deep");

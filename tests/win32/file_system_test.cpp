@@ -30,6 +30,8 @@ TEST(FileSystem, MaskRule) {
     EXPECT_TRUE(passesMask(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM, 2 | 4 | 16));
 }
 
+// Through the folder's handle, and with FindFirstFileExW as where a file
+// system does not list through the handle: the same names.
 TEST(FileSystem, EnumeratesWithTheMask) {
     ScratchFolder dir;
     dir.folder("d");
@@ -39,20 +41,24 @@ TEST(FileSystem, EnumeratesWithTheMask) {
     dir.file("fh", "", FILE_ATTRIBUTE_HIDDEN);
     dir.file("fs", "", FILE_ATTRIBUTE_SYSTEM);
     dir.file("fr", "", FILE_ATTRIBUTE_READONLY);
-    FileSystem fs;
-    EXPECT_EQ(fs.separator(), u'\\');
-    const Text folder = dir.path() + u"\\";
-    using V = std::vector<Text>;
-    EXPECT_EQ(enumerate(fs, folder, 0), (V{u"f", u"fr"}));
-    EXPECT_EQ(enumerate(fs, folder, 16), (V{u".", u"..", u"d", u"f", u"fr"}));
-    EXPECT_EQ(enumerate(fs, folder, 18), (V{u".", u"..", u"d", u"dh", u"f", u"fh", u"fr"}));
-    EXPECT_EQ(enumerate(fs, folder, 2), (V{u"f", u"fh", u"fr"}));
-    EXPECT_EQ(enumerate(fs, folder, 22), (V{u".", u"..", u"d", u"dh", u"ds", u"f", u"fh", u"fr", u"fs"}));
-    // Starting again ends the enumeration under way.
-    EXPECT_FALSE(fs.startEnumeration(folder, 16).empty());
-    EXPECT_EQ(enumerate(fs, folder, 0), (V{u"f", u"fr"}));
-    EXPECT_TRUE(fs.nextName().empty());
-    EXPECT_TRUE(fs.nextName().empty());
+    for (const bool find : {false, true}) {
+        SCOPED_TRACE(find ? "FindFirstFileExW" : "through the handle");
+        FileSystem fs;
+        fs.listWithFind = find;
+        EXPECT_EQ(fs.separator(), u'\\');
+        const Text folder = dir.path() + u"\\";
+        using V = std::vector<Text>;
+        EXPECT_EQ(enumerate(fs, folder, 0), (V{u"f", u"fr"}));
+        EXPECT_EQ(enumerate(fs, folder, 16), (V{u".", u"..", u"d", u"f", u"fr"}));
+        EXPECT_EQ(enumerate(fs, folder, 18), (V{u".", u"..", u"d", u"dh", u"f", u"fh", u"fr"}));
+        EXPECT_EQ(enumerate(fs, folder, 2), (V{u"f", u"fh", u"fr"}));
+        EXPECT_EQ(enumerate(fs, folder, 22), (V{u".", u"..", u"d", u"dh", u"ds", u"f", u"fh", u"fr", u"fs"}));
+        // Starting again ends the enumeration under way.
+        EXPECT_FALSE(fs.startEnumeration(folder, 16).empty());
+        EXPECT_EQ(enumerate(fs, folder, 0), (V{u"f", u"fr"}));
+        EXPECT_TRUE(fs.nextName().empty());
+        EXPECT_TRUE(fs.nextName().empty());
+    }
 }
 
 TEST(FileSystem, EnumerationOfAMissingFolderFails) {
@@ -106,6 +112,56 @@ TEST(FileSystem, AttributesAndIdentities) {
     } catch (const PlatformError& e) {
         EXPECT_EQ(e.number(), ERROR_FILE_NOT_FOUND);
     }
+}
+
+// The identity the system documents (FILE_ID_INFO), and the file index
+// that stands in where a volume does not give it: each tells a folder from
+// another and knows it again when it is written otherwise.
+TEST(FileSystem, BothIdentitiesTellFoldersApart) {
+    ScratchFolder dir;
+    dir.folder("a");
+    dir.folder("b");
+    auto open = [&](const char* name) {
+        return CreateFileW(apiPath(dir / name).c_str(), FILE_READ_ATTRIBUTES,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    };
+    HANDLE a = open("a"), aAgain = open("A"), b = open("b");
+    ASSERT_NE(a, INVALID_HANDLE_VALUE);
+    ASSERT_NE(aAgain, INVALID_HANDLE_VALUE);
+    ASSERT_NE(b, INVALID_HANDLE_VALUE);
+    for (auto identity : {identityOf, identityByIndex}) {
+        const FileIdentity ia = identity(a), ib = identity(b);
+        EXPECT_TRUE(ia.known);
+        EXPECT_TRUE(ib.known);
+        EXPECT_EQ(identity(aAgain), ia);
+        EXPECT_NE(ib, ia);
+    }
+    CloseHandle(a);
+    CloseHandle(aAgain);
+    CloseHandle(b);
+}
+
+// A name in a held folder is asked about in that folder, whatever the
+// process's current folder holds under the same name.
+TEST(FileSystem, ANameIsAskedAboutInItsFolderNotInTheCurrentOne) {
+    ScratchFolder dir;
+    dir.folder("walked");
+    dir.folder("walked\\x");
+    dir.file("walked\\f");
+    dir.folder("current");
+    dir.file("current\\x");
+    dir.folder("current\\f");
+    dir.file("current\\only");
+    const CurrentFolder current(dir / "current");
+    FileSystem fs;
+    enumerate(fs, dir / "walked\\", 16);
+    const std::size_t asked = fs.askedThroughFolder;
+    EXPECT_EQ(fs.attributes(dir / "walked\\x").word & attr::Directory, attr::Directory);
+    EXPECT_EQ(fs.attributes(dir / "walked\\f").word & attr::Directory, 0);
+    EXPECT_TRUE(fs.attributesReadable(dir / "walked\\f"));
+    EXPECT_FALSE(fs.attributesReadable(dir / "walked\\only"));
+    EXPECT_GE(fs.askedThroughFolder, asked + 4) << "not asked through the held folder";
 }
 
 TEST(FileSystem, EveryAnswerIsTheDisksAtTheMomentOfTheQuestion) {
@@ -224,6 +280,8 @@ TEST(FileSystem, LongPathsAreReachedThroughTheLongForm) {
     EXPECT_EQ(fs.attributes(deep + u"\\leaf.txt").word & attr::Directory, 0);
     EXPECT_EQ(apiPath(deep).substr(0, 4), L"\\\\?\\");
     EXPECT_EQ(apiPath(u"C:\\short"), L"C:\\short");
+    const Text share = u"\\\\server\\share\\" + Text(260, u'x');
+    EXPECT_EQ(apiPath(share), L"\\\\?\\UNC\\server\\share\\" + std::wstring(260, L'x'));
     // "/", "." and ".." are resolved before the long form is put in front.
     Text roundabout = deep + u"\\.\\..\\" + fromUtf8(segment + "7");
     std::replace(roundabout.begin() + 3, roundabout.end(), u'\\', u'/');
@@ -303,15 +361,18 @@ TEST(FileSystem, NamesOutsideTheCodePageSurvive) {
 }
 
 TEST(FileSystem, DriveRootHasNoDotEntries) {
-    FileSystem fs;
     wchar_t windows[MAX_PATH] = {};
     GetWindowsDirectoryW(windows, MAX_PATH);
     const Text root{static_cast<char16_t>(windows[0]), u':', u'\\'};
-    const std::vector<Text> names = enumerate(fs, root, 16);
-    EXPECT_FALSE(names.empty());
-    if (std::find(names.begin(), names.end(), u".") != names.end())
-        GTEST_SKIP() << "this system delivers \".\" at a drive root";
-    EXPECT_EQ(std::find(names.begin(), names.end(), u".."), names.end());
+    for (const bool find : {false, true}) {
+        SCOPED_TRACE(find ? "FindFirstFileExW" : "through the handle");
+        FileSystem fs;
+        fs.listWithFind = find;
+        const std::vector<Text> names = enumerate(fs, root, 16);
+        EXPECT_FALSE(names.empty());
+        EXPECT_EQ(std::find(names.begin(), names.end(), u"."), names.end());
+        EXPECT_EQ(std::find(names.begin(), names.end(), u".."), names.end());
+    }
 }
 
 TEST(Win32Errors, EveryDescriptionIsChinese) {

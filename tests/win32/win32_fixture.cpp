@@ -74,4 +74,10 @@ std::string readBytes(const Text& path) {
     return bytes;
 }
 
+std::wstring currentFolder() {
+    std::wstring folder(GetCurrentDirectoryW(0, nullptr), L'\0');
+    folder.resize(GetCurrentDirectoryW(static_cast<DWORD>(folder.size()), folder.data()));
+    return folder;
+}
+
 }  // namespace malvorn::wintest

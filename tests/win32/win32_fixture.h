@@ -45,6 +45,19 @@ private:
     ProcessStarter real_;
 };
 
+// The real save dialog, its answers kept.
+class RecordingSaveDialog : public ISaveDialog {
+public:
+    std::vector<SaveDialogResult> answers;
+    SaveDialogResult show(IForm& owner, const SaveDialogRequest& request) override {
+        answers.push_back(real_.show(owner, request));
+        return answers.back();
+    }
+
+private:
+    SaveDialog real_;
+};
+
 inline std::wstring w(const Text& t) { return std::wstring(reinterpret_cast<const wchar_t*>(t.c_str()), t.size()); }
 inline Text t(const std::wstring& s) { return fromWide(s.c_str(), s.size()); }
 inline Text u8(const char* s) { return fromUtf8(s); }
@@ -86,11 +99,29 @@ private:
 // Reads a whole file as bytes; empty when it cannot be read.
 std::string readBytes(const Text& path);
 
+// The process's current folder.
+std::wstring currentFolder();
+
+// Makes a folder the process's current one, and the one before current
+// again when it goes.
+class CurrentFolder {
+public:
+    explicit CurrentFolder(const Text& folder) : before_(currentFolder()) {
+        EXPECT_TRUE(SetCurrentDirectoryW(wide(folder))) << "error " << GetLastError();
+    }
+    ~CurrentFolder() { SetCurrentDirectoryW(before_.c_str()); }
+    CurrentFolder(const CurrentFolder&) = delete;
+    CurrentFolder& operator=(const CurrentFolder&) = delete;
+
+private:
+    std::wstring before_;
+};
+
 // The window object on the Win32 backend.
 struct Window {
     WindowSystem ws;
     FileSystem fs;
-    SaveDialog dialog;
+    RecordingSaveDialog dialog;
     TextFileSystem files;
     RecordingStarter processes;
     Platform platform{ws, fs, dialog, files, processes};

@@ -70,3 +70,12 @@ int main(int argc, char** argv) {
 // program with exit code 3.
 //   MALVORN_TEST_TIMEOUT=2 malvorn_win32_tests --gtest_also_run_disabled_tests --gtest_filter=*Watchdog*
 TEST(Watchdog, DISABLED_EndsAHangingTest) { Sleep(60000); }
+
+// scripts/ci-windows runs the tests in two locales and names the ANSI code
+// page each must give (MALVORN_EXPECT_CODE_PAGE): the tests of names and
+// text in GBK only mean something where Wine really uses it.
+TEST(Environment, TheCodePageIsTheOneTheRunAskedFor) {
+    const char* expected = std::getenv("MALVORN_EXPECT_CODE_PAGE");
+    if (!expected || !*expected) GTEST_SKIP() << "MALVORN_EXPECT_CODE_PAGE not set";
+    EXPECT_EQ(GetACP(), static_cast<UINT>(std::atoi(expected)));
+}
