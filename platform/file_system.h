@@ -40,26 +40,20 @@ public:
     virtual char16_t separator() const = 0;
 
     // Starts an enumeration of `folderPath` (which ends in the separator),
-    // ending any enumeration under way, and returns the first name that
-    // passes the mask, or empty text when none does. An entry is delivered
-    // unless it is hidden while the mask lacks Hidden, system while it lacks
-    // System, or a folder while it lacks Directory. "." and ".." come for
-    // every folder that is not a drive's root. Throws PlatformError when the
-    // enumeration cannot start.
-    virtual Text startEnumeration(const Text& folderPath, std::int32_t mask) = 0;
+    // ending any enumeration under way, and puts the first name that passes
+    // the mask into `name`, or empty text when none does. An entry is
+    // delivered unless it is hidden while the mask lacks Hidden, system while
+    // it lacks System, or a folder while it lacks Directory. "." and ".."
+    // come for every folder that is not a drive's root. Throws PlatformError
+    // when the enumeration cannot start. The name's room is reused: a walk
+    // asks for every name of a tree, and a new text for each would cost an
+    // allocation.
+    virtual void startEnumerationInto(const Text& folderPath, std::int32_t mask, Text& name) = 0;
 
-    // The next name passing the mask, or empty text at the end. Throws
-    // PlatformError when the next name cannot be read; the enumeration is then
-    // over.
-    virtual Text nextName() = 0;
-
-    // As startEnumeration and nextName, with the name put into `name`, whose
-    // room is reused: a walk asks for every name of a tree, and a new text
-    // for each costs an allocation. By default they call the two above.
-    virtual void startEnumerationInto(const Text& folderPath, std::int32_t mask, Text& name) {
-        name = startEnumeration(folderPath, mask);
-    }
-    virtual void nextNameInto(Text& name) { name = nextName(); }
+    // Puts the next name passing the mask into `name`, or empty text at the
+    // end. Throws PlatformError when the next name cannot be read; the
+    // enumeration is then over.
+    virtual void nextNameInto(Text& name) = 0;
 
     // The attributes of a full path: those of the entry its last name names,
     // a link's own and not those of where it leads (GetFileAttributesW and

@@ -116,7 +116,7 @@ void MemoryFileSystem::remove(const Text& path) {
     ch.erase(std::remove_if(ch.begin(), ch.end(), [&](const auto& c) { return c->name == name; }), ch.end());
 }
 
-Text MemoryFileSystem::startEnumeration(const Text& folderPath, std::int32_t mask) {
+Text MemoryFileSystem::firstName(const Text& folderPath, std::int32_t mask) {
     enumerations.push_back(folderPath);
     names_.clear();
     next_ = 0;

@@ -33,7 +33,7 @@ public:
     // Failures, each by exact path.
     std::set<Text> failStart;                       // enumeration cannot start
     std::set<Text> failAttributes;                  // attribute query fails
-    std::map<Text, int> failNextAfter;              // folder: nextName fails after this many names
+    std::map<Text, int> failNextAfter;              // folder: the next name fails after this many names
     std::function<void(const Text&)> onAttributes;  // called before every query
     // Ids of 128 bits that differ only in their upper half (as ReFS may
     // give): every node's lower half is the same.
@@ -44,13 +44,17 @@ public:
     std::vector<Text> queries;       // attribute queries
 
     char16_t separator() const override { return sep_; }
-    Text startEnumeration(const Text& folderPath, std::int32_t mask) override;
-    Text nextName() override;
+    void startEnumerationInto(const Text& folderPath, std::int32_t mask, Text& name) override {
+        name = firstName(folderPath, mask);
+    }
+    void nextNameInto(Text& name) override { name = nextName(); }
     FileAttributes attributes(const Text& path) override;
     void runEnded() override { ++runsEnded; }
     int runsEnded = 0;
 
 private:
+    Text firstName(const Text& folderPath, std::int32_t mask);
+    Text nextName();
     struct Node;
     Node* find(const Text& path) const;
     Node* parentOf(const Text& path, Text& name) const;

@@ -99,12 +99,6 @@ const FileSystem::HeldFolder* FileSystem::heldFolder(TextView folder) const {
     return nullptr;
 }
 
-Text FileSystem::startEnumeration(const Text& folderPath, std::int32_t mask) {
-    Text name;
-    startEnumerationInto(folderPath, mask, name);
-    return name;
-}
-
 void FileSystem::startEnumerationInto(const Text& folderPath, std::int32_t mask, Text& name) {
     openFolder(folderPath, mask);
     nextNameInto(name);
@@ -203,12 +197,6 @@ int FileSystem::query(int at, const char* name, struct stat& st) const {
         if (::fstatat(at, name, &target, 0) == 0) st = target;
     }
     return 0;
-}
-
-Text FileSystem::nextName() {
-    Text name;
-    nextNameInto(name);
-    return name;
 }
 
 void FileSystem::nextNameInto(Text& name) {

@@ -35,8 +35,6 @@ public:
     FileSystem& operator=(const FileSystem&) = delete;
 
     char16_t separator() const override { return u'/'; }
-    Text startEnumeration(const Text& folderPath, std::int32_t mask) override;
-    Text nextName() override;
     void startEnumerationInto(const Text& folderPath, std::int32_t mask, Text& name) override;
     void nextNameInto(Text& name) override;
     FileAttributes attributes(const Text& path) override;

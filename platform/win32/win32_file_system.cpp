@@ -170,7 +170,7 @@ void* FileSystem::openFolder(const Text& folderPath, FileIdentity& identity) {
     return h;
 }
 
-Text FileSystem::startEnumeration(const Text& folderPath, std::int32_t mask) {
+Text FileSystem::firstAccepted(const Text& folderPath, std::int32_t mask) {
     endEnumeration();
     mask_ = mask;
     root_ = isRoot(folderPath);
@@ -253,8 +253,6 @@ Text FileSystem::nextAccepted() {
     }
     return {};
 }
-
-Text FileSystem::nextName() { return nextAccepted(); }
 
 // The attribute word of a name in a held folder, asked now.
 std::uint32_t FileSystem::askWord(const Held& folder, TextView name) {

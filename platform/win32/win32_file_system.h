@@ -35,8 +35,10 @@ public:
     FileSystem& operator=(const FileSystem&) = delete;
 
     char16_t separator() const override { return u'\\'; }
-    Text startEnumeration(const Text& folderPath, std::int32_t mask) override;
-    Text nextName() override;
+    void startEnumerationInto(const Text& folderPath, std::int32_t mask, Text& name) override {
+        name = firstAccepted(folderPath, mask);
+    }
+    void nextNameInto(Text& name) override { name = nextAccepted(); }
     FileAttributes attributes(const Text& path) override;
     bool attributesReadable(const Text& path) override;
     void runEnded() override;
@@ -72,6 +74,7 @@ private:
     void* openFolder(const Text& folderPath, FileIdentity& identity);
     bool readBatch();  // the next batch of entries; false at the end
     bool fallBackToFind(const Text& folderPath);
+    Text firstAccepted(const Text& folderPath, std::int32_t mask);
     Text nextAccepted();
 
     void* listing_ = nullptr;  // the held handle being enumerated, or null

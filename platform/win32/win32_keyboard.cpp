@@ -124,7 +124,9 @@ bool preTranslate(WindowSystem& ws, MSG& msg) {
 
 namespace {
 
-LRESULT CALLBACK levelBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self) {
+// The control's id rides as the subclass's own id, so that the one
+// procedure serves any box whose KeyDown the window handles.
+LRESULT CALLBACK keyDownProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR control, DWORD_PTR self) {
     auto* ws = reinterpret_cast<WindowSystem*>(self);
     if (msg == WM_KEYDOWN && !ws->building()) {
         if (ws->putBackWhileShowingAlive(hwnd, msg, wParam, lParam)) return 0;
@@ -132,18 +134,19 @@ LRESULT CALLBACK levelBoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
         // clears the code swallows the key.
         std::int16_t code = static_cast<std::int16_t>(wParam & 0xFFFF);
         const std::int16_t shift = shiftState();
-        ws->deliver([&] { raiseKeyDown(ws->events(), ControlId::txtLevel, code, shift); });
+        const auto id = static_cast<ControlId>(control);
+        ws->deliver([&] { raiseKeyDown(ws->events(), id, code, shift); });
         if (code == 0) return 0;
         wParam = static_cast<WPARAM>(static_cast<std::uint16_t>(code));
     }
-    if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, levelBoxProc, 2);
+    if (msg == WM_NCDESTROY) RemoveWindowSubclass(hwnd, keyDownProc, control);
     return DefSubclassProc(hwnd, msg, wParam, lParam);
 }
 
 }  // namespace
 
-void watchLevelKeys(WindowSystem& ws, HWND box) {
-    SetWindowSubclass(box, levelBoxProc, 2, reinterpret_cast<DWORD_PTR>(&ws));
+void watchKeyDown(WindowSystem& ws, HWND box, ControlId id) {
+    SetWindowSubclass(box, keyDownProc, static_cast<UINT_PTR>(id), reinterpret_cast<DWORD_PTR>(&ws));
 }
 
 }  // namespace malvorn::win32

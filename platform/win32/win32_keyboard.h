@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include "platform/form_design.h"
+
 namespace malvorn::win32 {
 
 class WindowSystem;
@@ -20,7 +22,8 @@ bool preTranslate(WindowSystem& ws, MSG& msg);
 // take it.
 void moveFocus(WindowSystem& ws, bool backwards);
 
-// Lets the depth box's KeyDown handler see each key before the box does.
-void watchLevelKeys(WindowSystem& ws, HWND box);
+// Lets the window's KeyDown handler of the box `id` see each key before
+// the box does.
+void watchKeyDown(WindowSystem& ws, HWND box, ControlId id);
 
 }  // namespace malvorn::win32

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "platform/control_factory.h"
 #include "platform/form_events.h"
 #include "platform/main_window.h"
 #include "platform/win32/win32_error.h"
@@ -146,41 +147,31 @@ Control& WindowSystem::build(const ControlDesign& d, HWND parent, const FormDesi
     if (!h) throwLastError();
     SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
 
-    std::unique_ptr<Control> c;
-    switch (d.kind) {
-        case ControlKind::SingleLineText:
-            c = std::make_unique<TextBox>(*this, d, h);
-            break;
-        case ControlKind::MultiLineText:
-            c = std::make_unique<ResultBox>(*this, d, h);
-            break;
-        case ControlKind::PushButton:
-            c = std::make_unique<Button>(*this, d, h);
-            break;
-        case ControlKind::CheckBox: {
-            auto box = std::make_unique<CheckBox>(*this, d, h);
+    struct Kinds {
+        using SingleLineText = TextBox;
+        using MultiLineText = ResultBox;
+        using PushButton = Button;
+        using CheckBox = win32::CheckBox;
+        using Frame = win32::Frame;
+        using Label = win32::Label;
+        using DriveList = win32::DriveList;
+        using FolderList = win32::FolderList;
+        using VerticalScrollBar = ScrollBar;
+    };
+    std::unique_ptr<Control> c = makeControl<Kinds>(d.kind, [&](auto kind) -> std::unique_ptr<Control> {
+        using C = ControlClass<decltype(kind)>;
+        if constexpr (std::is_same_v<C, ScrollBar>) {
+            return std::make_unique<C>(*this, d, h, design.scrollBar);
+        } else if constexpr (std::is_same_v<C, CheckBox>) {
+            auto box = std::make_unique<C>(*this, d, h);
             box->setValue(d.initialValue);
-            c = std::move(box);
-            break;
+            return box;
+        } else {
+            if constexpr (std::is_same_v<C, Frame>) frame_ = h;
+            return std::make_unique<C>(*this, d, h);
         }
-        case ControlKind::Frame:
-            frame_ = h;
-            c = std::make_unique<Frame>(*this, d, h);
-            break;
-        case ControlKind::Label:
-            c = std::make_unique<Label>(*this, d, h);
-            break;
-        case ControlKind::DriveList:
-            c = std::make_unique<DriveList>(*this, d, h);
-            break;
-        case ControlKind::FolderList:
-            c = std::make_unique<FolderList>(*this, d, h);
-            break;
-        case ControlKind::VerticalScrollBar:
-            c = std::make_unique<ScrollBar>(*this, d, h, design.scrollBar);
-            break;
-    }
-    if (d.id == ControlId::txtLevel) watchLevelKeys(*this, h);
+    });
+    if (keyDownHandlerOf(d.id)) watchKeyDown(*this, h, d.id);
     Control& made = *c;
     byHandle_[h] = c.get();
     controls_[d.id] = std::move(c);

@@ -7,6 +7,7 @@
 #include "drop_privileges.h"
 #include "platform/posix/errno_failure.h"
 #include "posix_harness.h"
+#include "tests/support/enumeration.h"
 
 namespace malvorn::posix::testing {
 namespace {
@@ -15,8 +16,7 @@ using Names = std::vector<std::string>;
 
 Names enumerate(FileSystem& fs, const std::string& folder, std::int32_t mask) {
     Names names;
-    for (Text n = fs.startEnumeration(fromUtf8(folder), mask); !n.empty(); n = fs.nextName())
-        names.push_back(toUtf8(n));
+    for (Text n = firstName(fs, fromUtf8(folder), mask); !n.empty(); n = nextName(fs)) names.push_back(toUtf8(n));
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -77,31 +77,31 @@ TEST_F(FileSystemTest, DoubledSeparatorsNameTheSameFolderAfterItsParentWasEnumer
 }
 
 TEST_F(FileSystemTest, NextNameAfterTheEndAndANewStartEndsTheOldEnumeration) {
-    Text n = fs.startEnumeration(fromUtf8(D + "/"), attr::Directory);
-    while (!n.empty()) n = fs.nextName();
-    EXPECT_EQ(fs.nextName(), Text());
-    fs.startEnumeration(fromUtf8(D + "/"), attr::Directory);
+    Text n = firstName(fs, fromUtf8(D + "/"), attr::Directory);
+    while (!n.empty()) n = nextName(fs);
+    EXPECT_EQ(nextName(fs), Text());
+    firstName(fs, fromUtf8(D + "/"), attr::Directory);
     EXPECT_EQ(enumerate(fs, D + "/dir/", attr::Directory), (Names{".", ".."}));
-    EXPECT_EQ(fs.nextName(), Text());
+    EXPECT_EQ(nextName(fs), Text());
 }
 
 TEST_F(FileSystemTest, EnumerationThatCannotStartThrowsWithItsNumber) {
     try {
-        fs.startEnumeration(fromUtf8(D + "/missing/"), attr::Directory);
+        firstName(fs, fromUtf8(D + "/missing/"), attr::Directory);
         FAIL() << "no failure";
     } catch (const PlatformError& e) {
         EXPECT_EQ(e.number(), 53);
         EXPECT_NE(toUtf8(e.description()).find("文件未找到"), std::string::npos);
     }
     try {
-        fs.startEnumeration(fromUtf8(D + "/file.txt/"), attr::Directory);
+        firstName(fs, fromUtf8(D + "/file.txt/"), attr::Directory);
         FAIL() << "no failure";
     } catch (const PlatformError& e) {
         EXPECT_EQ(e.number(), 76);
     }
-    EXPECT_THROW(fs.startEnumeration(fromUtf8(D + "/dangling/"), attr::Directory), PlatformError);
+    EXPECT_THROW(firstName(fs, fromUtf8(D + "/dangling/"), attr::Directory), PlatformError);
     // The failed start ended the enumeration before it.
-    EXPECT_EQ(fs.nextName(), Text());
+    EXPECT_EQ(nextName(fs), Text());
 }
 
 TEST_F(FileSystemTest, AttributesAreALinksOwnAndMarkDotNamesHidden) {
@@ -158,9 +158,9 @@ TEST_F(FileSystemTest, AttributesAreTheSameWithTheFolderHeldOpenOrNot) {
             return out;
         };
         const auto unheld = all();
-        files.startEnumeration(fromUtf8(D + "/"), attr::Directory);
+        firstName(files, fromUtf8(D + "/"), attr::Directory);
         EXPECT_EQ(all(), unheld);
-        while (!files.nextName().empty()) {
+        while (!nextName(files).empty()) {
         }
         EXPECT_EQ(all(), unheld);
         EXPECT_EQ(unheld[2].first, links == Links::Listed ? 0 : attr::Directory);
@@ -168,7 +168,7 @@ TEST_F(FileSystemTest, AttributesAreTheSameWithTheFolderHeldOpenOrNot) {
 }
 
 TEST_F(FileSystemTest, AQueryReflectsTheDiskWhenItIsMade) {
-    fs.startEnumeration(fromUtf8(D + "/"), attr::Directory);
+    firstName(fs, fromUtf8(D + "/"), attr::Directory);
     EXPECT_EQ(fs.attributes(fromUtf8(D + "/dir")).word, attr::Directory);
     ASSERT_EQ(::rmdir((D + "/dir").c_str()), 0);
     EXPECT_THROW(fs.attributes(fromUtf8(D + "/dir")), PlatformError);
@@ -196,7 +196,7 @@ TEST_F(FileSystemTest, NonUtf8NamesAreEscapedAndFoundAgain) {
     const Names names = enumerate(fs, D + "/", attr::Directory);
     ASSERT_NE(std::find(names.begin(), names.end(), "bad\xff"), names.end());
     Text bad;
-    for (Text n = fs.startEnumeration(fromUtf8(D + "/"), attr::Directory); !n.empty(); n = fs.nextName())
+    for (Text n = firstName(fs, fromUtf8(D + "/"), attr::Directory); !n.empty(); n = nextName(fs))
         if (n.size() == 4 && n.substr(0, 3) == u"bad") bad = n;
     EXPECT_EQ(bad, (Text{u'b', u'a', u'd', char16_t(0xDCFF)}));
     const Text folder = fromUtf8(D + "/") + bad;
@@ -226,7 +226,7 @@ TEST_F(FileSystemTest, PathsAtTheLengthLimitFailLikeAQueryByPath) {
         path += "/" + longName;
         bool heldOk = true, unheldOk = true;
         try {
-            fs.startEnumeration(fromUtf8(parent + "/"), attr::Directory);
+            firstName(fs, fromUtf8(parent + "/"), attr::Directory);
             fs.attributes(fromUtf8(path));
         } catch (const PlatformError& e) {
             heldOk = false;
@@ -270,7 +270,7 @@ TEST_F(FileSystemTest, ReadableExactlyWhenTheQuerySucceeds) {
         };
         agree();
         EXPECT_EQ(readable, 10);
-        files.startEnumeration(fromUtf8(D + "/"), attr::Directory);
+        firstName(files, fromUtf8(D + "/"), attr::Directory);
         agree();
         EXPECT_FALSE(files.attributesReadable(u""));
     }
@@ -288,7 +288,7 @@ TEST_F(FileSystemTest, ReadableWhereTheSystemRefusesAnAccessCheckButNotTheLookup
             queried = false;
         }
         EXPECT_EQ(fs.attributesReadable(fdinfo), queried);
-        fs.startEnumeration(u"/proc/1/", attr::Directory);
+        firstName(fs, u"/proc/1/", attr::Directory);
         EXPECT_EQ(fs.attributesReadable(fdinfo), queried);
     });
 }

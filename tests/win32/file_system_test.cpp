@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "tests/support/enumeration.h"
 #include "win32_fixture.h"
 
 namespace malvorn::wintest {
@@ -12,7 +13,7 @@ namespace {
 
 std::vector<Text> enumerate(FileSystem& fs, const Text& folder, std::int32_t mask) {
     std::vector<Text> names;
-    for (Text n = fs.startEnumeration(folder, mask); !n.empty(); n = fs.nextName()) names.push_back(n);
+    for (Text n = firstName(fs, folder, mask); !n.empty(); n = nextName(fs)) names.push_back(n);
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -54,10 +55,10 @@ TEST(FileSystem, EnumeratesWithTheMask) {
         EXPECT_EQ(enumerate(fs, folder, 2), (V{u"f", u"fh", u"fr"}));
         EXPECT_EQ(enumerate(fs, folder, 22), (V{u".", u"..", u"d", u"dh", u"ds", u"f", u"fh", u"fr", u"fs"}));
         // Starting again ends the enumeration under way.
-        EXPECT_FALSE(fs.startEnumeration(folder, 16).empty());
+        EXPECT_FALSE(firstName(fs, folder, 16).empty());
         EXPECT_EQ(enumerate(fs, folder, 0), (V{u"f", u"fr"}));
-        EXPECT_TRUE(fs.nextName().empty());
-        EXPECT_TRUE(fs.nextName().empty());
+        EXPECT_TRUE(nextName(fs).empty());
+        EXPECT_TRUE(nextName(fs).empty());
     }
 }
 
@@ -65,7 +66,7 @@ TEST(FileSystem, EnumerationOfAMissingFolderFails) {
     ScratchFolder dir;
     FileSystem fs;
     try {
-        fs.startEnumeration(dir / "missing\\", 16);
+        firstName(fs, dir / "missing\\", 16);
         ADD_FAILURE() << "no error";
     } catch (const PlatformError& e) {
         EXPECT_EQ(e.number(), ERROR_PATH_NOT_FOUND);
@@ -73,7 +74,7 @@ TEST(FileSystem, EnumerationOfAMissingFolderFails) {
     }
     // An empty folder still has "." and "..", which mask 0 filters away.
     dir.folder("empty");
-    EXPECT_TRUE(fs.startEnumeration(dir / "empty\\", 0).empty());
+    EXPECT_TRUE(firstName(fs, dir / "empty\\", 0).empty());
 }
 
 TEST(FileSystem, AttributesAndIdentities) {
@@ -237,7 +238,7 @@ TEST(FileSystem, TheWalkSeesWhatChangedWhileItPumpedEvents) {
         // The walk pumps at ".": the names after it are read, and asked
         // about after the pump.
         FileSystem fs;
-        if (fs.startEnumeration(dir.path() + u"\\", 16) != u".") GTEST_SKIP() << "\".\" is not listed first here";
+        if (firstName(fs, dir.path() + u"\\", 16) != u".") GTEST_SKIP() << "\".\" is not listed first here";
     }
     Window win;
     win.form->C.txtPath->setText(dir.path());
