@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: MIT
 // Which of a backend's control classes stands for which kind of control, in
-// one place for every backend. A backend names its classes in a struct of
-// its own (one alias per kind, as below) and says how one of them is made;
-// the switch over the kinds is written here only.
+// one place for every backend. A backend lists its classes in the order of
+// the kinds and says how one of them is made; the switch over the kinds is
+// written here only.
 //
-//   struct Kinds { using SingleLineText = TextBox; using MultiLineText = ResultBox; ... };
+//   using Kinds = ControlKinds<TextBox, ResultBox, Button, CheckBox, Frame, Label,
+//                              DriveList, FolderList, ScrollBar>;
 //   auto c = makeControl<Kinds>(d.kind, [&](auto kind) -> std::unique_ptr<Control> {
-//       using C = typename decltype(kind)::type;
+//       using C = ControlClass<decltype(kind)>;
 //       return std::make_unique<C>(*this, d);
 //   });
 #pragma once
@@ -17,6 +18,21 @@
 #include "platform/form_design.h"
 
 namespace malvorn {
+
+// A backend's control classes, one for each ControlKind, in its order.
+template <class SingleLineText_, class MultiLineText_, class PushButton_, class CheckBox_, class Frame_, class Label_,
+          class DriveList_, class FolderList_, class VerticalScrollBar_>
+struct ControlKinds {
+    using SingleLineText = SingleLineText_;
+    using MultiLineText = MultiLineText_;
+    using PushButton = PushButton_;
+    using CheckBox = CheckBox_;
+    using Frame = Frame_;
+    using Label = Label_;
+    using DriveList = DriveList_;
+    using FolderList = FolderList_;
+    using VerticalScrollBar = VerticalScrollBar_;
+};
 
 template <class Kinds, class Make>
 auto makeControl(ControlKind kind, Make&& make) {

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <functional>
+#include <map>
+#include <memory>
 
 #include "platform/controls.h"
 #include "platform/form_design.h"
@@ -37,5 +39,14 @@ using ControlLookup = std::function<IControl*(ControlId)>;
 // for its id. Throws std::logic_error when a control is missing or is not of
 // the kind its name says: the backend has not built the designed window.
 MainWindow bindMainWindow(IForm& form, const ControlLookup& controlOf);
+
+// The same, for a backend that keeps the controls it built by id.
+template <class Control>
+MainWindow bindMainWindow(IForm& form, const std::map<ControlId, std::unique_ptr<Control>>& built) {
+    return bindMainWindow(form, [&built](ControlId id) -> IControl* {
+        auto it = built.find(id);
+        return it == built.end() ? nullptr : it->second.get();
+    });
+}
 
 }  // namespace malvorn

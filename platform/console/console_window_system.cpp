@@ -68,17 +68,7 @@ WindowSystem::~WindowSystem() = default;
 MainWindow WindowSystem::createMainWindow(const FormDesign& design, IFormEvents& events) {
     events_ = &events;
     form_ = std::make_unique<Form>(*this, design);
-    struct Kinds {
-        using SingleLineText = TextBox;
-        using MultiLineText = ResultBox;
-        using PushButton = Button;
-        using CheckBox = console::CheckBox;
-        using Frame = console::Frame;
-        using Label = console::Label;
-        using DriveList = console::DriveList;
-        using FolderList = console::FolderList;
-        using VerticalScrollBar = ScrollBar;
-    };
+    using Kinds = ControlKinds<TextBox, ResultBox, Button, CheckBox, Frame, Label, DriveList, FolderList, ScrollBar>;
     auto build = [&](const ControlDesign& d) {
         return makeControl<Kinds>(d.kind, [&](auto kind) -> std::unique_ptr<IControl> {
             using C = ControlClass<decltype(kind)>;
@@ -96,10 +86,7 @@ MainWindow WindowSystem::createMainWindow(const FormDesign& design, IFormEvents&
     };
     for (const auto& d : design.windowControls) controls_[d.id] = build(d);
     for (const auto& d : design.frameControls) controls_[d.id] = build(d);
-    return bindMainWindow(*form_, [this](ControlId id) -> IControl* {
-        auto it = controls_.find(id);
-        return it == controls_.end() ? nullptr : it->second.get();
-    });
+    return bindMainWindow(*form_, controls_);
 }
 
 IControl& WindowSystem::control(ControlId id) {

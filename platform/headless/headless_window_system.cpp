@@ -115,17 +115,7 @@ MainWindow WindowSystem::createMainWindow(const FormDesign& design, IFormEvents&
     form_->w_ = design.innerWidth;
     form_->h_ = design.innerHeight;
 
-    struct Kinds {
-        using SingleLineText = TextBox;
-        using MultiLineText = TextBox;
-        using PushButton = Button;
-        using CheckBox = headless::CheckBox;
-        using Frame = headless::Frame;
-        using Label = headless::Label;
-        using DriveList = headless::DriveList;
-        using FolderList = headless::FolderList;
-        using VerticalScrollBar = ScrollBar;
-    };
+    using Kinds = ControlKinds<TextBox, TextBox, Button, CheckBox, Frame, Label, DriveList, FolderList, ScrollBar>;
     auto build = [&](const ControlDesign& d) {
         std::unique_ptr<Control> c = makeControl<Kinds>(d.kind, [&](auto kind) -> std::unique_ptr<Control> {
             using C = ControlClass<decltype(kind)>;
@@ -156,10 +146,7 @@ MainWindow WindowSystem::createMainWindow(const FormDesign& design, IFormEvents&
     drive_->drive_ = drive_->drives.front();
     folder_->path_ = fromUtf8("C:\\");
 
-    return bindMainWindow(*form_, [this](ControlId id) -> IControl* {
-        auto it = controls_.find(id);
-        return it == controls_.end() ? nullptr : it->second.get();
-    });
+    return bindMainWindow(*form_, controls_);
 }
 
 Control& WindowSystem::control(ControlId id) {

@@ -30,17 +30,7 @@ MainWindow WindowSystem::createMainWindow(const FormDesign& design, IFormEvents&
     events_ = &events;
     form_ = std::make_unique<FormWindow>(*this, design);
 
-    struct Kinds {
-        using SingleLineText = TextBox;
-        using MultiLineText = ResultBox;
-        using PushButton = Button;
-        using CheckBox = qt::CheckBox;
-        using Frame = qt::Frame;
-        using Label = qt::Label;
-        using DriveList = qt::DriveList;
-        using FolderList = qt::FolderList;
-        using VerticalScrollBar = ScrollBar;
-    };
+    using Kinds = ControlKinds<TextBox, ResultBox, Button, CheckBox, Frame, Label, DriveList, FolderList, ScrollBar>;
     auto build = [&](const ControlDesign& d, QWidget* parent) -> Control& {
         std::unique_ptr<Control> c = makeControl<Kinds>(d.kind, [&](auto kind) -> std::unique_ptr<Control> {
             using C = ControlClass<decltype(kind)>;
@@ -92,10 +82,7 @@ MainWindow WindowSystem::createMainWindow(const FormDesign& design, IFormEvents&
     auto* result = dynamic_cast<ResultBox*>(controls_.at(ControlId::txtResult).get());
     form_->beforeClose = [result] { result->flush(); };
 
-    return bindMainWindow(*form_, [this](ControlId id) -> IControl* {
-        auto it = controls_.find(id);
-        return it == controls_.end() ? nullptr : it->second.get();
-    });
+    return bindMainWindow(*form_, controls_);
 }
 
 void WindowSystem::run() {

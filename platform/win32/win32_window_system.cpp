@@ -147,17 +147,7 @@ Control& WindowSystem::build(const ControlDesign& d, HWND parent, const FormDesi
     if (!h) throwLastError();
     SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
 
-    struct Kinds {
-        using SingleLineText = TextBox;
-        using MultiLineText = ResultBox;
-        using PushButton = Button;
-        using CheckBox = win32::CheckBox;
-        using Frame = win32::Frame;
-        using Label = win32::Label;
-        using DriveList = win32::DriveList;
-        using FolderList = win32::FolderList;
-        using VerticalScrollBar = ScrollBar;
-    };
+    using Kinds = ControlKinds<TextBox, ResultBox, Button, CheckBox, Frame, Label, DriveList, FolderList, ScrollBar>;
     std::unique_ptr<Control> c = makeControl<Kinds>(d.kind, [&](auto kind) -> std::unique_ptr<Control> {
         using C = ControlClass<decltype(kind)>;
         if constexpr (std::is_same_v<C, ScrollBar>) {
@@ -260,10 +250,7 @@ MainWindow WindowSystem::createMainWindow(const FormDesign& design, IFormEvents&
     events_ = &events;
     building_ = false;
 
-    return bindMainWindow(*form_, [this](ControlId id) -> IControl* {
-        auto it = controls_.find(id);
-        return it == controls_.end() ? nullptr : it->second.get();
-    });
+    return bindMainWindow(*form_, controls_);
 }
 
 void WindowSystem::endProgram() {
