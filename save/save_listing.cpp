@@ -3,7 +3,7 @@
 // to a file named in the save dialog; the outcome goes into the title.
 #include <memory>
 
-#include "platform/dispatch.h"
+#include "platform/shared/dispatch.h"
 #include "window/frmMain.h"
 
 namespace malvorn {

@@ -3,7 +3,7 @@
 // the trapping handlers share.
 #include "window/frmMain.h"
 
-#include "platform/dispatch.h"
+#include "platform/shared/dispatch.h"
 #include "window/frmMainDesign.h"
 
 namespace malvorn {

@@ -25,7 +25,7 @@
 #include "platform/console/console_interrupt.h"
 #include "platform/console/console_save_dialog.h"
 #include "platform/console/console_window_system.h"
-#include "platform/posix/errno_failure.h"
+#include "platform/posix/posix_errno_failure.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/posix_process.h"
 #include "platform/posix/posix_text_file.h"

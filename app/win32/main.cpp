@@ -4,8 +4,8 @@
 
 #include <exception>
 
-#include "platform/dispatch.h"
 #include "platform/platform.h"
+#include "platform/shared/dispatch.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_process.h"
 #include "platform/win32/win32_save.h"

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "platform/posix/write_all.h"
+#include "platform/posix/posix_write_all.h"
 
 namespace malvorn::console {
 

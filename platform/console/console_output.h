@@ -7,7 +7,7 @@
 #include <memory>
 #include <string_view>
 
-#include "platform/posix/line_encoder.h"
+#include "platform/posix/posix_line_encoder.h"
 #include "platform/text.h"
 
 namespace malvorn::console {

@@ -5,10 +5,10 @@
 #include <stdexcept>
 
 #include "platform/console/console_interrupt.h"
-#include "platform/control_factory.h"
-#include "platform/dispatch.h"
 #include "platform/error.h"
 #include "platform/posix/posix_folders.h"
+#include "platform/shared/control_factory.h"
+#include "platform/shared/dispatch.h"
 
 namespace malvorn::console {
 

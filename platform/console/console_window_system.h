@@ -16,7 +16,7 @@
 #include <utility>
 
 #include "platform/console/console_output.h"
-#include "platform/kept_bounds.h"
+#include "platform/shared/kept_bounds.h"
 #include "platform/window_system.h"
 
 namespace malvorn::console {

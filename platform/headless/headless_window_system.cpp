@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "platform/control_factory.h"
-#include "platform/dispatch.h"
 #include "platform/error.h"
+#include "platform/shared/control_factory.h"
+#include "platform/shared/dispatch.h"
 
 namespace malvorn::headless {
 

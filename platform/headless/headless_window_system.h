@@ -14,7 +14,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/kept_bounds.h"
+#include "platform/shared/kept_bounds.h"
 #include "platform/window_system.h"
 
 namespace malvorn::headless {

@@ -23,9 +23,9 @@
 #include <cstring>
 #include <string>
 
-#include "platform/posix/errno_failure.h"
-#include "platform/posix/text_scan.h"
-#include "platform/posix/utf8_append.h"
+#include "platform/posix/posix_errno_failure.h"
+#include "platform/posix/posix_text_scan.h"
+#include "platform/posix/posix_utf8.h"
 
 namespace malvorn::posix {
 

@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/posix/errno_failure.h"
+#include "platform/posix/posix_errno_failure.h"
 
 extern char** environ;
 

@@ -12,8 +12,8 @@
 #include <ctime>
 #include <string>
 
-#include "platform/posix/errno_failure.h"
-#include "platform/posix/write_all.h"
+#include "platform/posix/posix_errno_failure.h"
+#include "platform/posix/posix_write_all.h"
 
 namespace malvorn::posix {
 

@@ -12,7 +12,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "platform/qt/listing_view.h"
+#include "platform/qt/qt_listing_view.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/qt_window_system.h"
 

@@ -14,11 +14,11 @@
 #include <QTimer>
 #include <cmath>
 
-#include "platform/dispatch.h"
 #include "platform/error.h"
-#include "platform/qt/listing_view.h"
+#include "platform/qt/qt_listing_view.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/qt_window_system.h"
+#include "platform/shared/dispatch.h"
 
 namespace malvorn::qt {
 

@@ -15,7 +15,7 @@
 #include "platform/controls.h"
 #include "platform/form_design.h"
 #include "platform/form_events.h"
-#include "platform/kept_bounds.h"
+#include "platform/shared/kept_bounds.h"
 
 class QCheckBox;
 class QComboBox;

@@ -16,12 +16,12 @@
 #include <algorithm>
 #include <optional>
 
-#include "platform/dispatch.h"
 #include "platform/error.h"
 #include "platform/posix/posix_folders.h"
 #include "platform/qt/qt_controls.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/qt_window_system.h"
+#include "platform/shared/dispatch.h"
 
 namespace malvorn::qt {
 

@@ -9,10 +9,10 @@
 #include <cstdlib>
 #include <stdexcept>
 
-#include "platform/control_factory.h"
 #include "platform/qt/qt_accessibility.h"
 #include "platform/qt/qt_controls.h"
 #include "platform/qt/qt_text.h"
+#include "platform/shared/control_factory.h"
 
 namespace malvorn::qt {
 

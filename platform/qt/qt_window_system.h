@@ -6,7 +6,7 @@
 #include <map>
 #include <memory>
 
-#include "platform/pump_pacer.h"
+#include "platform/shared/pump_pacer.h"
 #include "platform/window_system.h"
 
 class QWidget;

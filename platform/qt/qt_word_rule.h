@@ -4,7 +4,7 @@
 // as QPlainTextEdit moves over it; paths split at every \ and /.
 #pragma once
 
-#include "platform/word_rule.h"
+#include "platform/shared/word_rule.h"
 
 namespace malvorn::qt {
 

@@ -14,7 +14,7 @@
 #include <cstdint>
 
 #include "platform/error.h"
-#include "platform/kept_bounds.h"
+#include "platform/shared/kept_bounds.h"
 #include "platform/window_system.h"
 
 namespace malvorn::win32 {

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The window system's event loop: the pump, the loop that runs until the
 // window closes, and the looks at the queue between pump points.
-#include "platform/dispatch.h"
+#include "platform/shared/dispatch.h"
 #include "platform/win32/win32_keyboard.h"
 #include "platform/win32/win32_window_system.h"
 

@@ -28,7 +28,7 @@
 
 #include <cstddef>
 
-#include "platform/text_editor.h"
+#include "platform/shared/text_editor.h"
 #include "platform/win32/win32_controls.h"
 
 namespace malvorn::win32 {

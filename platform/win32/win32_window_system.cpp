@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "platform/control_factory.h"
 #include "platform/form_events.h"
 #include "platform/main_window.h"
+#include "platform/shared/control_factory.h"
 #include "platform/win32/win32_error.h"
 #include "platform/win32/win32_folder_lists.h"
 #include "platform/win32/win32_keyboard.h"

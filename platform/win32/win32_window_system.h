@@ -25,7 +25,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/pump_pacer.h"
+#include "platform/shared/pump_pacer.h"
 #include "platform/win32/win32_controls.h"
 #include "platform/window_system.h"
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/headless/headless_memory_file_system.h"
 #include "platform/headless/headless_services.h"
 #include "platform/headless/headless_window_system.h"
-#include "platform/headless/memory_file_system.h"
 #include "tests/support/memory_tree.h"
 #include "tests/support/window_fixture.h"
 #include "window/frmMain.h"

@@ -2,7 +2,7 @@
 // The result box's text model: the line index after appends and after
 // edits in the middle, lines that cross a storage block, line ends made
 // CR LF, caret steps, and units that are not text read back exactly.
-#include "platform/line_text.h"
+#include "platform/shared/line_text.h"
 
 #include <gtest/gtest.h>
 

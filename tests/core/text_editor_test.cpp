@@ -3,7 +3,7 @@
 // the user's edits but not of a listing's lines, the word rule and word
 // steps, selecting with the mouse, the column kept by Up and Down, and the
 // longest line after lines went away.
-#include "platform/text_editor.h"
+#include "platform/shared/text_editor.h"
 
 #include <gtest/gtest.h>
 

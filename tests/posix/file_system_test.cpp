@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "drop_privileges.h"
-#include "platform/posix/errno_failure.h"
+#include "platform/posix/posix_errno_failure.h"
 #include "posix_harness.h"
 #include "tests/support/enumeration.h"
 

@@ -14,13 +14,13 @@
 #include <vector>
 
 #include "drop_privileges.h"
-#include "platform/errno_text.h"
-#include "platform/posix/errno_failure.h"
-#include "platform/posix/line_encoder.h"
+#include "platform/posix/posix_errno_failure.h"
+#include "platform/posix/posix_errno_text.h"
+#include "platform/posix/posix_line_encoder.h"
 #include "platform/posix/posix_process.h"
 #include "platform/posix/posix_text_file.h"
-#include "platform/posix/utf8_append.h"
-#include "platform/posix/write_all.h"
+#include "platform/posix/posix_utf8.h"
+#include "platform/posix/posix_write_all.h"
 #include "posix_harness.h"
 
 namespace malvorn::posix::testing {
@@ -353,6 +353,14 @@ TEST(ErrnoFailure, NumbersAndDescriptions) {
         const Failure any = errnoFailure(err);
         EXPECT_EQ(any.description, errorDescription(any.number) + fromUtf8("：") + errnoText(err)) << err;
     }
+    // Every errno value has a Chinese text of its own.
+    for (int err = -5; err <= 300; ++err) {
+        const Text text = errnoText(err);
+        EXPECT_TRUE(std::any_of(text.begin(), text.end(), [](char16_t c) { return c >= 0x4E00 && c <= 0x9FFF; }))
+            << err;
+    }
+    EXPECT_EQ(toUtf8(errnoText(ENOENT)), "没有那个文件或目录");
+    EXPECT_EQ(toUtf8(errnoText(9999)), "系统错误 9999");
     EXPECT_EQ(toUtf8(errnoDescription(EACCES)).rfind("没有权限", 0), 0u);
     EXPECT_EQ(toUtf8(errnoDescription(ENOSPC)).rfind("磁盘已满", 0), 0u);
     EXPECT_EQ(toUtf8(errnoDescription(EIO)).rfind("设备 I/O 错误", 0), 0u);

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 // The result box's text view on its own: lines, caret, selection, keys,
 // mouse, clipboard, scrolling.
-#include "platform/qt/listing_view.h"
-
 #include <gtest/gtest.h>
 
 #include <QClipboard>
@@ -11,6 +9,8 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTest>
+
+#include "platform/qt/qt_listing_view.h"
 
 namespace malvorn::qttest {
 namespace {

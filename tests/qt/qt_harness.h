@@ -14,10 +14,10 @@
 #include <thread>
 #include <vector>
 
+#include "platform/headless/headless_memory_file_system.h"
 #include "platform/headless/headless_services.h"
-#include "platform/headless/memory_file_system.h"
 #include "platform/posix/posix_text_file.h"
-#include "platform/qt/listing_view.h"
+#include "platform/qt/qt_listing_view.h"
 #include "platform/qt/qt_save_dialog.h"
 #include "platform/qt/qt_window_system.h"
 #include "tests/support/memory_tree.h"

@@ -2,7 +2,7 @@
 // An example tree (example_trees.h) built in the in-memory file system.
 #pragma once
 
-#include "platform/headless/memory_file_system.h"
+#include "platform/headless/headless_memory_file_system.h"
 #include "platform/text.h"
 #include "tests/support/example_trees.h"
 

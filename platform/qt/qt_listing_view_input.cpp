@@ -12,7 +12,7 @@
 #include <QStyleHints>
 #include <algorithm>
 
-#include "platform/qt/listing_view.h"
+#include "platform/qt/qt_listing_view.h"
 #include "platform/qt/qt_text.h"
 
 namespace malvorn::qt {

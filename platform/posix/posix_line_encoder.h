@@ -20,8 +20,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/posix/text_scan.h"
-#include "platform/posix/utf8_append.h"
+#include "platform/posix/posix_text_scan.h"
+#include "platform/posix/posix_utf8.h"
 
 namespace malvorn::posix {
 

@@ -19,7 +19,7 @@
 #include <QPoint>
 #include <QString>
 
-#include "platform/text_editor.h"
+#include "platform/shared/text_editor.h"
 
 namespace malvorn::qt {
 

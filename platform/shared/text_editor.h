@@ -20,9 +20,9 @@
 #include <utility>
 #include <vector>
 
-#include "platform/edit_history.h"
-#include "platform/line_text.h"
-#include "platform/word_rule.h"
+#include "platform/shared/edit_history.h"
+#include "platform/shared/line_text.h"
+#include "platform/shared/word_rule.h"
 
 namespace malvorn {
 

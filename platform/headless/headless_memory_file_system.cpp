@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/headless/memory_file_system.h"
+#include "platform/headless/headless_memory_file_system.h"
 
 #include <algorithm>
 #include <stdexcept>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/dispatch.h"
+#include "platform/shared/dispatch.h"
 
 #include <new>
 #include <stdexcept>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/word_rule.h"
+#include "platform/shared/word_rule.h"
 
 namespace malvorn {
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/kept_bounds.h"
+#include "platform/shared/kept_bounds.h"
 
 #include "platform/error.h"
 

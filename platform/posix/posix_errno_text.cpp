@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/errno_text.h"
+#include "platform/posix/posix_errno_text.h"
 
 #include <cerrno>
 

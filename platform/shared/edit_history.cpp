@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/edit_history.h"
+#include "platform/shared/edit_history.h"
 
 #include <algorithm>
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "platform/posix/errno_failure.h"
+#include "platform/posix/posix_errno_failure.h"
 
 #include <cerrno>
 
-#include "platform/errno_text.h"
+#include "platform/posix/posix_errno_text.h"
 
 namespace malvorn::posix {
 

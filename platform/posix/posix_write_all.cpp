@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/posix/write_all.h"
+#include "platform/posix/posix_write_all.h"
 
 #include <poll.h>
 #include <unistd.h>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // The view's text, picture, scrolling and what it tells screen readers;
 // keys, mouse and input method are in listing_view_input.cpp.
-#include "platform/qt/listing_view.h"
+#include "platform/qt/qt_listing_view.h"
 
 #include <QAccessible>
 #include <QApplication>

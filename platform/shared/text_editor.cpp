@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/text_editor.h"
+#include "platform/shared/text_editor.h"
 
 #include <algorithm>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/line_text.h"
+#include "platform/shared/line_text.h"
 
 #include <algorithm>
 
