@@ -6,6 +6,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <stdexcept>
 
 #include "platform/controls.h"
 #include "platform/form_design.h"
@@ -40,7 +41,16 @@ using ControlLookup = std::function<IControl*(ControlId)>;
 // the kind its name says: the backend has not built the designed window.
 MainWindow bindMainWindow(IForm& form, const ControlLookup& controlOf);
 
-// The same, for a backend that keeps the controls it built by id.
+// A control a backend built, by id; std::logic_error when it built none.
+template <class Control>
+Control& builtControl(const std::map<ControlId, std::unique_ptr<Control>>& built, ControlId id) {
+    auto it = built.find(id);
+    if (it == built.end()) throw std::logic_error("no such control");
+    return *it->second;
+}
+
+// The same as bindMainWindow above, for a backend that keeps the controls
+// it built by id.
 template <class Control>
 MainWindow bindMainWindow(IForm& form, const std::map<ControlId, std::unique_ptr<Control>>& built) {
     return bindMainWindow(form, [&built](ControlId id) -> IControl* {

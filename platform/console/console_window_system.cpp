@@ -89,11 +89,7 @@ MainWindow WindowSystem::createMainWindow(const FormDesign& design, IFormEvents&
     return bindMainWindow(*form_, controls_);
 }
 
-IControl& WindowSystem::control(ControlId id) {
-    auto it = controls_.find(id);
-    if (it == controls_.end()) throw std::logic_error("no such control");
-    return *it->second;
-}
+IControl& WindowSystem::control(ControlId id) { return builtControl(controls_, id); }
 
 TextBox& WindowSystem::textBox(ControlId id) { return dynamic_cast<TextBox&>(control(id)); }
 CheckBox& WindowSystem::checkBox(ControlId id) { return dynamic_cast<CheckBox&>(control(id)); }

@@ -149,11 +149,7 @@ MainWindow WindowSystem::createMainWindow(const FormDesign& design, IFormEvents&
     return bindMainWindow(*form_, controls_);
 }
 
-Control& WindowSystem::control(ControlId id) {
-    auto it = controls_.find(id);
-    if (it == controls_.end()) throw std::logic_error("no such control");
-    return *it->second;
-}
+Control& WindowSystem::control(ControlId id) { return builtControl(controls_, id); }
 
 TextBox& WindowSystem::textBox(ControlId id) { return dynamic_cast<TextBox&>(control(id)); }
 Button& WindowSystem::button(ControlId id) { return dynamic_cast<Button&>(control(id)); }
