@@ -44,6 +44,9 @@ if(WIN32)
   endif()
 else()
   set(CPACK_GENERATOR DEB)
+  # malvorn_<version>+deb<release>_amd64.deb (cmake/debian-release.cmake).
+  include(${CMAKE_CURRENT_LIST_DIR}/debian-release.cmake)
+  set(CPACK_DEBIAN_PACKAGE_VERSION "${MALVORN_DEBIAN_VERSION}")
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION utils)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
@@ -66,6 +69,9 @@ The window speaks Simplified Chinese throughout.")
   # The programs use Qt's public API alone, so shlibdeps asks only for the
   # Qt libraries at the versions they were built against, no exact Qt build.
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wqy-microhei | fonts-noto-cjk, qt6-translations-l10n")
+  # Without Qt's Wayland plugin the window runs through XWayland on a
+  # Wayland desktop, blurred when the screen is scaled.
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
   set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
 endif()
 
