@@ -2,6 +2,7 @@
 #include "platform/qt/qt_application.h"
 
 #include <QApplication>
+#include <QFont>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
@@ -22,6 +23,17 @@ QIcon programIcon() {
     return icon;
 }
 
+// The window's layout is fixed in pixels, drawn for a 9-point font at 96 dpi:
+// 12 pixels. The desktop's font family is kept, its size is not, or a
+// larger desktop font (GNOME's Cantarell 11 through the GTK theme) cuts off
+// the depth box's digits. The pixels are device-independent, so the text
+// scales with the screen as the layout does.
+void fitFontToLayout() {
+    QFont font = QApplication::font();
+    font.setPixelSize(12);
+    QApplication::setFont(font);
+}
+
 }  // namespace
 
 bool setUpApplication(QApplication& app) {
@@ -30,6 +42,7 @@ bool setUpApplication(QApplication& app) {
     // title, and the window's caption is exactly its own.
     QGuiApplication::setDesktopFileName(QString::fromLatin1(DesktopFileName));
     QApplication::setWindowIcon(programIcon());
+    fitFontToLayout();
 
     // The window speaks Chinese (PRC) whatever the session's locale: dates
     // and sizes in the save dialog follow, and so do Qt's own texts.

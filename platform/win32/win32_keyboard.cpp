@@ -48,6 +48,15 @@ Button* buttonForAccessKey(WindowSystem& ws, wchar_t key) {
     return nullptr;
 }
 
+// Windows hides focus rectangles and access-key underlines until the
+// keyboard is used (unless the user has them always shown). The dialog
+// manager uncovers them when it handles Tab or Alt; these keys never reach
+// one here, so the window is told as it would tell it: the focus for Tab,
+// both for Alt. The top-level window hands the change down to every control.
+void showKeyboardCues(WindowSystem& ws, WORD cues) {
+    SendMessageW(ws.mainHandle(), WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, cues), 0);
+}
+
 }  // namespace
 
 void moveFocus(WindowSystem& ws, bool backwards) {
@@ -69,6 +78,7 @@ void moveFocus(WindowSystem& ws, bool backwards) {
         if (i < 0) i += n;
         HWND h = tabOrder[static_cast<std::size_t>(i)];
         if (!IsWindowVisible(h) || !IsWindowEnabled(h)) continue;
+        showKeyboardCues(ws, UISF_HIDEFOCUS);
         SetFocus(h);
         // As in a dialog: a text box reached by Tab has its text selected.
         Control* c = ws.controlOf(h);
@@ -110,6 +120,7 @@ bool preTranslate(WindowSystem& ws, MSG& msg) {
     if (msg.message == WM_SYSKEYDOWN) {
         const auto key = static_cast<wchar_t>(msg.wParam);
         const bool alt = (msg.lParam & (1 << 29)) != 0;
+        if (alt) showKeyboardCues(ws, UISF_HIDEFOCUS | UISF_HIDEACCEL);
         if (alt && ((key >= L'A' && key <= L'Z') || (key >= L'0' && key <= L'9'))) {
             if (Button* button = buttonForAccessKey(ws, key)) {
                 button->click();

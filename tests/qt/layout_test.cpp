@@ -4,10 +4,12 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFont>
 #include <QGroupBox>
 #include <QLabel>
 #include <QTreeWidget>
 
+#include "platform/qt/qt_application.h"
 #include "tests/qt/qt_harness.h"
 
 namespace malvorn::qttest {
@@ -19,6 +21,15 @@ void expectBounds(const IControl& c, float left, float top, float width, float h
     EXPECT_EQ(b.top, top);
     EXPECT_EQ(b.width, width);
     EXPECT_EQ(b.height, height);
+}
+
+// A larger desktop font (GNOME's 11 points, through the GTK theme) keeps its
+// family but takes the 12 pixels the fixed layout is drawn for.
+TEST(QtStartUp, TheDesktopFontFamilyAtTheLayoutsSize) {
+    QApplication::setFont(QFont(QStringLiteral("Cantarell"), 11));
+    qt::setUpApplication(*qApp);
+    EXPECT_EQ(QApplication::font().pixelSize(), 12);
+    EXPECT_EQ(QApplication::font().family().toStdString(), "Cantarell");
 }
 
 TEST(QtStartUp, CaptionValuesAndDepth) {

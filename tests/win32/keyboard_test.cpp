@@ -4,6 +4,8 @@
 #include <algorithm>
 
 #include "win32_fixture.h"
+// After windows.h, which the fixture brings.
+#include <commctrl.h>
 
 namespace malvorn::wintest {
 namespace {
@@ -97,6 +99,32 @@ TEST(Win32Keys, TabFollowsTheTabOrderAndEnterPressesNoButton) {
     EXPECT_TRUE(win.form->C.txtResult->text().empty());
     EXPECT_FALSE(win.form->State.Running);
     EXPECT_TRUE(IsWindow(win.main()));
+}
+
+// Windows hides focus rectangles and underlines until the keyboard is used,
+// and shows them when the window is told so, as the dialog manager tells it:
+// the focus for Tab, both for Alt. Wine keeps no such state (it always
+// draws them and answers WM_QUERYUISTATE with 0), so what is checked is the
+// message the top-level window gets.
+LRESULT CALLBACK recordUiState(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR seen) {
+    if (msg == WM_CHANGEUISTATE) reinterpret_cast<std::vector<WPARAM>*>(seen)->push_back(wParam);
+    return DefSubclassProc(hwnd, msg, wParam, lParam);
+}
+
+TEST(Win32Keys, TabAndAltShowTheKeyboardCues) {
+    Window win;
+    win.form->start();
+    win.pump();
+    std::vector<WPARAM> seen;
+    SetWindowSubclass(win.main(), recordUiState, 1, reinterpret_cast<DWORD_PTR>(&seen));
+    HWND button = win.hwnd(ControlId::cmdDoIt);
+    PostMessageW(button, WM_KEYDOWN, VK_TAB, 0);
+    win.pump();
+    PostMessageW(button, WM_SYSKEYDOWN, VK_MENU, 1 << 29);
+    win.pump();
+    RemoveWindowSubclass(win.main(), recordUiState, 1);
+    EXPECT_EQ(seen, (std::vector<WPARAM>{MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS),
+                                         MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL)}));
 }
 
 TEST(Win32Keys, DigitsTypedOneByOneIntoTheDepthBoxGiveThatDepth) {

@@ -47,6 +47,8 @@ TEST(Win32Program, HasVersionInformationIconAndManifest) {
     EXPECT_EQ(translation->language, 0x0804);
     EXPECT_EQ(translation->codePage, 1200);
     EXPECT_EQ(versionString(info, L"ProductName"), L"Malvorn");
+    EXPECT_EQ(versionString(info, L"CompanyName"), L"the Malvorn developers");
+    EXPECT_EQ(versionString(info, L"LegalCopyright"), L"Copyright (c) 2026 the Malvorn developers");
     EXPECT_EQ(versionString(info, L"FileVersion"), L"1.00");
     EXPECT_EQ(versionString(info, L"ProductVersion"), L"1.00");
     EXPECT_EQ(versionString(info, L"FileDescription"),
