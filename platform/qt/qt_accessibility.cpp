@@ -9,9 +9,11 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
+#include <QScrollBar>
 #include <algorithm>
 #include <climits>
 
+#include "platform/form_design.h"
 #include "platform/qt/qt_listing_view.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/qt_window_system.h"
@@ -103,6 +105,32 @@ void showContextMenu(ListingView* view, QPoint at) {
     menu.exec(view->viewport()->mapToGlobal(at));
 }
 
+// A scroll bar whose position p stands for the value offset - p (the depth
+// bar: its top end is the deepest listing) reports that value, so that a
+// reader says the depth and not the position.
+class DepthBarAccessible : public QAccessibleWidget, public QAccessibleValueInterface {
+public:
+    DepthBarAccessible(QScrollBar* bar, int offset) : QAccessibleWidget(bar, QAccessible::ScrollBar), offset_(offset) {}
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        if (type == QAccessible::ValueInterface) return static_cast<QAccessibleValueInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+    QString text(QAccessible::Text kind) const override {
+        if (kind == QAccessible::Value) return QString::number(depthOf(bar()->value()));
+        return QAccessibleWidget::text(kind);
+    }
+    QVariant currentValue() const override { return depthOf(bar()->value()); }
+    void setCurrentValue(const QVariant& value) override { bar()->setValue(offset_ - value.toInt()); }
+    QVariant maximumValue() const override { return depthOf(bar()->minimum()); }
+    QVariant minimumValue() const override { return depthOf(bar()->maximum()); }
+    QVariant minimumStepSize() const override { return bar()->singleStep(); }
+
+private:
+    QScrollBar* bar() const { return static_cast<QScrollBar*>(widget()); }
+    int depthOf(int position) const { return offset_ - position; }
+    int offset_;
+};
+
 QAccessibleInterface* listingViewFactory(const QString&, QObject* object) {
     if (auto* view = dynamic_cast<ListingView*>(object)) return new ListingViewAccessible(view);
     return nullptr;
@@ -110,34 +138,32 @@ QAccessibleInterface* listingViewFactory(const QString&, QObject* object) {
 
 }  // namespace
 
-void makeAccessible(WindowSystem& ws) {
+void makeAccessible(WindowSystem& ws, const FormDesign& design) {
     static const bool factoryInstalled = [] {
         QAccessible::installFactory(listingViewFactory);
         return true;
     }();
     (void)factoryInstalled;
 
-    // A label names the control it captions, both ways: as its buddy, and
-    // as the control's accessible name, which every reader takes.
-    auto caption = [&](ControlId label, ControlId control) {
-        auto* l = qobject_cast<QLabel*>(ws.widget(label));
-        QWidget* c = ws.widget(control);
-        if (!l || !c) return;
-        l->setBuddy(c);
-        c->setAccessibleName(l->text());
-    };
-    caption(ControlId::lblPath, ControlId::drDir);
-    caption(ControlId::lblLevels, ControlId::txtLevel);
-    // The scroll bar beside the depth box sets the same depth.
-    if (QWidget* bar = ws.widget(ControlId::VSLevel))
-        bar->setAccessibleName(ws.widget(ControlId::txtLevel)->accessibleName());
-    // The controls that no label captions; buttons, check boxes and the
-    // frame are named by their own captions.
-    ws.widget(ControlId::drDrive)->setAccessibleName(QStringLiteral("驱动器"));
-    ws.widget(ControlId::txtPath)->setAccessibleName(QStringLiteral("要列举的目录的路径"));
+    // The depth bar's position runs the other way from the depth it sets.
+    // Qt's own interface for a QScrollBar comes from a factory asked before
+    // any installed later, so this one is put in place for the bar itself.
+    if (auto* bar = qobject_cast<QScrollBar*>(ws.widget(ControlId::VSLevel)))
+        QAccessible::registerAccessibleInterface(new DepthBarAccessible(bar, design.scrollBar.maximum + 1));
+    // The controls without a caption of their own are named as the design
+    // says, mostly after the label that stands for them. A label is also
+    // the buddy of the first control it names, which gives that control a
+    // label relation: the drive list needs it, as QAccessibleComboBox on
+    // Unix names itself after its current item whatever name it is given.
+    for (const SpokenName& n : design.spokenNames) {
+        QWidget* c = ws.widget(n.control);
+        if (!c) continue;
+        c->setAccessibleName(displayString(n.name));
+        auto* l = n.byLabel ? qobject_cast<QLabel*>(ws.widget(n.label)) : nullptr;
+        if (l && !l->buddy()) l->setBuddy(c);
+    }
     auto* result = dynamic_cast<ListingView*>(ws.widget(ControlId::txtResult));
     if (!result) return;
-    result->setAccessibleName(QStringLiteral("列举结果"));
     result->setContextMenuPolicy(Qt::CustomContextMenu);
     QObject::connect(result, &QWidget::customContextMenuRequested, result,
                      [result](QPoint at) { showContextMenu(result, at); });

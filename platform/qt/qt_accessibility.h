@@ -9,17 +9,19 @@
 
 namespace malvorn {
 class LineText;
-}
+struct FormDesign;
+}  // namespace malvorn
 
 namespace malvorn::qt {
 
 class ListingView;
 class WindowSystem;
 
-// Names the window's controls, ties each label to its control, and gives
-// the result box its accessible text and its context menu. Called once the
-// window's controls exist.
-void makeAccessible(WindowSystem& ws);
+// Names the window's controls as the design says, ties each label to its
+// control, makes the depth bar report the depth, and gives the result box
+// its accessible text and its context menu. Called once the window's
+// controls exist, before any of them takes the focus.
+void makeAccessible(WindowSystem& ws, const FormDesign& design);
 
 // The result box as assistive technology sees it: multi-line editable text,
 // which a reader may also change (each change an undo step).

@@ -155,7 +155,10 @@ void FolderList::show(const Text& requested) {
     }
     const Text prefix = path == u"/" ? Text() : path;
     for (const Text& name : *children) makeItem(current, name, prefix + u"/" + name, closed);
-    tree_->expandAll();
+    // Only the folders of the chain that show children are open: expandAll
+    // would mark the subfolders too, and a screen reader would call every
+    // leaf "expanded".
+    for (QTreeWidgetItem* item = current; item; item = item->parent()) item->setExpanded(item->childCount() > 0);
     tree_->setCurrentItem(current);
     tree_->scrollToItem(current);
     path_ = path;

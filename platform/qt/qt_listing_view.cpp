@@ -257,11 +257,13 @@ void ListingView::announce() {
     announcedCaret_ = caret;
     announcedAnchor_ = anchor;
     if (!QAccessible::isActive()) return;
-    // As QPlainTextEdit tells them: what went in with its text, what went
-    // out as blanks of its length.
+    // What went in with its text, what went out with the text the editor
+    // kept of it (blanks of its length where it kept none, as QPlainTextEdit
+    // always tells it), so that an erased character is read back.
     for (const TextChange& c : changes) {
         const QString added = toQString(editor_.text().slice(c.at, c.at + c.inserted));
-        const QString removed(toInt(c.removed), QLatin1Char(' '));
+        const QString removed =
+            c.removedText.size() == c.removed ? toQString(c.removedText) : QString(toInt(c.removed), QLatin1Char(' '));
         if (c.removed == 0) {
             QAccessibleTextInsertEvent e(this, toInt(c.at), added);
             QAccessible::updateAccessibility(&e);
