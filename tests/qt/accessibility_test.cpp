@@ -209,6 +209,11 @@ void listen(QAccessibleEvent* event) {
         case QAccessible::TextSelectionChanged:
             h.position = static_cast<QAccessibleTextSelectionEvent*>(event)->selectionStart();
             break;
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+        case QAccessible::Announcement:
+            h.text = static_cast<QAccessibleAnnouncementEvent*>(event)->message();
+            break;
+#endif
         default:
             return;
     }
@@ -273,6 +278,27 @@ TEST_F(ResultText, ScreenReadersHearChangesCaretAndSelection) {
     EXPECT_TRUE(has(QAccessible::TextCaretMoved, caret, QString()));
     EXPECT_TRUE(has(QAccessible::TextSelectionChanged, caret, QString()));
 }
+
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+TEST_F(ResultText, ScreenReadersHearAListingsEnd) {
+    std::vector<Heard> events;
+    heard = &events;
+    QAccessible::setActive(true);
+    QAccessible::UpdateHandler previous = QAccessible::installUpdateHandler(listen);
+    (void)QTest::qWaitFor([] { return QAccessible::isActive(); }, 10000);
+    ASSERT_TRUE(QAccessible::isActive());
+    addTree(h.fs, u"/data", exampleTree());
+    h.listFrom("/data");
+    h.button(ControlId::cmdDoIt)->click();
+    QAccessible::installUpdateHandler(previous);
+    QAccessible::setActive(false);
+    heard = nullptr;
+    const std::string said = "列举完毕，共 " + std::to_string(h.lines().size()) + " 行。";
+    EXPECT_TRUE(std::any_of(events.begin(), events.end(), [&](const Heard& e) {
+        return e.type == QAccessible::Announcement && e.text.toStdString() == said;
+    }));
+}
+#endif
 
 TEST_F(ResultText, AReaderMayEditAndFindsEachCharactersBox) {
     qt::ListingView* view = h.resultView();
