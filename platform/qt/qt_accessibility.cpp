@@ -20,21 +20,47 @@
 
 namespace malvorn::qt {
 
+int readerOffset(const malvorn::LineText& text, std::size_t position) {
+    const std::size_t p = std::min(position, text.size());
+    return static_cast<int>(std::min<std::size_t>(p - text.lineOf(p), INT_MAX));
+}
+
+QString readerText(QString boxText) { return boxText.replace(QStringLiteral("\r\n"), QStringLiteral("\n")); }
+
 namespace {
 
 // Offsets are int in Qt's accessibility API; a listing longer than that is
 // read as far as an int reaches.
 int clamped(std::size_t n) { return static_cast<int>(std::min<std::size_t>(n, INT_MAX)); }
 
-// The line around an offset: [start, end) without its CR LF, and where the
-// next line starts (end + 2, or end for the last line). An offset between
-// the CR and the LF belongs to the line the CR ends.
+// Screen readers take a line end as one "\n", as QPlainTextEdit gives it;
+// the box holds CR LF. Offsets to and from them count each CR LF as one
+// character: a reader's offset of line l is the box's position less l.
+std::size_t toBox(const malvorn::LineText& text, int offset) {
+    const auto a = static_cast<std::size_t>(std::max(0, offset));
+    std::size_t lo = 0, hi = text.lineCount() - 1;  // the last line starting at or before a
+    while (lo < hi) {
+        const std::size_t mid = (lo + hi + 1) / 2;
+        if (text.lineStart(mid) - mid <= a)
+            lo = mid;
+        else
+            hi = mid - 1;
+    }
+    return std::min(a + lo, text.size());
+}
+
+QString spoken(const malvorn::LineText& text, std::size_t from, std::size_t to) {
+    return readerText(toQString(text.slice(from, to)));
+}
+
+// The line around a position of the box: [start, end) without its CR LF,
+// and where the next line starts (end + 2, or end for the last line).
 struct Line {
     std::size_t start, end, next;
 };
 
-Line lineAt(const malvorn::LineText& text, int offset) {
-    const std::size_t p = std::min(static_cast<std::size_t>(std::max(0, offset)), text.size());
+Line lineAt(const malvorn::LineText& text, std::size_t position) {
+    const std::size_t p = std::min(position, text.size());
     const std::size_t l = text.lineOf(p);
     const std::size_t end = text.lineEnd(l);
     return {text.lineStart(l), end, l + 1 < text.lineCount() ? text.lineStart(l + 1) : end};
@@ -71,9 +97,9 @@ bool byLines(QAccessible::TextBoundaryType boundary) {
 }
 
 QString span(const malvorn::LineText& text, std::size_t from, std::size_t to, int* startOffset, int* endOffset) {
-    *startOffset = clamped(from);
-    *endOffset = clamped(to);
-    return toQString(text.slice(from, to));
+    *startOffset = readerOffset(text, from);
+    *endOffset = readerOffset(text, to);
+    return spoken(text, from, to);
 }
 
 // The usual menu of a text box: the result box takes typing, so cut and
@@ -191,38 +217,41 @@ QAccessible::State ListingViewAccessible::state() const {
 
 const malvorn::LineText& ListingViewAccessible::content() const { return view()->editor().text(); }
 
+qsizetype ListingViewAccessible::box(int offset) const { return static_cast<qsizetype>(toBox(content(), offset)); }
+
 QString ListingViewAccessible::text(QAccessible::Text kind) const {
-    if (kind == QAccessible::Value) return view()->text();
+    if (kind == QAccessible::Value) return spoken(content(), 0, content().size());
     return QAccessibleWidget::text(kind);
 }
 
 void ListingViewAccessible::selection(int selectionIndex, int* startOffset, int* endOffset) const {
     *startOffset = *endOffset = 0;
     if (selectionIndex != 0 || selectionCount() == 0) return;
-    *startOffset = clamped(content().selectionStart());
-    *endOffset = clamped(content().selectionEnd());
+    *startOffset = readerOffset(content(), content().selectionStart());
+    *endOffset = readerOffset(content(), content().selectionEnd());
 }
 
 int ListingViewAccessible::selectionCount() const { return content().hasSelection() ? 1 : 0; }
 
-void ListingViewAccessible::addSelection(int startOffset, int endOffset) { view()->select(startOffset, endOffset); }
+void ListingViewAccessible::addSelection(int startOffset, int endOffset) {
+    view()->select(box(startOffset), box(endOffset));
+}
 
 void ListingViewAccessible::removeSelection(int selectionIndex) {
     if (selectionIndex == 0) view()->select(view()->caret(), view()->caret());
 }
 
 void ListingViewAccessible::setSelection(int selectionIndex, int startOffset, int endOffset) {
-    if (selectionIndex == 0) view()->select(startOffset, endOffset);
+    if (selectionIndex == 0) view()->select(box(startOffset), box(endOffset));
 }
 
-int ListingViewAccessible::cursorPosition() const { return clamped(content().caret()); }
+int ListingViewAccessible::cursorPosition() const { return readerOffset(content(), content().caret()); }
 
-void ListingViewAccessible::setCursorPosition(int position) { view()->select(position, position); }
+void ListingViewAccessible::setCursorPosition(int position) { view()->select(box(position), box(position)); }
 
 QString ListingViewAccessible::text(int startOffset, int endOffset) const {
-    const std::size_t from = std::min(static_cast<std::size_t>(std::max(0, startOffset)), content().size());
-    const std::size_t to = std::clamp(static_cast<std::size_t>(std::max(0, endOffset)), from, content().size());
-    return toQString(content().slice(from, to));
+    const std::size_t from = toBox(content(), startOffset);
+    return spoken(content(), from, std::max(from, toBox(content(), endOffset)));
 }
 
 // Words, sentences and characters are found within the offset's line by
@@ -231,69 +260,68 @@ QString ListingViewAccessible::textAtOffset(int offset, QAccessible::TextBoundar
                                             int* endOffset) const {
     const malvorn::LineText& all = content();
     if (boundary == QAccessible::NoBoundary) return span(all, 0, all.size(), startOffset, endOffset);
-    const Line line = lineAt(all, offset);
+    const Line line = lineAt(all, toBox(all, offset));
     if (byLines(boundary)) return span(all, line.start, line.next, startOffset, endOffset);
     const OneLine within(toQString(all.slice(line.start, line.end)));
-    const QString found = within.textAtOffset(
-        clamped(std::min(static_cast<std::size_t>(std::max(0, offset)), line.end) - std::min(line.start, line.end)),
-        boundary, startOffset, endOffset);
-    *startOffset += clamped(line.start);
-    *endOffset += clamped(line.start);
+    const QString found = within.textAtOffset(clamped(std::min(toBox(all, offset), line.end) - line.start), boundary,
+                                              startOffset, endOffset);
+    *startOffset += readerOffset(all, line.start);
+    *endOffset += readerOffset(all, line.start);
     return found;
 }
 
 QString ListingViewAccessible::textBeforeOffset(int offset, QAccessible::TextBoundaryType boundary, int* startOffset,
                                                 int* endOffset) const {
     const malvorn::LineText& all = content();
-    const Line line = lineAt(all, offset);
+    const Line line = lineAt(all, toBox(all, offset));
     if (!byLines(boundary) || line.start == 0) {
         if (byLines(boundary) || boundary == QAccessible::NoBoundary) return span(all, 0, 0, startOffset, endOffset);
         const OneLine within(toQString(all.slice(line.start, line.end)));
-        const QString found = within.textBeforeOffset(
-            clamped(std::min(static_cast<std::size_t>(std::max(0, offset)), line.end) - line.start), boundary,
-            startOffset, endOffset);
-        *startOffset += clamped(line.start);
-        *endOffset += clamped(line.start);
+        const QString found = within.textBeforeOffset(clamped(std::min(toBox(all, offset), line.end) - line.start),
+                                                      boundary, startOffset, endOffset);
+        *startOffset += readerOffset(all, line.start);
+        *endOffset += readerOffset(all, line.start);
         return found;
     }
-    const Line previous = lineAt(all, clamped(line.start - 2));
+    const Line previous = lineAt(all, line.start - 2);
     return span(all, previous.start, previous.next, startOffset, endOffset);
 }
 
 QString ListingViewAccessible::textAfterOffset(int offset, QAccessible::TextBoundaryType boundary, int* startOffset,
                                                int* endOffset) const {
     const malvorn::LineText& all = content();
-    const Line line = lineAt(all, offset);
+    const Line line = lineAt(all, toBox(all, offset));
     if (!byLines(boundary)) {
         if (boundary == QAccessible::NoBoundary) return span(all, all.size(), all.size(), startOffset, endOffset);
         const OneLine within(toQString(all.slice(line.start, line.end)));
-        const QString found = within.textAfterOffset(
-            clamped(std::min(static_cast<std::size_t>(std::max(0, offset)), line.end) - line.start), boundary,
-            startOffset, endOffset);
-        *startOffset += clamped(line.start);
-        *endOffset += clamped(line.start);
+        const QString found = within.textAfterOffset(clamped(std::min(toBox(all, offset), line.end) - line.start),
+                                                     boundary, startOffset, endOffset);
+        *startOffset += readerOffset(all, line.start);
+        *endOffset += readerOffset(all, line.start);
         return found;
     }
     if (line.next == line.end) return span(all, all.size(), all.size(), startOffset, endOffset);
-    const Line next = lineAt(all, clamped(line.next));
+    const Line next = lineAt(all, line.next);
     return span(all, next.start, next.next, startOffset, endOffset);
 }
 
-int ListingViewAccessible::characterCount() const { return clamped(content().size()); }
+int ListingViewAccessible::characterCount() const { return readerOffset(content(), content().size()); }
 
 QRect ListingViewAccessible::characterRect(int offset) const {
     // In screen coordinates, as a magnifier or a reader's highlight wants.
-    const QRect inView = view()->characterRect(offset);
+    const QRect inView = view()->characterRect(box(offset));
     return QRect(view()->viewport()->mapToGlobal(inView.topLeft()), inView.size());
 }
 
 int ListingViewAccessible::offsetAtPoint(const QPoint& point) const {
     const QPoint inView = view()->viewport()->mapFromGlobal(point);
     if (!view()->viewport()->rect().contains(inView)) return -1;
-    return static_cast<int>(view()->positionAt(inView));
+    return readerOffset(content(), static_cast<std::size_t>(view()->positionAt(inView)));
 }
 
-void ListingViewAccessible::scrollToSubstring(int startIndex, int endIndex) { view()->select(startIndex, endIndex); }
+void ListingViewAccessible::scrollToSubstring(int startIndex, int endIndex) {
+    view()->select(box(startIndex), box(endIndex));
+}
 
 QString ListingViewAccessible::attributes(int offset, int* startOffset, int* endOffset) const {
     // One font, one colour: the whole text is one run without attributes.
@@ -305,13 +333,15 @@ QString ListingViewAccessible::attributes(int offset, int* startOffset, int* end
 
 // Edits by a screen reader are the user's: each is an undo step.
 void ListingViewAccessible::deleteText(int startOffset, int endOffset) {
-    view()->replaceRange(startOffset, endOffset, QString());
+    view()->replaceRange(box(startOffset), box(endOffset), QString());
 }
 
-void ListingViewAccessible::insertText(int offset, const QString& text) { view()->replaceRange(offset, offset, text); }
+void ListingViewAccessible::insertText(int offset, const QString& text) {
+    view()->replaceRange(box(offset), box(offset), text);
+}
 
 void ListingViewAccessible::replaceText(int startOffset, int endOffset, const QString& text) {
-    view()->replaceRange(startOffset, endOffset, text);
+    view()->replaceRange(box(startOffset), box(endOffset), text);
 }
 
 }  // namespace malvorn::qt
