@@ -9,7 +9,10 @@
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
+#include <QPointer>
 #include <QScrollBar>
+#include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <algorithm>
 #include <climits>
 
@@ -157,6 +160,65 @@ private:
     int offset_;
 };
 
+#if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
+// The folder list: Qt's own interface for the tree in all but its selection,
+// which since Qt 6.5 maps a selected folder by its row among its siblings
+// and so names "/" for a folder that is the first of its parent's. The
+// selected folder is the current one; its cell is found by its row in
+// sight, as Qt counts the tree's children (its header first).
+class FolderTreeAccessible : public QAccessibleInterface, public QAccessibleSelectionInterface {
+public:
+    FolderTreeAccessible(QTreeWidget* tree, QAccessibleInterface* qts) : tree_(tree), qt_(qts) {}
+    bool isValid() const override { return tree_ && qt_->isValid(); }
+    QObject* object() const override { return tree_; }
+    QWindow* window() const override { return qt_->window(); }
+    QList<QPair<QAccessibleInterface*, QAccessible::Relation>> relations(QAccessible::Relation match) const override {
+        return qt_->relations(match);
+    }
+    QAccessibleInterface* focusChild() const override { return qt_->focusChild(); }
+    QAccessibleInterface* childAt(int x, int y) const override { return qt_->childAt(x, y); }
+    QAccessibleInterface* parent() const override { return qt_->parent(); }
+    QAccessibleInterface* child(int index) const override { return qt_->child(index); }
+    int childCount() const override { return qt_->childCount(); }
+    int indexOfChild(const QAccessibleInterface* child) const override { return qt_->indexOfChild(child); }
+    QString text(QAccessible::Text t) const override { return qt_->text(t); }
+    void setText(QAccessible::Text t, const QString& text) override { qt_->setText(t, text); }
+    QRect rect() const override { return qt_->rect(); }
+    QAccessible::Role role() const override { return qt_->role(); }
+    QAccessible::State state() const override { return qt_->state(); }
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        if (type == QAccessible::SelectionInterface) return static_cast<QAccessibleSelectionInterface*>(this);
+        return qt_->interface_cast(type);
+    }
+
+    int selectedItemCount() const override { return current() ? 1 : 0; }
+    QList<QAccessibleInterface*> selectedItems() const override {
+        QAccessibleInterface* c = current();
+        return c ? QList<QAccessibleInterface*>{c} : QList<QAccessibleInterface*>{};
+    }
+    bool select(QAccessibleInterface* child) override { return selection()->select(child); }
+    bool unselect(QAccessibleInterface* child) override { return selection()->unselect(child); }
+    bool selectAll() override { return false; }  // one folder at a time
+    bool clear() override { return false; }
+
+private:
+    QAccessibleSelectionInterface* selection() const { return qt_->selectionInterface(); }
+    QAccessibleInterface* current() const {
+        const QTreeWidgetItem* wanted = tree_ ? tree_->currentItem() : nullptr;
+        if (!wanted) return nullptr;
+        int row = 0;  // rows in sight before it: every folder of the chain is open
+        for (QTreeWidgetItemIterator it(tree_.data()); *it && *it != wanted; ++it) {
+            bool shown = true;
+            for (const QTreeWidgetItem* up = (*it)->parent(); up && shown; up = up->parent()) shown = up->isExpanded();
+            if (shown) ++row;
+        }
+        return qt_->child((row + 1) * tree_->columnCount());
+    }
+    QPointer<QTreeWidget> tree_;
+    QAccessibleInterface* qt_;
+};
+#endif
+
 QAccessibleInterface* listingViewFactory(const QString&, QObject* object) {
     if (auto* view = dynamic_cast<ListingView*>(object)) return new ListingViewAccessible(view);
     return nullptr;
@@ -176,6 +238,11 @@ void makeAccessible(WindowSystem& ws, const FormDesign& design) {
     // any installed later, so this one is put in place for the bar itself.
     if (auto* bar = qobject_cast<QScrollBar*>(ws.widget(ControlId::VSLevel)))
         QAccessible::registerAccessibleInterface(new DepthBarAccessible(bar, design.scrollBar.maximum + 1));
+#if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
+    if (auto* tree = qobject_cast<QTreeWidget*>(ws.widget(ControlId::drDir)))
+        if (QAccessibleInterface* qts = QAccessible::queryAccessibleInterface(tree))
+            QAccessible::registerAccessibleInterface(new FolderTreeAccessible(tree, qts));
+#endif
     // The controls without a caption of their own are named as the design
     // says, mostly after the label that stands for them. A label is also
     // the buddy of the first control it names, which gives that control a

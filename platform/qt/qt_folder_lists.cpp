@@ -110,6 +110,9 @@ FolderList::FolderList(WindowSystem& ws, QWidget* parent, const ControlDesign& d
     : Control(ws, new QTreeWidget(parent), d), tree_(static_cast<QTreeWidget*>(widget_)) {
     tree_->setHeaderHidden(true);
     tree_->setColumnCount(1);
+    // Qt's accessible tree still lists the hidden header as its first child;
+    // without a label it is not read as a column named "1".
+    tree_->setHeaderLabels({QString()});
     tree_->setRootIsDecorated(false);
     tree_->setItemsExpandable(false);
     tree_->setIndentation(10);

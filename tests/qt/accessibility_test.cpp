@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QTest>
 #include <QTimer>
+#include <QTreeWidget>
 #include <algorithm>
 
 #include "platform/qt/qt_application.h"
@@ -74,6 +75,12 @@ TEST(QtAccessibility, OnlyFoldersThatShowChildrenAreExpanded) {
     }
     EXPECT_GT(expanded, 0);
     EXPECT_GT(leaves, 0);
+#if QT_VERSION >= QT_VERSION_CHECK(6, 5, 0)
+    // The current folder is the one selected.
+    const QString current = qobject_cast<QTreeWidget*>(h.w(ControlId::drDir))->currentItem()->text(0);
+    ASSERT_EQ(tree->selectionInterface()->selectedItemCount(), 1);
+    EXPECT_EQ(tree->selectionInterface()->selectedItem(0)->text(QAccessible::Name), current);
+#endif
 }
 
 struct ResultText : ::testing::Test {
