@@ -10,6 +10,12 @@ namespace malvorn::win32 {
 
 namespace {
 
+// What a control is called, and for a reversed scroll bar what its value is.
+struct Spoken {
+    std::wstring name;
+    int valueOffset;
+};
+
 // The system's proxy for a control's client area, answering every question
 // itself except the control's own name.
 // A COM object: it goes by Release, never by a delete through its interface.
@@ -17,7 +23,7 @@ namespace {
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 class NamedProxy final : public IAccessible {
 public:
-    NamedProxy(IAccessible* inner, const std::wstring& name) : inner_(inner), name_(name) {}
+    NamedProxy(IAccessible* inner, const Spoken& spoken, HWND hwnd) : inner_(inner), spoken_(spoken), hwnd_(hwnd) {}
 
     // IUnknown: the proxy's other interfaces (IEnumVARIANT, IOleWindow) are
     // the proxy's own.
@@ -43,8 +49,15 @@ public:
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
         if (child.vt != VT_I4 || child.lVal != CHILDID_SELF) return inner_->get_accName(child, name);
         if (!name) return E_POINTER;
-        *name = SysAllocString(name_.c_str());
+        *name = SysAllocString(spoken_.name.c_str());
         return *name ? S_OK : E_OUTOFMEMORY;
+    }
+    HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
+        if (spoken_.valueOffset == 0 || child.vt != VT_I4 || child.lVal != CHILDID_SELF)
+            return inner_->get_accValue(child, value);
+        if (!value) return E_POINTER;
+        *value = SysAllocString(std::to_wstring(spoken_.valueOffset - GetScrollPos(hwnd_, SB_CTL)).c_str());
+        return *value ? S_OK : E_OUTOFMEMORY;
     }
 
     // IDispatch and the rest of IAccessible: the proxy's.
@@ -62,7 +75,6 @@ public:
     HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** p) override { return inner_->get_accParent(p); }
     HRESULT STDMETHODCALLTYPE get_accChildCount(long* n) override { return inner_->get_accChildCount(n); }
     HRESULT STDMETHODCALLTYPE get_accChild(VARIANT c, IDispatch** d) override { return inner_->get_accChild(c, d); }
-    HRESULT STDMETHODCALLTYPE get_accValue(VARIANT c, BSTR* v) override { return inner_->get_accValue(c, v); }
     HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT c, BSTR* d) override {
         return inner_->get_accDescription(c, d);
     }
@@ -94,7 +106,8 @@ public:
 
 private:
     IAccessible* inner_;
-    std::wstring name_;
+    const Spoken& spoken_;  // lives as long as the control
+    HWND hwnd_;
     LONG refs_ = 1;
 };
 #pragma GCC diagnostic pop
@@ -106,14 +119,14 @@ LRESULT CALLBACK answerWithName(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
         IAccessible* inner = nullptr;
         if (SUCCEEDED(CreateStdAccessibleObject(hwnd, OBJID_CLIENT, __uuidof(IAccessible),
                                                 reinterpret_cast<void**>(&inner)))) {
-            auto* named = new NamedProxy(inner, *reinterpret_cast<const std::wstring*>(data));
+            auto* named = new NamedProxy(inner, *reinterpret_cast<const Spoken*>(data), hwnd);
             const LRESULT result = LresultFromObject(__uuidof(IAccessible), wParam, named);
             named->Release();
             if (!FAILED(static_cast<HRESULT>(result))) return result;
         }
     }
     if (msg == WM_NCDESTROY) {
-        delete reinterpret_cast<const std::wstring*>(data);
+        delete reinterpret_cast<const Spoken*>(data);
         RemoveWindowSubclass(hwnd, answerWithName, NamedSubclass);
     }
     return DefSubclassProc(hwnd, msg, wParam, lParam);
@@ -150,8 +163,8 @@ const Uia& uia() {
 
 }  // namespace
 
-void nameForScreenReaders(HWND control, const Text& name) {
-    auto* kept = new std::wstring(name.begin(), name.end());
+void nameForScreenReaders(HWND control, const Text& name, int valueOffset) {
+    auto* kept = new Spoken{std::wstring(name.begin(), name.end()), valueOffset};
     if (!SetWindowSubclass(control, answerWithName, NamedSubclass, reinterpret_cast<DWORD_PTR>(kept))) delete kept;
 }
 

@@ -21,8 +21,10 @@
 
 namespace malvorn::win32 {
 
-// Makes a screen reader call the control `name`.
-void nameForScreenReaders(HWND control, const Text& name);
+// Makes a screen reader call the control `name`; a scroll bar whose
+// position p stands for offset - p (the depth bar) also gives that as its
+// value, where the system would give the position.
+void nameForScreenReaders(HWND control, const Text& name, int valueOffset = 0);
 
 // What kind of news an announcement is, as UI Automation sorts them.
 enum class News { Done, Removed };

@@ -252,8 +252,11 @@ MainWindow WindowSystem::createMainWindow(const FormDesign& design, IFormEvents&
         windowOrder.push_back(d.kind == ControlKind::Frame ? frame_ : build(d, main_, design).handle());
     for (const auto& d : design.frameControls) frameOrder.push_back(build(d, frame_ ? frame_ : main_, design).handle());
     orderControls(design, windowOrder, frameOrder);
+    // The depth bar's position runs the other way from the depth it sets.
     for (const SpokenName& n : design.spokenNames)
-        if (controls_.count(n.control)) nameForScreenReaders(control(n.control).handle(), n.name);
+        if (controls_.count(n.control))
+            nameForScreenReaders(control(n.control).handle(), n.name,
+                                 n.control == ControlId::VSLevel ? design.scrollBar.maximum + 1 : 0);
     startOnCurrentFolder();
     events_ = &events;
     building_ = false;

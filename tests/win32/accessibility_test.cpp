@@ -10,7 +10,8 @@
 namespace malvorn::wintest {
 namespace {
 
-std::wstring msaaName(HWND h) {
+// The name, or with `value` the value, that MSAA gives for the control.
+std::wstring msaaName(HWND h, bool value = false) {
     IAccessible* a = nullptr;
     if (FAILED(AccessibleObjectFromWindow(h, OBJID_CLIENT, __uuidof(IAccessible), reinterpret_cast<void**>(&a))))
         return L"<no object>";
@@ -18,7 +19,7 @@ std::wstring msaaName(HWND h) {
     self.vt = VT_I4;
     self.lVal = CHILDID_SELF;
     BSTR name = nullptr;
-    const HRESULT hr = a->get_accName(self, &name);
+    const HRESULT hr = value ? a->get_accValue(self, &name) : a->get_accName(self, &name);
     std::wstring said = hr == S_OK && name ? std::wstring(name, SysStringLen(name)) : L"";
     SysFreeString(name);
     a->Release();
@@ -37,6 +38,7 @@ TEST(Win32Accessibility, EveryControlThatTakesTheFocusHasAName) {
         EXPECT_NE(name, L"") << static_cast<int>(c->id());
         if (named.count(c->id())) EXPECT_EQ(name, named.at(c->id())) << static_cast<int>(c->id());
     }
+    EXPECT_EQ(msaaName(win.hwnd(ControlId::VSLevel), true), L"1");  // the depth, not the position
 }
 
 TEST(Win32Accessibility, TextSetByAToolIsAnEditAndOutcomesAreSaidWhereTheSystemCan) {
