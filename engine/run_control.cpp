@@ -23,11 +23,15 @@ void frmMain::cmdDoIt_Click() {
         if (C.ChNoPath->value() != 0) State.NoPath = True;
         State.StopFlag = False;
         State.Running = True;
+        listedLines_ = 0;
         C.txtResult->setText(Text());
         C.cmdDoIt->setCaption(captions::DoItRunning());
         ListFile(C.txtPath->text(), 1);
         C.cmdDoIt->setCaption(captions::DoItIdle());
         State.Running = False;
+        // The lines go into a box without the focus and the caption change
+        // is not spoken: a screen reader says the end of the run.
+        C.form->announce(captions::ListingEnded(State.StopFlag != 0, listedLines_));
     } catch (const std::exception& e) {
         ErrorReport(e);
         try {

@@ -91,6 +91,7 @@ void frmMain::PushDir(TextView DirStr) {
     try {
         line_.assign(DirStr).append(u"\r\n");
         C.txtResult->replaceSelection(line_);
+        ++listedLines_;
     } catch (const PlatformError&) {
         // The line is lost; the walk goes on.
     }

@@ -100,6 +100,10 @@ public:
     virtual int innerHeight() const = 0;
     // Shows the window; the first display raises Resize.
     virtual void show() = 0;
+    // Has a screen reader say an outcome that shows nowhere the focus is
+    // (a listing's end, a save's title). Nothing where the window system
+    // has no way to say it.
+    virtual void announce(const Text& words) { (void)words; }
 };
 
 }  // namespace malvorn

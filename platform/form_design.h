@@ -54,6 +54,16 @@ struct ControlDesign {
     int initialValue = 0;                          // check box value; scroll bar position
 };
 
+// What a screen reader calls a control that takes the focus but shows no
+// caption of its own: the caption of the label that stands for it, or a name
+// of its own (no label).
+struct SpokenName {
+    ControlId control;
+    Text name;
+    bool byLabel = false;
+    ControlId label = ControlId::lblPath;  // when byLabel
+};
+
 struct ScrollBarDesign {
     int minimum, maximum, smallChange, largeChange;
 };
@@ -65,6 +75,7 @@ struct FormDesign {
     std::vector<ControlDesign> frameControls;   // front to back
     ScrollBarDesign scrollBar;
     ControlId initialFocus;
+    std::vector<SpokenName> spokenNames;
 };
 
 }  // namespace malvorn

@@ -26,6 +26,12 @@ SaveDialogRequest ListingSaveRequest() {
 }  // namespace
 
 void frmMain::cmdSave_Click() {
+    // The title is the save's only word, and screen readers do not say a
+    // title that changes: an outcome is announced as well.
+    auto outcome = [this](const Text& title) {
+        C.form->setCaption(title);
+        C.form->announce(title);
+    };
     try {
         C.form->setCaption(fromUtf8("正在保存文件"));
         const SaveDialogResult answer = P.saveDialog.show(*C.form, ListingSaveRequest());
@@ -41,16 +47,16 @@ void frmMain::cmdSave_Click() {
             file->write(C.txtResult->text());
             file->write(u"\r\n");
             file->close();
-            C.form->setCaption(fromUtf8("保存成功。"));
+            outcome(fromUtf8("保存成功。"));
         } else if (answer.errorCode != 0) {
             P.windows.beep();
-            C.form->setCaption(fromUtf8("未保存。CommDlgExtendedError=") + decimal(answer.errorCode));
+            outcome(fromUtf8("未保存。CommDlgExtendedError=") + decimal(answer.errorCode));
         } else {
             C.form->setCaption(PublisherSiteName());
         }
     } catch (const std::exception& e) {
         try {
-            C.form->setCaption(fromUtf8("保存失败。") + failureOf(e).description);
+            outcome(fromUtf8("保存失败。") + failureOf(e).description);
         } catch (const std::exception&) {
             // The failure of the save is the one reported.
         }

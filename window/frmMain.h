@@ -6,6 +6,7 @@
 //   save/    cmdSave_Click
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <exception>
 
@@ -73,7 +74,8 @@ private:
     void Pump();
 
     Platform& P;
-    Text line_;  // PushDir's line with its line end, kept for its room
+    Text line_;                    // PushDir's line with its line end, kept for its room
+    std::size_t listedLines_ = 0;  // lines PushDir wrote in this run, for the reader's word at its end
 };
 
 // Publisher, kept in one place.

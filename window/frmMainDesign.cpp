@@ -9,6 +9,10 @@ namespace malvorn {
 namespace captions {
 Text DoItIdle() { return fromUtf8("开始列举(&B)"); }
 Text DoItRunning() { return fromUtf8("停止(&X)"); }
+Text ListingEnded(bool stopped, std::size_t lines) {
+    return fromUtf8(stopped ? "列举已停止，共 " : "列举完毕，共 ") + decimal(static_cast<long long>(lines)) +
+           fromUtf8(" 行。");
+}
 }  // namespace captions
 
 const Text& PublisherSiteName() {
@@ -53,6 +57,20 @@ const FormDesign& frmMainDesign() {
         // clang-format on
         d.scrollBar = {0, 32766, 1, 10};
         d.initialFocus = I::drDrive;
+        // The path box and both lists are what lblPath asks for, the depth
+        // box and its bar what lblLevels counts.
+        auto captionOf = [&](ControlId id) {
+            for (const auto* rows : {&d.windowControls, &d.frameControls})
+                for (const ControlDesign& c : *rows)
+                    if (c.id == id) return c.caption;
+            return Text();
+        };
+        const Text path = captionOf(I::lblPath), levels = captionOf(I::lblLevels);
+        d.spokenNames = {
+            {I::drDrive, path, true, I::lblPath},     {I::drDir, path, true, I::lblPath},
+            {I::txtPath, path, true, I::lblPath},     {I::txtLevel, levels, true, I::lblLevels},
+            {I::VSLevel, levels, true, I::lblLevels}, {I::txtResult, fromUtf8("列举结果")},
+        };
         return d;
     }();
     return design;

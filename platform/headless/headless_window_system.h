@@ -146,12 +146,14 @@ public:
     int innerWidth() const override { return w_; }
     int innerHeight() const override { return h_; }
     void show() override;
+    void announce(const Text& words) override { announced.push_back(words); }
     // What the user or the system does to the window.
     void userResize(int width, int height);
     void userClose();
     bool open() const { return open_; }
     bool shown() const { return shown_; }
     std::vector<Text> captionHistory;
+    std::vector<Text> announced;  // what a screen reader was given to say
 
 private:
     WindowSystem& ws_;

@@ -6,25 +6,34 @@
 #pragma once
 
 #include <QAccessibleWidget>
+#include <cstddef>
 
 namespace malvorn {
 class LineText;
-}
+struct FormDesign;
+}  // namespace malvorn
 
 namespace malvorn::qt {
 
 class ListingView;
 class WindowSystem;
 
-// Names the window's controls, ties each label to its control, and gives
-// the result box its accessible text and its context menu. Called once the
-// window's controls exist.
-void makeAccessible(WindowSystem& ws);
+// Screen readers take a line end as one "\n": a position of the result box
+// as their offset, and the box's text as they take it.
+int readerOffset(const LineText& text, std::size_t position);
+QString readerText(QString boxText);
+
+// Names the window's controls as the design says, ties each label to its
+// control, makes the depth bar report the depth, and gives the result box
+// its accessible text and its context menu. Called once the window's
+// controls exist, before any of them takes the focus.
+void makeAccessible(WindowSystem& ws, const FormDesign& design);
 
 // The result box as assistive technology sees it: multi-line editable text,
 // which a reader may also change (each change an undo step).
 // Everything is read from the view when asked, nothing is copied ahead: a
-// line's text is found around the offset asked about.
+// line's text is found around the offset asked about. A line end is one
+// "\n" to the reader, as QPlainTextEdit gives it, not the box's CR LF.
 class ListingViewAccessible : public QAccessibleWidget,
                               public QAccessibleTextInterface,
                               public QAccessibleEditableTextInterface {
@@ -62,6 +71,8 @@ public:
 private:
     ListingView* view() const;
     const LineText& content() const;
+    // A reader's offset (a line end one character) as a position in the box.
+    qsizetype box(int offset) const;
 };
 
 }  // namespace malvorn::qt

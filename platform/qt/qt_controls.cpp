@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "platform/qt/qt_controls.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -158,7 +159,10 @@ void Control::raiseInline(ControlEvent event) { raiseEvent(ws_.events(), id_, ev
 TextBox::TextBox(WindowSystem& ws, QWidget* parent, const ControlDesign& d)
     : Control(ws, new QLineEdit(parent), d), edit_(static_cast<QLineEdit*>(widget_)) {
     show(d.caption);
-    QObject::connect(edit_, &QLineEdit::textEdited, edit_, [this] { raiseFromUser(ControlEvent::Change); });
+    // Typing, and text set through the accessibility interfaces (a reader's
+    // setTextContents), are the user's changes; the program's own sets go
+    // through show(), whose signals are held back.
+    QObject::connect(edit_, &QLineEdit::textChanged, edit_, [this] { raiseFromUser(ControlEvent::Change); });
     if (keyDownHandlerOf(id_)) {
         // KeyDown goes to the handler before the box acts on the key; the
         // box then gets the key, unless the handler cleared its code (the
@@ -379,6 +383,15 @@ FormWindow::FormWindow(WindowSystem& ws, const FormDesign& design) : ws_(ws) {
 void FormWindow::setCaption(const Text& caption) {
     caption_ = caption;
     setWindowTitle(displayString(caption));
+}
+
+void FormWindow::announce(const Text& words) {
+#if QT_VERSION >= QT_VERSION_CHECK(6, 8, 0)
+    QAccessibleAnnouncementEvent event(this, displayString(words));
+    QAccessible::updateAccessibility(&event);
+#else
+    (void)words;
+#endif
 }
 
 int FormWindow::innerWidth() const { return isMinimized() ? 0 : width(); }

@@ -195,6 +195,9 @@ public:
     int innerWidth() const override;
     int innerHeight() const override;
     void show() override;
+    // Qt 6.8 and later hand it to the screen readers (Orca says it); Qt 6.4
+    // has no announcement event, and says nothing.
+    void announce(const Text& words) override;
     bool open() const { return open_; }
     // Lets the result box empty its gathered lines before the window goes.
     std::function<void()> beforeClose;

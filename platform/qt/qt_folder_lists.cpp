@@ -110,6 +110,9 @@ FolderList::FolderList(WindowSystem& ws, QWidget* parent, const ControlDesign& d
     : Control(ws, new QTreeWidget(parent), d), tree_(static_cast<QTreeWidget*>(widget_)) {
     tree_->setHeaderHidden(true);
     tree_->setColumnCount(1);
+    // Qt's accessible tree still lists the hidden header as its first child;
+    // without a label it is not read as a column named "1".
+    tree_->setHeaderLabels({QString()});
     tree_->setRootIsDecorated(false);
     tree_->setItemsExpandable(false);
     tree_->setIndentation(10);
@@ -155,7 +158,10 @@ void FolderList::show(const Text& requested) {
     }
     const Text prefix = path == u"/" ? Text() : path;
     for (const Text& name : *children) makeItem(current, name, prefix + u"/" + name, closed);
-    tree_->expandAll();
+    // Only the folders of the chain that show children are open: expandAll
+    // would mark the subfolders too, and a screen reader would call every
+    // leaf "expanded".
+    for (QTreeWidgetItem* item = current; item; item = item->parent()) item->setExpanded(item->childCount() > 0);
     tree_->setCurrentItem(current);
     tree_->scrollToItem(current);
     path_ = path;

@@ -12,6 +12,7 @@
 #include <climits>
 #include <cmath>
 
+#include "platform/qt/qt_accessibility.h"
 #include "platform/qt/qt_text.h"
 #include "platform/qt/qt_word_rule.h"
 
@@ -257,30 +258,36 @@ void ListingView::announce() {
     announcedCaret_ = caret;
     announcedAnchor_ = anchor;
     if (!QAccessible::isActive()) return;
-    // As QPlainTextEdit tells them: what went in with its text, what went
-    // out as blanks of its length.
+    // What went in with its text, what went out with the text the editor
+    // kept of it (blanks of its length where it kept none, as QPlainTextEdit
+    // always tells it), so that an erased character is read back; offsets
+    // and line ends as the text interface gives them.
     for (const TextChange& c : changes) {
-        const QString added = toQString(editor_.text().slice(c.at, c.at + c.inserted));
-        const QString removed(toInt(c.removed), QLatin1Char(' '));
+        // A change told late may reach past text that a later one took away.
+        const std::size_t size = editor_.text().size(), from = std::min(c.at, size);
+        const QString added = readerText(toQString(editor_.text().slice(from, std::min(from + c.inserted, size))));
+        const int at = readerOffset(editor_.text(), from);
+        const QString removed = c.removedText.size() == c.removed ? readerText(toQString(c.removedText))
+                                                                  : QString(toInt(c.removed), QLatin1Char(' '));
         if (c.removed == 0) {
-            QAccessibleTextInsertEvent e(this, toInt(c.at), added);
+            QAccessibleTextInsertEvent e(this, at, added);
             QAccessible::updateAccessibility(&e);
         } else if (c.inserted == 0) {
-            QAccessibleTextRemoveEvent e(this, toInt(c.at), removed);
+            QAccessibleTextRemoveEvent e(this, at, removed);
             QAccessible::updateAccessibility(&e);
         } else {
-            QAccessibleTextUpdateEvent e(this, toInt(c.at), removed, added);
+            QAccessibleTextUpdateEvent e(this, at, removed, added);
             QAccessible::updateAccessibility(&e);
         }
     }
     if (!moved && changes.empty()) return;
     if (caret != anchor || hadSelection) {
-        QAccessibleTextSelectionEvent e(this, toInt(editor_.text().selectionStart()),
-                                        toInt(editor_.text().selectionEnd()));
-        e.setCursorPosition(toInt(caret));
+        QAccessibleTextSelectionEvent e(this, readerOffset(editor_.text(), editor_.text().selectionStart()),
+                                        readerOffset(editor_.text(), editor_.text().selectionEnd()));
+        e.setCursorPosition(readerOffset(editor_.text(), caret));
         QAccessible::updateAccessibility(&e);
     }
-    QAccessibleTextCursorEvent e(this, toInt(caret));
+    QAccessibleTextCursorEvent e(this, readerOffset(editor_.text(), caret));
     QAccessible::updateAccessibility(&e);
 }
 

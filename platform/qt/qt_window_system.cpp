@@ -75,9 +75,8 @@ MainWindow WindowSystem::createMainWindow(const FormDesign& design, IFormEvents&
         }
     std::sort(order.begin(), order.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     for (std::size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1].second, order[i].second);
+    makeAccessible(*this, design);
     controls_.at(design.initialFocus)->widget()->setFocus(Qt::OtherFocusReason);
-
-    makeAccessible(*this);
 
     auto* result = dynamic_cast<ResultBox*>(controls_.at(ControlId::txtResult).get());
     form_->beforeClose = [result] { result->flush(); };

@@ -13,6 +13,9 @@ namespace {
 constexpr std::size_t WordWindow = 4096;
 // Changes kept for the screen readers before they are told "all changed".
 constexpr std::size_t MaxChanges = 256;
+// Units of erased text handed to the screen readers with a change; more is
+// told by its length alone.
+constexpr std::size_t MaxSaidRemoval = 4096;
 
 }  // namespace
 
@@ -39,6 +42,11 @@ void TextEditor::select(std::size_t anchor, std::size_t caret) {
 void TextEditor::change(std::size_t from, std::size_t to, TextView text, Origin origin, EditHistory::Kind kind) {
     Text removed;
     if (origin == Origin::User) removed = text_.slice(from, to);
+    // What a screen reader is told was erased: a copy only of what a person
+    // could listen to; the history keeps the text itself.
+    Text said;
+    if (origin != Origin::Code && to - from <= MaxSaidRemoval)
+        said = origin == Origin::User ? removed : text_.slice(from, to);
     text_.select(from, to);
     text_.replaceSelection(text);
     const std::size_t inserted = text_.caret() - from;
@@ -50,10 +58,10 @@ void TextEditor::change(std::size_t from, std::size_t to, TextView text, Origin 
     }
     if (to > from) shrunk_ = true;
     preferredX_ = -1;
-    note(from, to - from, inserted);
+    note(from, to - from, inserted, std::move(said));
 }
 
-void TextEditor::note(std::size_t at, std::size_t removed, std::size_t inserted) {
+void TextEditor::note(std::size_t at, std::size_t removed, std::size_t inserted, Text removedText) {
     if (removed == 0 && inserted == 0) return;
     if (!changes_.empty()) {
         TextChange& last = changes_.back();
@@ -69,7 +77,7 @@ void TextEditor::note(std::size_t at, std::size_t removed, std::size_t inserted)
         changes_.assign(1, {0, before, text_.size()});
         return;
     }
-    changes_.push_back({at, removed, inserted});
+    changes_.push_back({at, removed, inserted, std::move(removedText)});
 }
 
 std::vector<TextChange> TextEditor::takeChanges() { return std::exchange(changes_, {}); }

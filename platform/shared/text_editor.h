@@ -38,9 +38,13 @@ public:
     virtual std::size_t pageLines() = 0;
 };
 
-// One change to the text: [at, at + removed) became `inserted` units.
+// One change to the text: [at, at + removed) became `inserted` units. What
+// the user's edits, undo and redo took out comes along, as the history
+// holds it, so that a screen reader can say what was erased; changes from
+// code (a new listing) and changes merged into "all changed" carry none.
 struct TextChange {
     std::size_t at, removed, inserted;
+    Text removedText{};
 };
 
 class TextEditor {
@@ -150,7 +154,7 @@ private:
     enum class Origin { User, Code, History };
     // Replaces [from, to) with the text.
     void change(std::size_t from, std::size_t to, TextView text, Origin origin, EditHistory::Kind kind);
-    void note(std::size_t at, std::size_t removed, std::size_t inserted);
+    void note(std::size_t at, std::size_t removed, std::size_t inserted, Text removedText = {});
     void userEdit(TextView text, EditHistory::Kind kind);
     // Undoes (back) or redoes the last step.
     bool replay(bool back);

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "platform/form_events.h"
+#include "platform/win32/win32_accessibility.h"
 #include "platform/win32/win32_text.h"
 #include "platform/win32/win32_window_system.h"
 
@@ -277,6 +278,8 @@ void ScrollBar::onScroll(int code, int position) {
 Text Form::caption() const { return windowText(hwnd_); }
 
 void Form::setCaption(const Text& caption) { SetWindowTextW(hwnd_, wide(caption)); }
+
+void Form::announce(const Text& words) { announceToScreenReaders(hwnd_, words, News::Done); }
 
 int Form::innerWidth() const {
     if (IsIconic(hwnd_)) return 0;

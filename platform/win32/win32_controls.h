@@ -143,6 +143,8 @@ public:
     int innerWidth() const override;
     int innerHeight() const override;
     void show() override;
+    // A UI Automation notification, where the system has it.
+    void announce(const Text& words) override;
 
     HWND handle() const { return hwnd_; }
     WindowSystem& windowSystem() { return ws_; }

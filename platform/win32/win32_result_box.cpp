@@ -5,6 +5,8 @@
 #include <exception>
 #include <stdexcept>
 
+#include "platform/win32/win32_accessibility.h"
+
 namespace malvorn::win32 {
 
 namespace {
@@ -232,7 +234,12 @@ void ResultBoxWindow::announce() {
     // One event for all the text that changed since the last frame (a
     // running listing's lines), and one when the caret or the selection
     // moved; the proxies then read what they need.
-    const bool textChanged = !editor_.takeChanges().empty();
+    const std::vector<TextChange> changes = editor_.takeChanges();
+    const bool textChanged = !changes.empty();
+    // EVENT_OBJECT_VALUECHANGE says nothing of what went: what the user
+    // erased is said as a notification of its own.
+    for (const TextChange& c : changes)
+        if (c.inserted == 0 && !c.removedText.empty()) announceToScreenReaders(hwnd_, c.removedText, News::Removed);
     const bool moved = editor_.caret() != announcedCaret_ || editor_.anchor() != announcedAnchor_;
     announcedCaret_ = editor_.caret();
     announcedAnchor_ = editor_.anchor();

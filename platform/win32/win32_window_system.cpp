@@ -2,6 +2,7 @@
 #include "platform/win32/win32_window_system.h"
 
 #include <commctrl.h>
+#include <objbase.h>
 
 #include <algorithm>
 #include <stdexcept>
@@ -9,6 +10,7 @@
 #include "platform/form_events.h"
 #include "platform/main_window.h"
 #include "platform/shared/control_factory.h"
+#include "platform/win32/win32_accessibility.h"
 #include "platform/win32/win32_error.h"
 #include "platform/win32/win32_folder_lists.h"
 #include "platform/win32/win32_keyboard.h"
@@ -77,6 +79,9 @@ struct QuietEvents : IFormEvents {
 WindowSystem::WindowSystem(int showCommand) : showCommand_(showCommand) {
     INITCOMMONCONTROLSEX icc{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&icc);
+    // The names given to screen readers are COM objects handed out from
+    // this thread (WM_GETOBJECT).
+    comStarted_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
 }
 
 WindowSystem::~WindowSystem() {
@@ -85,6 +90,7 @@ WindowSystem::~WindowSystem() {
         DestroyWindow(main_);
     }
     if (font_ && ownFont_) DeleteObject(font_);
+    if (comStarted_) CoUninitialize();
 }
 
 Control& WindowSystem::control(ControlId id) {
@@ -246,6 +252,11 @@ MainWindow WindowSystem::createMainWindow(const FormDesign& design, IFormEvents&
         windowOrder.push_back(d.kind == ControlKind::Frame ? frame_ : build(d, main_, design).handle());
     for (const auto& d : design.frameControls) frameOrder.push_back(build(d, frame_ ? frame_ : main_, design).handle());
     orderControls(design, windowOrder, frameOrder);
+    // The depth bar's position runs the other way from the depth it sets.
+    for (const SpokenName& n : design.spokenNames)
+        if (controls_.count(n.control))
+            nameForScreenReaders(control(n.control).handle(), n.name,
+                                 n.control == ControlId::VSLevel ? design.scrollBar.maximum + 1 : 0);
     startOnCurrentFolder();
     events_ = &events;
     building_ = false;

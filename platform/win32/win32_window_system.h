@@ -108,6 +108,7 @@ private:
     HWND frame_ = nullptr;
     HFONT font_ = nullptr;
     bool ownFont_ = false;
+    bool comStarted_ = false;
     bool open_ = false;
     PumpPacer pacer_;                                   // for doEventsPaced
     std::chrono::steady_clock::time_point lastLook_{};  // at the queue, for showAlive

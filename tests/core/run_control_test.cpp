@@ -43,6 +43,7 @@ TEST_F(RunControlTest, StopAtTheDotOfA1WindsDownToFiveLines) {
     EXPECT_EQ(h.form.State.StopFlag, True);
     EXPECT_EQ(h.form.State.Running, False);
     EXPECT_EQ(h.doIt().caption(), captions::DoItIdle());
+    EXPECT_EQ(toUtf8(h.ws.form().announced.back()), "列举已停止，共 5 行。");
     // Two runs (the one that found the pump, this one); the stop is no run.
     EXPECT_EQ(h.fs.runsEnded, 2);
 }
@@ -81,6 +82,7 @@ TEST_F(RunControlTest, NewRunAfterAStoppedOneIsNotStoppedAtOnceAndEmptiesTheBox)
     EXPECT_EQ(h.form.State.StopFlag, False);
     EXPECT_EQ(h.lines(), (Lines{"C:\\data\\a", "C:\\data\\a\\a1", "C:\\data\\a\\a1\\deep", "C:\\data\\a\\a2",
                                 "C:\\data\\b", "C:\\data\\c"}));
+    EXPECT_EQ(toUtf8(h.ws.form().announced.back()), "列举完毕，共 6 行。");
 }
 
 TEST_F(RunControlTest, OptionsFromTheCheckBoxesGrayedCountsAsSet) {

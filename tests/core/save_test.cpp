@@ -33,6 +33,7 @@ TEST_F(SaveTest, DialogRequestAndTitleWhileItIsUp) {
 TEST_F(SaveTest, CancelWritesNothingAndShowsTheSiteName) {
     h.save().click();
     EXPECT_EQ(title(), "Malvorn");
+    EXPECT_TRUE(h.ws.form().announced.empty());  // nothing was saved, nor failed
     EXPECT_EQ(h.files.opened, 0);
     EXPECT_EQ(h.ws.beeps, 0);
 }
@@ -41,6 +42,7 @@ TEST_F(SaveTest, DialogFailureBeepsAndShowsTheCode) {
     h.dialog.answers.push_back({false, Text(), 12291});
     h.save().click();
     EXPECT_EQ(title(), "未保存。CommDlgExtendedError=12291");
+    EXPECT_EQ(h.ws.form().announced, std::vector<Text>{h.ws.form().caption()});
     EXPECT_EQ(h.ws.beeps, 1);
     EXPECT_TRUE(h.ws.messages.empty());
 }
