@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: MIT
 // What a screen reader needs from the Qt window: a name for every control
 // (a label names the control it captions) and the result box's text, caret
-// and selection through QAccessibleTextInterface; and the result box's
-// context menu, the other way into its clipboard commands.
+// and selection through QAccessibleTextInterface.
 #pragma once
 
 #include <QAccessibleWidget>
@@ -17,8 +16,8 @@ class ListingView;
 class WindowSystem;
 
 // Names the window's controls, ties each label to its control, and gives
-// the result box its accessible text and its context menu. Called once the
-// window's controls exist.
+// the result box its accessible text. Called once the window's controls
+// exist.
 void makeAccessible(WindowSystem& ws);
 
 // The result box as assistive technology sees it: multi-line editable text,

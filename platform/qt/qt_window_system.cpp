@@ -79,9 +79,6 @@ MainWindow WindowSystem::createMainWindow(const FormDesign& design, IFormEvents&
 
     makeAccessible(*this);
 
-    auto* result = dynamic_cast<ResultBox*>(controls_.at(ControlId::txtResult).get());
-    form_->beforeClose = [result] { result->flush(); };
-
     return bindMainWindow(*form_, controls_);
 }
 
