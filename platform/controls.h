@@ -62,6 +62,8 @@ class ICheckBox : public virtual IControl {
 public:
     // 0 clear, 1 ticked, 2 grayed.
     virtual int value() const = 0;
+    // Any other value throws PlatformError (invalid property value) and
+    // changes nothing (refuseInvalidCheckBoxValue). Raises no event.
     virtual void setValue(int value) = 0;
 };
 

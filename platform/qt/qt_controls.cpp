@@ -253,7 +253,7 @@ int CheckBox::value() const {
 }
 
 void CheckBox::setValue(int value) {
-    if (value < 0 || value > 2) throw PlatformError(errors::InvalidProperty);
+    refuseInvalidCheckBoxValue(value);
     if (value == 2) box_->setTristate(true);
     box_->setCheckState(value == 1 ? Qt::Checked : value == 2 ? Qt::PartiallyChecked : Qt::Unchecked);
 }

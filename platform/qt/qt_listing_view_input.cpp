@@ -241,7 +241,21 @@ void ListingView::focusOutEvent(QFocusEvent* event) {
 // ---------------------------------------------------------------- input method
 
 void ListingView::inputMethodEvent(QInputMethodEvent* event) {
-    if (!event->commitString().isEmpty()) editor_.type(viewOf(event->commitString()));
+    if (event->replacementStart() != 0 || event->replacementLength() > 0) {
+        // The input method rewrites text around the caret (Wayland's
+        // text-input-v3 does): the range is counted from the caret, within
+        // the caret's line, the text the method reads as surrounding text.
+        const LineText& t = editor_.text();
+        const std::size_t line = t.lineOf(editor_.caret());
+        const auto start = static_cast<qsizetype>(t.lineStart(line)), end = static_cast<qsizetype>(t.lineEnd(line));
+        const qsizetype from =
+            std::clamp(static_cast<qsizetype>(editor_.caret()) + event->replacementStart(), start, end);
+        const qsizetype to = std::clamp(from + std::max(0, event->replacementLength()), from, end);
+        editor_.select(static_cast<std::size_t>(from), static_cast<std::size_t>(to));
+        editor_.type(viewOf(event->commitString()));
+    } else if (!event->commitString().isEmpty()) {
+        editor_.type(viewOf(event->commitString()));
+    }
     // The text being composed is drawn at the caret until it is committed.
     preedit_ = event->preeditString();
     preeditCursor_ = static_cast<int>(preedit_.size());

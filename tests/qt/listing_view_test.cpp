@@ -135,6 +135,13 @@ TEST_F(ViewFixture, TheInputMethodsTextIsDrawnAtTheCaretUntilCommitted) {
     EXPECT_EQ(text(), "a中");
     EXPECT_TRUE(view.preedit().isEmpty());
     EXPECT_TRUE(view.testAttribute(Qt::WA_InputMethodEnabled));
+    // A commit that replaces the text before the caret, as the method says.
+    view.insert(QStringLiteral("\r\nab nihao"));
+    QInputMethodEvent rewritten;
+    rewritten.setCommitString(QStringLiteral("你好"), -5, 5);
+    QCoreApplication::sendEvent(&view, &rewritten);
+    EXPECT_EQ(text(), "a中\r\nab 你好");
+    EXPECT_EQ(view.caret(), view.size());
 }
 
 TEST_F(ViewFixture, UndoAndRedoKeys) {
