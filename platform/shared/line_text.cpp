@@ -168,7 +168,9 @@ void LineText::erase(std::size_t from, std::size_t to) {
 }
 
 std::size_t LineText::replace(std::size_t from, std::size_t to, TextView given) {
-    const std::size_t first = lineOf(from), last = lineOf(to);
+    // At the end (a listing's next line) the line is the last, unsearched.
+    const std::size_t first = from == size_ ? starts_.size() - 1 : lineOf(from);
+    const std::size_t last = to == size_ ? starts_.size() - 1 : lineOf(to);
     // One pass over the new text: the line starts within it and the
     // longest line it makes. A listing brings CR LF only and goes in
     // uncopied; any other line end (a paste, a name holding a line end)

@@ -39,7 +39,8 @@ void TextEditor::select(std::size_t anchor, std::size_t caret) {
 void TextEditor::change(std::size_t from, std::size_t to, TextView text, Origin origin, EditHistory::Kind kind) {
     Text removed;
     if (origin == Origin::User) removed = text_.slice(from, to);
-    text_.select(from, to);
+    // A listing's next line replaces the selection there already is.
+    if (from != text_.selectionStart() || to != text_.selectionEnd()) text_.select(from, to);
     text_.replaceSelection(text);
     const std::size_t inserted = text_.caret() - from;
     if (origin == Origin::User) {

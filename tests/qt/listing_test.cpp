@@ -21,7 +21,7 @@ TEST(QtListing, ClickingStartListsFoldersAndFiles) {
     h.form.C.ChFiles->setValue(1);
     h.form.C.ChNoPath->setValue(0);
     QTest::mouseClick(h.button(ControlId::cmdDoIt), Qt::LeftButton);
-    EXPECT_EQ(h.lines(), exampleListing("/data", '/', 3, true));
+    EXPECT_EQ(h.lines(), malvorn::testing::exampleListing("/data", '/', 3, true));
     EXPECT_EQ(h.button(ControlId::cmdDoIt)->text().toStdString(), "开始列举(&B)");
     EXPECT_EQ(h.form.State.Running, False);
     EXPECT_TRUE(h.messages.empty());
@@ -35,7 +35,7 @@ TEST(QtListing, BareNamesIndentedByLevel) {
     h.listFrom("/data");
     h.form.C.txtLevel->setText(u"2");
     QTest::mouseClick(h.button(ControlId::cmdDoIt), Qt::LeftButton);
-    EXPECT_EQ(h.lines(), exampleListing("/data", '/', 2, false, true));
+    EXPECT_EQ(h.lines(), malvorn::testing::exampleListing("/data", '/', 2, false, true));
 }
 
 TEST(QtListing, AStopClickDuringTheRunEndsIt) {
