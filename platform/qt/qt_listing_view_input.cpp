@@ -91,9 +91,10 @@ Text ListingView::clipboardText() { return toText(QGuiApplication::clipboard()->
 bool ListingView::clipboardHasText() { return !QGuiApplication::clipboard()->text().isEmpty(); }
 
 void ListingView::run(EditAction action) {
-    if (action.command == EditCommand::PageUp || action.command == EditCommand::PageDown) {
+    const bool pageUp = action.isMove(TextEditor::Move::PageUp);
+    if (pageUp || action.isMove(TextEditor::Move::PageDown)) {
         // The picture moves a page and the caret with it.
-        const int page = visibleLines() * (action.command == EditCommand::PageUp ? -1 : 1);
+        const int page = visibleLines() * (pageUp ? -1 : 1);
         verticalScrollBar()->setValue(verticalScrollBar()->value() + page);
     }
     userDid(runCommand(editor_, action, *this));
@@ -125,7 +126,7 @@ void ListingView::showContextMenu(QPoint at) {
         if (item.separatorBefore) menu.addSeparator();
         QAction* action = menu.addAction(toQString(item.caption));
         action->setEnabled(menuItemEnabled(item.command, editor_, *this));
-        QObject::connect(action, &QAction::triggered, this, [this, command = item.command] { run({command, false}); });
+        QObject::connect(action, &QAction::triggered, this, [this, command = item.command] { run({command}); });
     }
     menu.exec(viewport()->mapToGlobal(at));
 }

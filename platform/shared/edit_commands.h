@@ -13,19 +13,9 @@
 namespace malvorn {
 
 enum class EditCommand {
-    // Moves of the caret; with Shift they extend the selection.
-    CharBack,
-    CharForward,
-    WordBack,
-    WordForward,
-    LineUp,
-    LineDown,
-    PageUp,
-    PageDown,
-    LineStart,
-    LineEnd,
-    TextStart,
-    TextEnd,
+    // A move of the caret (EditAction::move); with Shift it extends the
+    // selection.
+    Move,
     // Erasing: the selection if there is one, else from the caret.
     EraseCharBack,
     EraseCharForward,
@@ -72,7 +62,9 @@ enum EditModifier : unsigned { ShiftKey = 1, CtrlKey = 2, AltKey = 4 };
 
 struct EditAction {
     EditCommand command;
-    bool extend;  // a move that extends the selection (Shift held)
+    TextEditor::Move move = TextEditor::Move::CharBack;  // for a Move
+    bool extend = false;                                 // a move that extends the selection (Shift held)
+    bool isMove(TextEditor::Move m) const { return command == EditCommand::Move && move == m; }
 };
 
 // The command of a key with its modifiers; none when the box leaves the

@@ -179,16 +179,16 @@ bool ResultBoxWindow::editMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESUL
             editor_.setModified(wParam != 0);
             return true;
         case WM_COPY:
-            run({EditCommand::Copy, false});
+            run({EditCommand::Copy});
             return true;
         case WM_CUT:
-            run({EditCommand::Cut, false});
+            run({EditCommand::Cut});
             return true;
         case WM_PASTE:
-            run({EditCommand::Paste, false});
+            run({EditCommand::Paste});
             return true;
         case WM_CLEAR:
-            run({EditCommand::EraseSelection, false});
+            run({EditCommand::EraseSelection});
             return true;
         default:
             return false;

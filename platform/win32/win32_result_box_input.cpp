@@ -73,10 +73,11 @@ void ResultBoxWindow::userDid() {
 }
 
 void ResultBoxWindow::run(EditAction action) {
-    if (action.command == EditCommand::PageUp || action.command == EditCommand::PageDown) {
+    const bool pageUp = action.isMove(TextEditor::Move::PageUp);
+    if (pageUp || action.isMove(TextEditor::Move::PageDown)) {
         // The picture moves a page and the caret with it.
         const auto page = static_cast<std::size_t>(visibleLines());
-        first_ = action.command == EditCommand::PageUp ? first_ - std::min(first_, page) : first_ + page;
+        first_ = pageUp ? first_ - std::min(first_, page) : first_ + page;
     }
     runCommand(editor_, action, *this);
     userDid();
@@ -84,7 +85,7 @@ void ResultBoxWindow::run(EditAction action) {
 
 bool ResultBoxWindow::undoOrRedoWhenNothingLeft() {
     const bool any = editor_.canUndo() || editor_.canRedo();
-    run({EditCommand::UndoOrRedoWhenNothingLeft, false});
+    run({EditCommand::UndoOrRedoWhenNothingLeft});
     return any;
 }
 
@@ -228,7 +229,7 @@ void ResultBoxWindow::onContextMenu(LPARAM lParam) {
     const UINT chosen =
         static_cast<UINT>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd_, nullptr));
     DestroyMenu(menu);
-    if (chosen >= 1 && chosen <= std::size(ContextMenu)) run({ContextMenu[chosen - 1].command, false});
+    if (chosen >= 1 && chosen <= std::size(ContextMenu)) run({ContextMenu[chosen - 1].command});
 }
 
 void ResultBoxWindow::placeImeWindow() {
