@@ -4,13 +4,16 @@
 // a person would (path typed, files on, full paths, the deepest depth, the
 // start button clicked), timed from the click to the last line in the box.
 //
-//   malvorn-window-bench FOLDER [--respond]
+//   malvorn-window-bench FOLDER [--respond | --save FILE]
 //
 // Prints the lines listed, the listing's size in UTF-16, the seconds from
 // click to finished (wall clock and processor) and the peak resident memory. bench/window-bench runs it.
 // With --respond, the box is then filled to 1,000,000 lines and the time
 // from each of a person's keys and scrolls to the picture drawn again is
-// printed too (respond_ms_...).
+// printed too (respond_ms_...). With --save, the listing is then saved to
+// FILE through the save button's code, and the peak resident memory the
+// save added is printed (save_peak_rise_kb: VmHWM after the save against
+// the resident memory just before it, the peak reset to it first).
 #include <sys/resource.h>
 
 #include <QApplication>
@@ -20,6 +23,8 @@
 #include <QScrollBar>
 #include <chrono>
 #include <cstdio>
+#include <fstream>
+#include <string>
 #include <string_view>
 
 #include "platform/headless/headless_services.h"
@@ -38,7 +43,7 @@ namespace {
 void measureResponses(malvorn::qt::ListingView& view, malvorn::ITextBox& box) {
     const malvorn::Text line = u"C:\\Users\\someone\\Documents\\a folder\\a file name.txt\r\n";
     for (qsizetype n = view.lineCount() - 1; n < 1000000; ++n) box.replaceSelection(line);
-    box.text();  // every line in the view
+    view.refresh();
     view.setFocus();
     view.viewport()->repaint();
     auto timed = [&](const char* name, auto&& action) {
@@ -70,20 +75,44 @@ void measureResponses(malvorn::qt::ListingView& view, malvorn::ITextBox& box) {
     timed("undo_whole_listing", [&] { key(Qt::Key_Z, Qt::ControlModifier); });
 }
 
+// A field of /proc/self/status in kB.
+long statusKb(const char* field) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line))
+        if (line.rfind(field, 0) == 0) return std::stol(line.substr(std::string_view(field).size()));
+    return -1;
+}
+
+// The save dialog answered with a file name, as a person would.
+class ChosenFile : public malvorn::ISaveDialog {
+public:
+    explicit ChosenFile(malvorn::Text name) : name_(std::move(name)) {}
+    malvorn::SaveDialogResult show(malvorn::IForm&, const malvorn::SaveDialogRequest&) override {
+        return {true, name_, 0};
+    }
+
+private:
+    malvorn::Text name_;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
     using namespace malvorn;
     const bool respond = argc == 3 && std::string_view(argv[2]) == "--respond";
-    if (argc != 2 && !respond) {
-        std::fprintf(stderr, "usage: malvorn-window-bench FOLDER [--respond]\n");
+    const bool save = argc == 4 && std::string_view(argv[2]) == "--save";
+    if (argc != 2 && !respond && !save) {
+        std::fprintf(stderr, "usage: malvorn-window-bench FOLDER [--respond | --save FILE]\n");
         return 2;
     }
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     qt::WindowSystem windows;
     posix::FileSystem files;
-    qt::SaveDialog saveDialog;
+    qt::SaveDialog dialog;
+    ChosenFile chosen(save ? fromUtf8(argv[3]) : Text());
+    ISaveDialog& saveDialog = save ? static_cast<ISaveDialog&>(chosen) : dialog;
     posix::TextFileSystem textFiles;
     headless::ProcessStarter processes;  // closing opens nothing here
     Platform platform{windows, files, saveDialog, textFiles, processes};
@@ -111,7 +140,7 @@ int main(int argc, char** argv) {
     const double cpu0 = cpuSeconds();
     const auto t0 = std::chrono::steady_clock::now();
     start->click();
-    result->flush();
+    result->view()->refresh();  // the scroll bars and the caret as the last line left them
     const auto t1 = std::chrono::steady_clock::now();
     const double cpu1 = cpuSeconds();
 
@@ -122,5 +151,12 @@ int main(int argc, char** argv) {
     std::printf("lines %lld\nutf16_bytes %lld\nseconds %.3f\ncpu_seconds %.3f\npeak_rss_kb %ld\n", lines, chars * 2,
                 std::chrono::duration<double>(t1 - t0).count(), cpu1 - cpu0, usage.ru_maxrss);
     if (respond) measureResponses(*result->view(), *form.C.txtResult);
+    if (save) {
+        std::ofstream("/proc/self/clear_refs") << "5";  // VmHWM from here on
+        const long before = statusKb("VmHWM:");
+        form.cmdSave_Click();
+        std::printf("save_caption %s\nsave_peak_rise_kb %ld\n", toUtf8(form.C.form->caption()).c_str(),
+                    statusKb("VmHWM:") - before);
+    }
     return 0;
 }

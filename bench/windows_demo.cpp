@@ -3,7 +3,8 @@
 // timings: lists FOLDER to DEPTH levels (default 2), as a user would by
 // typing the folder into the path box and pressing the start button.
 //
-//   malvorn-windows-demo [--files] [--paths] [--seconds N] [--no-window] [--stop-after MS] FOLDER [DEPTH]
+//   malvorn-windows-demo [--files] [--paths] [--seconds N] [--no-window] [--stop-after MS] [--save FILE]
+//                        FOLDER [DEPTH]
 //
 // --files and --paths tick "list files" and clear "bare names". With
 // --seconds the program ends by itself that long after start-up (for a
@@ -17,6 +18,9 @@
 // needs a display) that many milliseconds into the listing, and prints the
 // time from the click to the end of the run, to the last line in the box,
 // and whether the click started a new run.
+// --save saves the listing to FILE through the save button's code once it
+// is done (the dialog answered with FILE) and prints the peak working set
+// before and after the save instead of the report.
 #include <windows.h>
 // After windows.h, which they need.
 #include <psapi.h>
@@ -25,6 +29,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -47,11 +52,25 @@ public:
     void startHidden(const malvorn::Text&) override {}
 };
 
+// The save dialog, or with --save the file named, as a person would
+// choose it.
+class SaveDialogOrFile : public malvorn::ISaveDialog {
+public:
+    malvorn::Text chosen;
+    malvorn::SaveDialogResult show(malvorn::IForm& owner, const malvorn::SaveDialogRequest& request) override {
+        if (chosen.empty()) return dialog_.show(owner, request);
+        return {true, chosen, 0};
+    }
+
+private:
+    malvorn::win32::SaveDialog dialog_;
+};
+
 // What both runs list with besides their window system: the real file
 // system and save, and no process start.
 struct DemoServices {
     malvorn::win32::FileSystem files;
-    malvorn::win32::SaveDialog saveDialog;
+    SaveDialogOrFile saveDialog;
     malvorn::win32::TextFileSystem textFiles;
     NoProcesses processes;
     malvorn::Platform with(malvorn::IWindowSystem& windows) {
@@ -109,6 +128,7 @@ class TimedBox : public malvorn::ITextBox {
 public:
     TimedBox(malvorn::ITextBox& box, LineClock& clock) : box_(box), clock_(clock) {}
     malvorn::Text text() const override { return box_.text(); }
+    void readText(const std::function<void(malvorn::TextView)>& piece) const override { box_.readText(piece); }
     void setText(const malvorn::Text& text) override { box_.setText(text); }
     void replaceSelection(const malvorn::Text& text) override {
         box_.replaceSelection(text);
@@ -161,6 +181,7 @@ int main() {
     bool withFiles = false, fullPaths = false, noWindow = false;
     int seconds = 0;
     int stopAfter = -1;
+    Text saveTo;
     int i = 1;
     for (; i < argc && argv[i][0] == L'-'; ++i) {
         const std::wstring option = argv[i];
@@ -174,6 +195,8 @@ int main() {
             seconds = _wtoi(argv[++i]);
         else if (option == L"--stop-after" && i + 1 < argc)
             stopAfter = _wtoi(argv[++i]);
+        else if (option == L"--save" && i + 1 < argc)
+            saveTo = win32::fromWide(argv[++i]);
         else
             break;
     }
@@ -254,6 +277,14 @@ int main() {
     windows.doEvents();  // what the last lines brought: the frame they are drawn in
     const double elapsed = std::chrono::duration<double>(Clock::now() - started).count();
     const double peakListing = peakMegabytes();
+    if (!saveTo.empty()) {
+        services.saveDialog.chosen = saveTo;
+        form.cmdSave_Click();
+        std::printf("lines %zu save_caption %s peak_before_save_mb %.1f peak_after_save_mb %.1f\n", clock.lines,
+                    toUtf8(form.C.form->caption()).c_str(), peakListing, peakMegabytes());
+        std::fflush(stdout);
+        ExitProcess(0);
+    }
     report(form.C.txtResult->text(), elapsed, clock, peakListing);  // read whole, as a save reads it
     ExitProcess(0);
 }

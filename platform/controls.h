@@ -20,6 +20,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "platform/text.h"
 
@@ -41,6 +42,10 @@ public:
 class ITextBox : public virtual IControl {
 public:
     virtual Text text() const = 0;
+    // The same text piece by piece, in order, for a reader that need not
+    // hold it whole (the save): a box holding a long text hands out its
+    // blocks as they are. No piece ends inside a surrogate pair.
+    virtual void readText(const std::function<void(TextView)>& piece) const { piece(text()); }
     // Raises Change on every call, unchanged text included.
     virtual void setText(const Text& text) = 0;
     // Replaces the current selection (as a rule none, the caret at the end)
@@ -57,6 +62,8 @@ class ICheckBox : public virtual IControl {
 public:
     // 0 clear, 1 ticked, 2 grayed.
     virtual int value() const = 0;
+    // Any other value throws PlatformError (invalid property value) and
+    // changes nothing (refuseInvalidCheckBoxValue). Raises no event.
     virtual void setValue(int value) = 0;
 };
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -41,11 +42,21 @@ public:
 // that only shows when data is flushed. A file destroyed without a
 // successful close() leaves the named file exactly as it was before.
 // write() and close() throw PlatformError on failure.
+//
+// A text to write comes piece by piece (TextPieces: called, it calls its
+// argument with every piece in order, and it may be called more than once),
+// so that a listing of hundreds of megabytes goes to the file as the box
+// holds it, converted on the way, never copied whole.
+using TextPieces = std::function<void(const std::function<void(TextView)>& piece)>;
+
 class ITextFile {
 public:
     virtual ~ITextFile() = default;
     // Converts the text to the platform's narrow encoding and writes it.
-    virtual void write(const Text& text) = 0;
+    virtual void write(const TextPieces& text) = 0;
+    void write(TextView text) {
+        write([text](const std::function<void(TextView)>& piece) { piece(text); });
+    }
     virtual void close() = 0;
 };
 

@@ -15,6 +15,12 @@ namespace malvorn {
 inline constexpr int MB_ICONEXCLAMATION_OK = 48;  // warning icon, one OK button
 inline constexpr int MB_ICONSTOP_OK = 16;         // error icon, one OK button
 
+// Thrown by the endProgram of a window system that leaves the ending to
+// its program (the console's: malvorn-list ends itself once the walk has
+// unwound, with its output flushed; the headless double's, so that a test
+// sees the program end), and by the tests' own end hooks.
+struct ProgramEnded {};
+
 // What a program or a test puts in place of a window system's own doings,
 // the same for every backend. An empty hook leaves the backend's own.
 struct WindowSystemHooks {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Saving the listing: the whole text of the result box, plus one line end,
 // to a file named in the save dialog; the outcome goes into the title.
+#include <functional>
 #include <memory>
 
 #include "platform/shared/dispatch.h"
@@ -42,10 +43,14 @@ void frmMain::cmdSave_Click() {
             // on the way drops the new text with `file` and leaves the old
             // file as it was, rather than half a listing in its place.
             const std::unique_ptr<ITextFile> file = P.textFiles.createForOutput(name);
-            // Two writes rather than text + line end: on a large listing the
-            // sum would be a second whole copy of the text in memory.
-            file->write(C.txtResult->text());
-            file->write(u"\r\n");
+            // The box's text goes to the file piece by piece as the box holds
+            // it, converted on the way, then the line end: a large listing
+            // is never copied whole, neither as text nor converted.
+            const ITextBox& box = *C.txtResult;
+            file->write([&box](const std::function<void(TextView)>& piece) {
+                box.readText(piece);
+                piece(u"\r\n");
+            });
             file->close();
             outcome(fromUtf8("保存成功。"));
         } else if (answer.errorCode != 0) {

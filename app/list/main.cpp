@@ -207,7 +207,7 @@ int run(const Options& o) {
         ws.checkBox(ControlId::ChNoPath).setValue(o.noPath ? 1 : 0);
         ws.textBox(ControlId::txtPath).userType(fromUtf8(o.folder));
         ws.button(ControlId::cmdDoIt).click();
-    } catch (const console::ProgramEnded&) {
+    } catch (const ProgramEnded&) {
         out.flush();
         std::fprintf(stderr, "malvorn-list: 列举因故障中止\n");
         return ExitFailed;

@@ -12,20 +12,19 @@
 
 namespace malvorn::console {
 
-void Control::raise(ControlEvent event) { raiseEvent(ws_.events(), id_, event); }
-
-void TextBox::setText(const Text& text) {
-    text_ = text;
-    raise(ControlEvent::Change);
-}
-
-void TextBox::replaceSelection(const Text& text) {
-    text_ += text;
-    raise(ControlEvent::Change);
-}
+TextBox::TextBox(WindowSystem& ws, const ControlDesign& d) : MemoryTextBox(ws.events(), d) {}
+Button::Button(WindowSystem& ws, const ControlDesign& d) : MemoryButton(ws.events(), d), ws_(ws) {}
+CheckBox::CheckBox(WindowSystem& ws, const ControlDesign& d) : MemoryCheckBox(ws.events(), d) {}
+Frame::Frame(WindowSystem& ws, const ControlDesign& d) : MemoryFrame(ws.events(), d) {}
+Label::Label(WindowSystem& ws, const ControlDesign& d) : MemoryLabel(ws.events(), d) {}
+DriveList::DriveList(WindowSystem& ws, const ControlDesign& d) : MemoryControl(ws.events(), d) {}
+FolderList::FolderList(WindowSystem& ws, const ControlDesign& d, Text start)
+    : MemoryControl(ws.events(), d), path_(std::move(start)) {}
+ScrollBar::ScrollBar(WindowSystem& ws, const ControlDesign& d, const ScrollBarDesign& s)
+    : MemoryScrollBar(ws.events(), d, s) {}
 
 ResultBox::ResultBox(WindowSystem& ws, const ControlDesign& d, Output& out, const Text& terminator)
-    : Control(ws, d), out_(out), crlf_(terminator == u"\r\n"), terminator_(toUtf8(terminator)) {}
+    : MemoryControl(ws.events(), d), out_(out), crlf_(terminator == u"\r\n"), terminator_(toUtf8(terminator)) {}
 
 void ResultBox::setText(const Text& text) {
     raise(ControlEvent::Change);
@@ -51,13 +50,6 @@ void FolderList::setPath(const Text& path) {
     raise(ControlEvent::Change);
 }
 
-void ScrollBar::setValue(std::int16_t v) {
-    if (v < s_.minimum || v > s_.maximum) throw PlatformError(errors::InvalidProperty);
-    if (v == value_) return;
-    value_ = v;
-    raise(ControlEvent::Change);
-}
-
 void Form::show() { ws_.events().Form_Resize(); }
 
 WindowSystem::WindowSystem(Output& out, Text terminator, std::string program)
@@ -70,7 +62,7 @@ MainWindow WindowSystem::createMainWindow(const FormDesign& design, IFormEvents&
     form_ = std::make_unique<Form>(*this, design);
     using Kinds = ControlKinds<TextBox, ResultBox, Button, CheckBox, Frame, Label, DriveList, FolderList, ScrollBar>;
     auto build = [&](const ControlDesign& d) {
-        return makeControl<Kinds>(d.kind, [&](auto kind) -> std::unique_ptr<IControl> {
+        return makeControl<Kinds>(d.kind, [&](auto kind) -> std::unique_ptr<MemoryControl> {
             using C = ControlClass<decltype(kind)>;
             if constexpr (std::is_same_v<C, ResultBox>) {
                 return std::make_unique<C>(*this, d, out_, terminator_);
@@ -89,7 +81,7 @@ MainWindow WindowSystem::createMainWindow(const FormDesign& design, IFormEvents&
     return bindMainWindow(*form_, controls_);
 }
 
-IControl& WindowSystem::control(ControlId id) { return builtControl(controls_, id); }
+MemoryControl& WindowSystem::control(ControlId id) { return builtControl(controls_, id); }
 
 TextBox& WindowSystem::textBox(ControlId id) { return dynamic_cast<TextBox&>(control(id)); }
 CheckBox& WindowSystem::checkBox(ControlId id) { return dynamic_cast<CheckBox&>(control(id)); }

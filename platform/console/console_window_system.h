@@ -16,49 +16,26 @@
 #include <utility>
 
 #include "platform/console/console_output.h"
-#include "platform/shared/kept_bounds.h"
+#include "platform/shared/memory_controls.h"
 #include "platform/window_system.h"
 
 namespace malvorn::console {
 
-// Thrown by endProgram(): the program that runs the window ends itself once
-// the walk has unwound, with its output flushed.
-struct ProgramEnded {};
-
 class WindowSystem;
 
-class Control : public KeptBoundsControl {
+// The controls in memory, shared with the headless double
+// (memory_controls.h), built on this window system's events. There is no
+// caret to move on the console: the boxes are typed into whole.
+class TextBox : public MemoryTextBox {
 public:
-    Control(WindowSystem& ws, const ControlDesign& d) : KeptBoundsControl(d), ws_(ws), id_(d.id) {}
-
-protected:
-    // Runs the window's handler of this control's event, if it has one.
-    void raise(ControlEvent event);
-
-    WindowSystem& ws_;
-    ControlId id_;
-};
-
-// The one-line boxes (path and depth). There is no caret to move on the
-// console: a replacement goes at the end.
-class TextBox : public Control, public ITextBox {
-public:
-    TextBox(WindowSystem& ws, const ControlDesign& d) : Control(ws, d), text_(d.caption) {}
-    Text text() const override { return text_; }
-    void setText(const Text& text) override;
-    void replaceSelection(const Text& text) override;
-    // What the person does: types a whole new text (one Change).
-    void userType(const Text& text) { setText(text); }
-
-private:
-    Text text_;
+    TextBox(WindowSystem& ws, const ControlDesign& d);
 };
 
 // The result box. Each added piece is one entry with its CR LF; that line
 // end is swapped for the terminator asked for (CR LF itself by default).
 // What was written stays written: the box holds no text to read back (the
 // console has no save button to read it).
-class ResultBox : public Control, public ITextBox {
+class ResultBox : public MemoryControl, public ITextBox {
 public:
     ResultBox(WindowSystem& ws, const ControlDesign& d, Output& out, const Text& terminator);
     Text text() const override { return Text(); }
@@ -72,48 +49,45 @@ private:
     const std::string terminator_;  // in UTF-8
 };
 
-class Button : public Control, public IButton {
+class Button : public MemoryButton {
 public:
-    using Control::Control;
-    void setCaption(const Text&) override {}
+    Button(WindowSystem& ws, const ControlDesign& d);
     // What the person does: presses the button, an event of its own.
     void click();
-};
-
-class CheckBox : public Control, public ICheckBox {
-public:
-    CheckBox(WindowSystem& ws, const ControlDesign& d) : Control(ws, d), value_(d.initialValue) {}
-    int value() const override { return value_; }
-    void setValue(int v) override { value_ = v; }
 
 private:
-    int value_;
+    WindowSystem& ws_;
 };
 
-class Frame : public Control, public IFrame {
+class CheckBox : public MemoryCheckBox {
 public:
-    using Control::Control;
+    CheckBox(WindowSystem& ws, const ControlDesign& d);
 };
 
-class Label : public Control, public ILabel {
+class Frame : public MemoryFrame {
 public:
-    using Control::Control;
+    Frame(WindowSystem& ws, const ControlDesign& d);
+};
+
+class Label : public MemoryLabel {
+public:
+    Label(WindowSystem& ws, const ControlDesign& d);
 };
 
 // The one drive of a POSIX system, "/". Every path lies on it, a relative
 // one too (it lies under the current folder), so no text is refused.
-class DriveList : public Control, public IDriveList {
+class DriveList : public MemoryControl, public IDriveList {
 public:
-    using Control::Control;
+    DriveList(WindowSystem& ws, const ControlDesign& d);
     Text drive() const override { return u"/"; }
     void setDrive(const Text&) override {}
 };
 
 // The folder the window was told, as it was told: the listing takes its
 // folder from the path box, and the program has checked it already.
-class FolderList : public Control, public IFolderList {
+class FolderList : public MemoryControl, public IFolderList {
 public:
-    FolderList(WindowSystem& ws, const ControlDesign& d, Text start) : Control(ws, d), path_(std::move(start)) {}
+    FolderList(WindowSystem& ws, const ControlDesign& d, Text start);
     Text path() const override { return path_; }
     void setPath(const Text& path) override;
 
@@ -121,16 +95,9 @@ private:
     Text path_;
 };
 
-class ScrollBar : public Control, public IScrollBar {
+class ScrollBar : public MemoryScrollBar {
 public:
-    ScrollBar(WindowSystem& ws, const ControlDesign& d, const ScrollBarDesign& s)
-        : Control(ws, d), value_(static_cast<std::int16_t>(d.initialValue)), s_(s) {}
-    std::int16_t value() const override { return value_; }
-    void setValue(std::int16_t v) override;
-
-private:
-    std::int16_t value_;
-    ScrollBarDesign s_;
+    ScrollBar(WindowSystem& ws, const ControlDesign& d, const ScrollBarDesign& s);
 };
 
 class Form : public IForm {
@@ -172,14 +139,14 @@ public:
     bool reported() const { return reported_; }
 
 private:
-    IControl& control(ControlId id);
+    MemoryControl& control(ControlId id);
 
     Output& out_;
     const Text terminator_;
     const std::string program_;
     IFormEvents* events_ = nullptr;
     std::unique_ptr<Form> form_;
-    std::map<ControlId, std::unique_ptr<IControl>> controls_;
+    std::map<ControlId, std::unique_ptr<MemoryControl>> controls_;
     bool reported_ = false;
     bool stopAsked_ = false;
 };

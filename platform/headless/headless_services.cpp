@@ -22,8 +22,9 @@ public:
     ~MemoryTextFile() override {
         if (!closed_) ++fs_.discarded;
     }
-    void write(const Text& text) override {
-        std::string bytes = toUtf8(text);
+    void write(const TextPieces& text) override {
+        std::string bytes;
+        text([&](TextView piece) { bytes += toUtf8(piece); });
         if (fs_.failWrite) {
             pending_ += bytes.substr(0, fs_.writtenBeforeFailure);
             throw PlatformError(*fs_.failWrite);

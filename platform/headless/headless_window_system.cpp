@@ -10,36 +10,15 @@
 
 namespace malvorn::headless {
 
-void Control::raise(ControlEvent event) { raiseEvent(ws_.events(), id_, event); }
-
-TextBox::TextBox(WindowSystem& ws, const ControlDesign& d) : Control(ws, d), text_(d.caption) {}
-
-void TextBox::setText(const Text& text) {
-    text_ = text;
-    selStart_ = 0;
-    selLength_ = 0;
-    ++changeCount;
-    raise(ControlEvent::Change);
-}
-
-void TextBox::replaceSelection(const Text& text) {
-    const std::size_t start = std::min(selStart_, text_.size());
-    const std::size_t length = std::min(selLength_, text_.size() - start);
-    text_.replace(start, length, text);
-    selStart_ = start + text.size();
-    selLength_ = 0;
-    ++changeCount;
-    raise(ControlEvent::Change);
-}
-
-void TextBox::select(std::size_t start, std::size_t length) {
-    selStart_ = std::min(start, text_.size());
-    selLength_ = std::min(length, text_.size() - selStart_);
-}
-
-void TextBox::keyDown(std::int16_t keyCode, std::int16_t shift) { raiseKeyDown(ws_.events(), id_, keyCode, shift); }
-
-void Button::click() { raise(ControlEvent::Click); }
+TextBox::TextBox(WindowSystem& ws, const ControlDesign& d) : MemoryTextBox(ws.events(), d) {}
+Button::Button(WindowSystem& ws, const ControlDesign& d) : MemoryButton(ws.events(), d) {}
+CheckBox::CheckBox(WindowSystem& ws, const ControlDesign& d) : MemoryCheckBox(ws.events(), d) {}
+Frame::Frame(WindowSystem& ws, const ControlDesign& d) : MemoryFrame(ws.events(), d) {}
+Label::Label(WindowSystem& ws, const ControlDesign& d) : MemoryLabel(ws.events(), d) {}
+ScrollBar::ScrollBar(WindowSystem& ws, const ControlDesign& d, const ScrollBarDesign& s)
+    : MemoryScrollBar(ws.events(), d, s) {}
+DriveList::DriveList(WindowSystem& ws, const ControlDesign& d) : Control(ws.events(), d) {}
+FolderList::FolderList(WindowSystem& ws, const ControlDesign& d) : Control(ws.events(), d) {}
 
 void DriveList::setDrive(const Text& text) {
     // The drive whose root is the longest leading part of the text.
@@ -58,28 +37,6 @@ void FolderList::setPath(const Text& path) {
     if (*shown == path_) return;
     path_ = *shown;
     raise(ControlEvent::Change);
-}
-
-ScrollBar::ScrollBar(WindowSystem& ws, const ControlDesign& d, const ScrollBarDesign& s)
-    : Control(ws, d), value_(static_cast<std::int16_t>(d.initialValue)), s_(s) {}
-
-void ScrollBar::setValue(std::int16_t v) {
-    if (v < s_.minimum || v > s_.maximum) throw PlatformError(errors::InvalidProperty);
-    if (v == value_) return;
-    value_ = v;
-    raise(ControlEvent::Change);
-}
-
-void ScrollBar::userSet(int v) {
-    v = std::clamp(v, s_.minimum, s_.maximum);
-    if (v == value_) return;
-    value_ = static_cast<std::int16_t>(v);
-    raise(ControlEvent::Change);
-}
-
-void ScrollBar::userDrag(int v) {
-    value_ = static_cast<std::int16_t>(std::clamp(v, s_.minimum, s_.maximum));
-    raise(ControlEvent::Scroll);
 }
 
 void Form::setCaption(const Text& c) {
@@ -121,14 +78,6 @@ MainWindow WindowSystem::createMainWindow(const FormDesign& design, IFormEvents&
             using C = ControlClass<decltype(kind)>;
             if constexpr (std::is_same_v<C, ScrollBar>) {
                 return std::make_unique<C>(*this, d, design.scrollBar);
-            } else if constexpr (std::is_same_v<C, Button>) {
-                auto b = std::make_unique<C>(*this, d);
-                b->setCaption(d.caption);
-                return b;
-            } else if constexpr (std::is_same_v<C, CheckBox>) {
-                auto b = std::make_unique<C>(*this, d);
-                b->setValue(d.initialValue);
-                return b;
             } else {
                 if (d.kind == ControlKind::MultiLineText && resultBoxFactory) return resultBoxFactory(*this, d);
                 return std::make_unique<C>(*this, d);

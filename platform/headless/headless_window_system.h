@@ -14,82 +14,51 @@
 #include <utility>
 #include <vector>
 
-#include "platform/shared/kept_bounds.h"
+#include "platform/shared/memory_controls.h"
 #include "platform/window_system.h"
 
 namespace malvorn::headless {
 
-// Thrown by endProgram() unless a hook is set, so that a test can see the
-// program end without the test process ending.
-struct ProgramEnded {};
-
 class WindowSystem;
 
-class Control : public KeptBoundsControl {
-public:
-    Control(WindowSystem& ws, const ControlDesign& d) : KeptBoundsControl(d), ws_(ws), id_(d.id) {}
-    ControlId id() const { return id_; }
+// The controls in memory, shared with the console (memory_controls.h),
+// built on this window system's events.
+using Control = MemoryControl;
 
-protected:
-    // Runs the window's handler of this control's event, if it has one.
-    void raise(ControlEvent event);
-
-    WindowSystem& ws_;
-    ControlId id_;
-};
-
-class TextBox : public Control, public ITextBox {
+class TextBox : public MemoryTextBox {
 public:
     TextBox(WindowSystem& ws, const ControlDesign& d);
-    Text text() const override { return text_; }
-    void setText(const Text& text) override;
-    void replaceSelection(const Text& text) override;
-    // What a user does: type a whole new text (one Change), select, press a key.
-    void userType(const Text& text) { setText(text); }
-    void select(std::size_t start, std::size_t length);
-    std::size_t selStart() const { return selStart_; }
-    void keyDown(std::int16_t keyCode, std::int16_t shift = 0);
-    int changeCount = 0;
-
-protected:
-    Text text_;
-    std::size_t selStart_ = 0, selLength_ = 0;
 };
 
-class Button : public Control, public IButton {
+class Button : public MemoryButton {
 public:
-    using Control::Control;
-    void setCaption(const Text& caption) override { caption_ = caption; }
-    Text caption() const { return caption_; }
-    void click();
-
-private:
-    Text caption_;
+    Button(WindowSystem& ws, const ControlDesign& d);
+    void click() { raise(ControlEvent::Click); }
 };
 
-class CheckBox : public Control, public ICheckBox {
+class CheckBox : public MemoryCheckBox {
 public:
-    using Control::Control;
-    int value() const override { return value_; }
-    void setValue(int v) override { value_ = v; }
-
-private:
-    int value_ = 0;
+    CheckBox(WindowSystem& ws, const ControlDesign& d);
 };
 
-class Frame : public Control, public IFrame {
+class Frame : public MemoryFrame {
 public:
-    using Control::Control;
+    Frame(WindowSystem& ws, const ControlDesign& d);
 };
 
-class Label : public Control, public ILabel {
+class Label : public MemoryLabel {
 public:
-    using Control::Control;
+    Label(WindowSystem& ws, const ControlDesign& d);
+};
+
+class ScrollBar : public MemoryScrollBar {
+public:
+    ScrollBar(WindowSystem& ws, const ControlDesign& d, const ScrollBarDesign& s);
 };
 
 class DriveList : public Control, public IDriveList {
 public:
-    using Control::Control;
+    DriveList(WindowSystem& ws, const ControlDesign& d);
     Text drive() const override { return drive_; }
     void setDrive(const Text& text) override;
     std::vector<Text> drives;  // available drive roots
@@ -107,7 +76,7 @@ private:
 
 class FolderList : public Control, public IFolderList {
 public:
-    using Control::Control;
+    FolderList(WindowSystem& ws, const ControlDesign& d);
     Text path() const override { return path_; }
     void setPath(const Text& path) override;
     // Turns an assigned text into the path the list shows, or nothing when
@@ -121,21 +90,6 @@ public:
 private:
     Text path_;
     friend class WindowSystem;
-};
-
-class ScrollBar : public Control, public IScrollBar {
-public:
-    ScrollBar(WindowSystem& ws, const ControlDesign& d, const ScrollBarDesign& s);
-    std::int16_t value() const override { return value_; }
-    void setValue(std::int16_t v) override;
-    // Arrow, trough or thumb release: Change when the value changes.
-    void userSet(int v);
-    // Thumb dragged to a position: Scroll (the value follows).
-    void userDrag(int v);
-
-private:
-    std::int16_t value_ = 0;
-    ScrollBarDesign s_;
 };
 
 class Form : public IForm {

@@ -78,6 +78,9 @@ int createTemporaryBeside(const std::string& target, mode_t mode, std::string& n
     return -1;
 }
 
+// Units converted at a time: at most three times as many bytes are held.
+constexpr std::size_t ChunkUnits = std::size_t{1} << 16;
+
 // Writes either straight into the file (`temporary_` empty) or into a
 // temporary file that replaces `target_` when close() succeeds.
 class TextFile final : public ITextFile {
@@ -95,10 +98,14 @@ public:
         if (!temporary_.empty()) ::unlink(temporary_.c_str());
     }
 
-    void write(const Text& text) override {
+    void write(const TextPieces& text) override {
         if (fd_ < 0) throwErrno(EBADF);
-        const std::string bytes = toUtf8(text);
-        if (const int err = writeAll(fd_, bytes.data(), bytes.size())) throwErrno(err);
+        text([this](TextView piece) {
+            inChunks(piece, ChunkUnits, [this](TextView chunk) {
+                const std::string bytes = toUtf8(chunk);
+                if (const int err = writeAll(fd_, bytes.data(), bytes.size())) throwErrno(err);
+            });
+        });
     }
 
     void close() override {

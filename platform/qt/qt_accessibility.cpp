@@ -4,11 +4,7 @@
 #include <QAbstractScrollArea>
 #include <QAccessible>
 #include <QApplication>
-#include <QClipboard>
-#include <QKeyEvent>
-#include <QKeySequence>
 #include <QLabel>
-#include <QMenu>
 #include <QPointer>
 #include <QScrollBar>
 #include <QTreeWidget>
@@ -103,35 +99,6 @@ QString span(const malvorn::LineText& text, std::size_t from, std::size_t to, in
     *startOffset = readerOffset(text, from);
     *endOffset = readerOffset(text, to);
     return spoken(text, from, to);
-}
-
-// The usual menu of a text box: the result box takes typing, so cut and
-// paste are there besides copy and select all, each enabled only where it
-// would do something. An item presses its key on the view, so that the
-// view's own handling of the key is the one rule for both.
-void showContextMenu(ListingView* view, QPoint at) {
-    const bool selected = view->anchor() != view->caret();
-    QMenu menu(view);
-    auto add = [&](const QString& caption, QKeySequence::StandardKey key, bool enabled) {
-        QAction* action = menu.addAction(caption);
-        const QKeySequence keys(key);
-        action->setShortcut(keys);
-        action->setEnabled(enabled && !keys.isEmpty());
-        QObject::connect(action, &QAction::triggered, view, [view, keys] {
-            const QKeyCombination k = keys[0];
-            QKeyEvent press(QEvent::KeyPress, k.key(), k.keyboardModifiers());
-            QCoreApplication::sendEvent(view, &press);
-        });
-    };
-    add(QStringLiteral("撤销(&U)"), QKeySequence::Undo, view->editor().canUndo());
-    add(QStringLiteral("重做(&R)"), QKeySequence::Redo, view->editor().canRedo());
-    menu.addSeparator();
-    add(QStringLiteral("剪切(&T)"), QKeySequence::Cut, selected);
-    add(QStringLiteral("复制(&C)"), QKeySequence::Copy, selected);
-    add(QStringLiteral("粘贴(&P)"), QKeySequence::Paste, !QApplication::clipboard()->text().isEmpty());
-    menu.addSeparator();
-    add(QStringLiteral("全选(&A)"), QKeySequence::SelectAll, view->size() > 0);
-    menu.exec(view->viewport()->mapToGlobal(at));
 }
 
 // A scroll bar whose position p stands for the value offset - p (the depth
@@ -255,11 +222,6 @@ void makeAccessible(WindowSystem& ws, const FormDesign& design) {
         auto* l = n.byLabel ? qobject_cast<QLabel*>(ws.widget(n.label)) : nullptr;
         if (l && !l->buddy()) l->setBuddy(c);
     }
-    auto* result = dynamic_cast<ListingView*>(ws.widget(ControlId::txtResult));
-    if (!result) return;
-    result->setContextMenuPolicy(Qt::CustomContextMenu);
-    QObject::connect(result, &QWidget::customContextMenuRequested, result,
-                     [result](QPoint at) { showContextMenu(result, at); });
 }
 
 // ---------------------------------------------------------------- the result box's text

@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: MIT
 // What a screen reader needs from the Qt window: a name for every control
 // (a label names the control it captions) and the result box's text, caret
-// and selection through QAccessibleTextInterface; and the result box's
-// context menu, the other way into its clipboard commands.
+// and selection through QAccessibleTextInterface.
 #pragma once
 
 #include <QAccessibleWidget>
@@ -25,7 +24,7 @@ QString readerText(QString boxText);
 
 // Names the window's controls as the design says, ties each label to its
 // control, makes the depth bar report the depth, and gives the result box
-// its accessible text and its context menu. Called once the window's
+// its accessible text. Called once the window's
 // controls exist, before any of them takes the focus.
 void makeAccessible(WindowSystem& ws, const FormDesign& design);
 

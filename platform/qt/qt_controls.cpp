@@ -12,7 +12,6 @@
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSignalBlocker>
-#include <QTimer>
 #include <cmath>
 
 #include "platform/error.h"
@@ -210,67 +209,20 @@ void TextBox::replaceSelection(const Text& text) {
 // ---------------------------------------------------------------- ResultBox
 
 ResultBox::ResultBox(WindowSystem& ws, QWidget* parent, const ControlDesign& d)
-    : Control(ws, new ListingView(parent), d),
-      view_(static_cast<ListingView*>(widget_)),
-      flushTimer_(new QTimer(view_)) {
+    : Control(ws, new ListingView(parent), d), view_(static_cast<ListingView*>(widget_)) {
     // Both scroll bars, no wrapping: long paths scroll sideways.
     view_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     view_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     view_->setText(toQString(d.caption));
-    // The screen follows the listing a few times a second, not per line.
-    flushTimer_->setSingleShot(true);
-    flushTimer_->setInterval(40);
-    QObject::connect(flushTimer_, &QTimer::timeout, view_, [this] { flush(); });
-    // Anything the user does to the box sees every line added before it.
-    auto flushFirst = [this](QObject*, QEvent* e) {
-        switch (e->type()) {
-            case QEvent::MouseButtonPress:
-            case QEvent::MouseButtonDblClick:
-            case QEvent::MouseButtonRelease:
-            case QEvent::MouseMove:
-            case QEvent::KeyPress:
-            case QEvent::KeyRelease:
-            case QEvent::ShortcutOverride:
-            case QEvent::InputMethod:
-            case QEvent::ContextMenu:
-            case QEvent::DragEnter:
-            case QEvent::Drop:
-            case QEvent::FocusIn:
-                flush();
-                break;
-            default:
-                break;
-        }
-        return false;
-    };
-    new EventHook(view_, flushFirst);
-    new EventHook(view_->viewport(), flushFirst);
 }
 
-void ResultBox::flush() const {
-    if (pending_.isEmpty()) return;
-    flushTimer_->stop();
-    view_->insert(pending_);
-    // Emptied but kept at its size: the next block of lines fills the same
-    // room instead of growing a new string through every doubling again.
-    pending_.resize(0);
-}
+Text ResultBox::text() const { return view_->editor().text().text(); }
 
-Text ResultBox::text() const {
-    flush();
-    return view_->editor().text().text();
-}
+void ResultBox::readText(const std::function<void(TextView)>& piece) const { view_->editor().text().readPieces(piece); }
 
-void ResultBox::setText(const Text& text) {
-    pending_.clear();
-    flushTimer_->stop();
-    view_->setText(toQString(text));
-}
+void ResultBox::setText(const Text& text) { view_->setText(toQString(text)); }
 
-void ResultBox::replaceSelection(const Text& text) {
-    pending_.append(reinterpret_cast<const QChar*>(text.data()), static_cast<qsizetype>(text.size()));
-    if (!flushTimer_->isActive()) flushTimer_->start();
-}
+void ResultBox::replaceSelection(const Text& text) { view_->write(text); }
 
 // ---------------------------------------------------------------- Button
 
@@ -305,7 +257,7 @@ int CheckBox::value() const {
 }
 
 void CheckBox::setValue(int value) {
-    if (value < 0 || value > 2) throw PlatformError(errors::InvalidProperty);
+    refuseInvalidCheckBoxValue(value);
     if (value == 2) box_->setTristate(true);
     box_->setCheckState(value == 1 ? Qt::Checked : value == 2 ? Qt::PartiallyChecked : Qt::Unchecked);
 }
@@ -428,7 +380,6 @@ void FormWindow::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
-    if (beforeClose) beforeClose();
     std::int16_t cancel = 0;
     dispatchEvent(ws_, [&] { ws_.events().Form_Unload(cancel); });
     if (cancel != 0) {

@@ -24,7 +24,6 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QScrollBar;
-class QTimer;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -84,22 +83,19 @@ private:
     QString shown_;
 };
 
-// txtResult. Insertions between two event pumps are gathered and go into
-// the widget as one block: when the flush timer fires (in a pump), or before
-// anything reads or changes the box or the user touches it.
+// txtResult: every line goes into the view's editor as it comes; the view
+// paces only the drawing.
 class ResultBox : public Control, public ITextBox {
 public:
     ResultBox(WindowSystem& ws, QWidget* parent, const ControlDesign& design);
     Text text() const override;
+    void readText(const std::function<void(TextView)>& piece) const override;
     void setText(const Text& text) override;
     void replaceSelection(const Text& text) override;
-    void flush() const;
     ListingView* view() const { return view_; }
 
 private:
     ListingView* view_;
-    QTimer* flushTimer_;
-    mutable QString pending_;
 };
 
 class Button : public Control, public IButton {
@@ -199,8 +195,6 @@ public:
     // has no announcement event, and says nothing.
     void announce(const Text& words) override;
     bool open() const { return open_; }
-    // Lets the result box empty its gathered lines before the window goes.
-    std::function<void()> beforeClose;
 
 protected:
     void closeEvent(QCloseEvent* event) override;

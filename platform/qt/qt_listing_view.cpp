@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: MIT
 // The view's text, picture, scrolling and what it tells screen readers;
-// keys, mouse and input method are in listing_view_input.cpp.
+// keys, mouse and input method are in qt_listing_view_input.cpp.
 #include "platform/qt/qt_listing_view.h"
 
 #include <QAccessible>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QScrollBar>
@@ -21,6 +22,10 @@ namespace malvorn::qt {
 namespace {
 
 constexpr int Margin = 3;  // pixels left of the text
+constexpr int FrameMs = 40;
+// Drawing takes at most about a fifth of a running listing's time: the
+// next frame waits four times as long as the last one took to draw.
+constexpr qint64 FrameCostFactor = 4;
 
 int toInt(std::size_t n) { return static_cast<int>(std::min<std::size_t>(n, INT_MAX)); }
 
@@ -37,6 +42,8 @@ ListingView::ListingView(QWidget* parent) : QAbstractScrollArea(parent), editor_
     viewport()->setCursor(Qt::IBeamCursor);
     viewport()->setBackgroundRole(QPalette::Base);
     viewport()->setAutoFillBackground(true);
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    QObject::connect(this, &QWidget::customContextMenuRequested, this, [this](QPoint at) { showContextMenu(at); });
     updateScrollBars();
 }
 
@@ -48,14 +55,15 @@ void ListingView::setText(const QString& text) {
     editor_.assign(viewOf(text));
     horizontalScrollBar()->setValue(0);
     verticalScrollBar()->setValue(0);
-    changed();
+    changed(false);
 }
 
-void ListingView::insert(const QString& text) {
-    editor_.write(viewOf(text));
-    changed();
-    ensureCaretVisible();
+void ListingView::write(TextView text) {
+    editor_.write(text);
+    changed(true);
 }
+
+void ListingView::insert(const QString& text) { write(viewOf(text)); }
 
 void ListingView::select(qsizetype anchor, qsizetype caret) {
     editor_.select(static_cast<std::size_t>(std::max<qsizetype>(0, anchor)),
@@ -80,12 +88,33 @@ void ListingView::redo() {
     userDid();
 }
 
-void ListingView::changed() {
+void ListingView::changed(bool follow) {
+    followCaret_ = follow;
+    if (!frame_.isActive())
+        frame_.start(static_cast<int>(std::clamp<qint64>(FrameCostFactor * frameCostMs_, FrameMs, 1000)), this);
+}
+
+void ListingView::refresh() {
+    frame_.stop();
     updateScrollBars();
+    if (followCaret_) ensureCaretVisible();
+    followCaret_ = false;
     viewport()->update();
 }
 
+void ListingView::timerEvent(QTimerEvent* event) {
+    if (event->timerId() != frame_.timerId()) return inputTimerEvent(event);
+    QElapsedTimer cost;
+    cost.start();
+    refresh();
+    // Drawn now, so that a click always lands on what it sees.
+    viewport()->repaint();
+    frameCostMs_ = cost.elapsed();
+}
+
 void ListingView::userDid(bool selectionMayChange) {
+    frame_.stop();
+    followCaret_ = false;
     updateScrollBars();
     ensureCaretVisible();
     restartBlink();

@@ -12,6 +12,11 @@
 // the caret, keeps the X11 primary selection, and tells screen readers of
 // changes as QPlainTextEdit does: the changes a running listing makes go
 // out at most once per painted frame, with the frame's text.
+//
+// Text written from code is in the editor at once; the scroll bars and the
+// picture follow at most once a frame, so a listing is not held up by
+// drawing, while a key, a click or a screen reader always meets every line
+// written before it.
 #pragma once
 
 #include <QAbstractScrollArea>
@@ -19,11 +24,12 @@
 #include <QPoint>
 #include <QString>
 
+#include "platform/shared/edit_commands.h"
 #include "platform/shared/text_editor.h"
 
 namespace malvorn::qt {
 
-class ListingView : public QAbstractScrollArea, private TextLayout {
+class ListingView : public QAbstractScrollArea, private TextLayout, private EditClipboard {
 public:
     explicit ListingView(QWidget* parent = nullptr);
 
@@ -36,7 +42,11 @@ public:
     // From code: the text anew (the history emptied), and text written
     // over the selection, caret behind it; neither is an undo step.
     void setText(const QString& text);
+    void write(TextView text);
     void insert(const QString& text);
+    // Scroll bars, caret and picture brought up to date now rather than at
+    // the next frame.
+    void refresh();
 
     qsizetype lineCount() const { return static_cast<qsizetype>(editor_.text().lineCount()); }
     qsizetype caret() const { return static_cast<qsizetype>(editor_.caret()); }
@@ -76,6 +86,13 @@ private:
     double xOf(std::size_t line, std::size_t column) override;
     std::size_t columnAt(std::size_t line, double x) override;
     std::size_t pageLines() override;
+    // EditClipboard: the system clipboard.
+    void putOnClipboard(const Text& text) override;
+    Text clipboardText() override;
+    bool clipboardHasText() override;
+    // A key's or the menu's command, and what follows it.
+    void run(EditAction action);
+    void showContextMenu(QPoint at);
     double columnX(std::size_t line, std::size_t column) const;
 
     // A line as a person sees it: a unit that is half a character (a byte
@@ -85,13 +102,15 @@ private:
     // readers told, the primary selection kept, the picture redrawn.
     void userDid(bool selectionMayChange = true);
     // After a change from code: the scroll bars and the picture at the
-    // next frame.
-    void changed();
+    // next frame (refresh), the caret followed into sight if `follow`.
+    void changed(bool follow);
     void ensureCaretVisible();
     void updateScrollBars();
     // The changes, caret and selection since the last call, to the screen
     // readers.
     void announce();
+    // The caret's blink, the autoscroll and the third click's timers.
+    void inputTimerEvent(QTimerEvent* event);
     void restartBlink();
     void autoscroll();
     void copyTo(bool primary) const;
@@ -102,7 +121,9 @@ private:
     QString preedit_;
     int preeditCursor_ = 0;
     bool caretOn_ = true;
-    QBasicTimer blink_, autoscroll_, tripleClick_;
+    QBasicTimer blink_, autoscroll_, tripleClick_, frame_;
+    qint64 frameCostMs_ = 0;  // what the last frame took to draw
+    bool followCaret_ = false;
     QPoint tripleClickAt_, mouseAt_;
     bool dragging_ = false;
     std::size_t announcedCaret_ = 0, announcedAnchor_ = 0;

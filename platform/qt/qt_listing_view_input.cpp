@@ -1,16 +1,19 @@
 // SPDX-License-Identifier: MIT
 // The view and the user: keys, mouse, the input method, the caret's blink,
-// the clipboard and the X11 primary selection. Every key and click becomes
-// one of the editor's commands.
+// the clipboard and the X11 primary selection, the context menu. Every key
+// and click becomes one of the editor's commands, keys and menu items
+// through the shared tables (platform/shared/edit_commands.h).
 #include <QApplication>
 #include <QClipboard>
 #include <QFontMetricsF>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QStyleHints>
 #include <algorithm>
+#include <optional>
 
 #include "platform/qt/qt_listing_view.h"
 #include "platform/qt/qt_text.h"
@@ -27,9 +30,51 @@ TextView viewOf(const QString& text) {
     return TextView(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<std::size_t>(text.size()));
 }
 
-using Move = TextEditor::Move;
-using Erase = TextEditor::Erase;
 using Unit = TextEditor::Unit;
+
+std::optional<EditKey> editKeyOf(int key) {
+    switch (key) {
+        case Qt::Key_Left:
+            return EditKey::Left;
+        case Qt::Key_Right:
+            return EditKey::Right;
+        case Qt::Key_Up:
+            return EditKey::Up;
+        case Qt::Key_Down:
+            return EditKey::Down;
+        case Qt::Key_PageUp:
+            return EditKey::PageUp;
+        case Qt::Key_PageDown:
+            return EditKey::PageDown;
+        case Qt::Key_Home:
+            return EditKey::Home;
+        case Qt::Key_End:
+            return EditKey::End;
+        case Qt::Key_Backspace:
+            return EditKey::Backspace;
+        case Qt::Key_Delete:
+            return EditKey::Delete;
+        case Qt::Key_Insert:
+            return EditKey::Insert;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            return EditKey::Enter;
+        case Qt::Key_A:
+            return EditKey::A;
+        case Qt::Key_C:
+            return EditKey::C;
+        case Qt::Key_V:
+            return EditKey::V;
+        case Qt::Key_X:
+            return EditKey::X;
+        case Qt::Key_Y:
+            return EditKey::Y;
+        case Qt::Key_Z:
+            return EditKey::Z;
+        default:
+            return std::nullopt;
+    }
+}
 
 }  // namespace
 
@@ -39,81 +84,51 @@ void ListingView::copyTo(bool primary) const {
     clipboard->setText(selectedText(), primary ? QClipboard::Selection : QClipboard::Clipboard);
 }
 
+void ListingView::putOnClipboard(const Text& text) { QGuiApplication::clipboard()->setText(toQString(text)); }
+
+Text ListingView::clipboardText() { return toText(QGuiApplication::clipboard()->text()); }
+
+bool ListingView::clipboardHasText() { return !QGuiApplication::clipboard()->text().isEmpty(); }
+
+void ListingView::run(EditAction action) {
+    const bool pageUp = action.isMove(TextEditor::Move::PageUp);
+    if (pageUp || action.isMove(TextEditor::Move::PageDown)) {
+        // The picture moves a page and the caret with it.
+        const int page = visibleLines() * (pageUp ? -1 : 1);
+        verticalScrollBar()->setValue(verticalScrollBar()->value() + page);
+    }
+    userDid(runCommand(editor_, action, *this));
+}
+
 void ListingView::keyPressEvent(QKeyEvent* event) {
     const Qt::KeyboardModifiers mods = event->modifiers();
-    const bool shift = mods & Qt::ShiftModifier, ctrl = mods & Qt::ControlModifier, alt = mods & Qt::AltModifier;
-    auto done = [this](bool selects = true) { userDid(selects); };
-    if (event->matches(QKeySequence::SelectAll)) {
-        editor_.selectAll();
-        return done();
-    }
-    if (event->matches(QKeySequence::Copy)) return copyTo(false);
-    if (event->matches(QKeySequence::Cut)) {
-        copyTo(false);
-        editor_.eraseSelection();
-        return done(false);
-    }
-    if (event->matches(QKeySequence::Paste)) {
-        editor_.insert(viewOf(QGuiApplication::clipboard()->text()));
-        return done(false);
-    }
-    const int key = event->key();
-    // Ctrl+Y and Ctrl+Shift+Z redo, Alt+Backspace undoes, on every desktop.
-    const bool redoKey =
-        event->matches(QKeySequence::Redo) || (ctrl && !alt && key == Qt::Key_Y) || (ctrl && shift && key == Qt::Key_Z);
-    if (redoKey) {
-        editor_.redo();
-        return done(false);
-    }
-    if (event->matches(QKeySequence::Undo) || (alt && !ctrl && key == Qt::Key_Backspace)) {
-        editor_.undo();
-        return done(false);
-    }
-    auto move = [&](Move how) {
-        editor_.move(how, shift);
-        done(shift);
-    };
-    switch (key) {
-        case Qt::Key_Left:
-            return move(ctrl ? Move::WordBack : Move::CharBack);
-        case Qt::Key_Right:
-            return move(ctrl ? Move::WordForward : Move::CharForward);
-        case Qt::Key_Up:
-            return move(Move::LineUp);
-        case Qt::Key_Down:
-            return move(Move::LineDown);
-        case Qt::Key_PageUp:
-        case Qt::Key_PageDown: {
-            // The picture moves a page and the caret with it.
-            const int page = visibleLines() * (key == Qt::Key_PageUp ? -1 : 1);
-            verticalScrollBar()->setValue(verticalScrollBar()->value() + page);
-            return move(key == Qt::Key_PageUp ? Move::PageUp : Move::PageDown);
-        }
-        case Qt::Key_Home:
-            return move(ctrl ? Move::TextStart : Move::LineStart);
-        case Qt::Key_End:
-            return move(ctrl ? Move::TextEnd : Move::LineEnd);
-        case Qt::Key_Backspace:
-            editor_.erase(ctrl ? Erase::WordBack : Erase::CharBack);
-            return done(false);
-        case Qt::Key_Delete:
-            editor_.erase(ctrl ? Erase::WordForward : Erase::CharForward);
-            return done(false);
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            editor_.type(u"\r\n");
-            return done(false);
-        default:
-            break;
+    const bool ctrl = mods & Qt::ControlModifier, alt = mods & Qt::AltModifier;
+    if (const std::optional<EditKey> key = editKeyOf(event->key())) {
+        unsigned modifiers = 0;
+        if (mods & Qt::ShiftModifier) modifiers |= ShiftKey;
+        if (ctrl) modifiers |= CtrlKey;
+        if (alt) modifiers |= AltKey;
+        if (const std::optional<EditAction> action = commandForKey(*key, modifiers)) return run(*action);
     }
     const QString typed = event->text();
     const bool printable = !typed.isEmpty() && std::all_of(typed.begin(), typed.end(),
                                                            [](QChar c) { return c.isPrint() || c.isSurrogate(); });
     if (printable && !ctrl && !alt) {
         editor_.type(viewOf(typed));
-        return done(false);
+        return userDid(false);
     }
     event->ignore();
+}
+
+void ListingView::showContextMenu(QPoint at) {
+    QMenu menu(this);
+    for (const MenuItem& item : ContextMenu) {
+        if (item.separatorBefore) menu.addSeparator();
+        QAction* action = menu.addAction(toQString(item.caption));
+        action->setEnabled(menuItemEnabled(item.command, editor_, *this));
+        QObject::connect(action, &QAction::triggered, this, [this, command = item.command] { run({command}); });
+    }
+    menu.exec(viewport()->mapToGlobal(at));
 }
 
 // ---------------------------------------------------------------- mouse
@@ -187,7 +202,7 @@ void ListingView::autoscroll() {
     viewport()->update();
 }
 
-void ListingView::timerEvent(QTimerEvent* event) {
+void ListingView::inputTimerEvent(QTimerEvent* event) {
     if (event->timerId() == blink_.timerId()) {
         caretOn_ = !caretOn_;
         viewport()->update();
@@ -227,7 +242,21 @@ void ListingView::focusOutEvent(QFocusEvent* event) {
 // ---------------------------------------------------------------- input method
 
 void ListingView::inputMethodEvent(QInputMethodEvent* event) {
-    if (!event->commitString().isEmpty()) editor_.type(viewOf(event->commitString()));
+    if (event->replacementStart() != 0 || event->replacementLength() > 0) {
+        // The input method rewrites text around the caret (Wayland's
+        // text-input-v3 does): the range is counted from the caret, within
+        // the caret's line, the text the method reads as surrounding text.
+        const LineText& t = editor_.text();
+        const std::size_t line = t.lineOf(editor_.caret());
+        const auto start = static_cast<qsizetype>(t.lineStart(line)), end = static_cast<qsizetype>(t.lineEnd(line));
+        const qsizetype from =
+            std::clamp(static_cast<qsizetype>(editor_.caret()) + event->replacementStart(), start, end);
+        const qsizetype to = std::clamp(from + std::max(0, event->replacementLength()), from, end);
+        editor_.select(static_cast<std::size_t>(from), static_cast<std::size_t>(to));
+        editor_.type(viewOf(event->commitString()));
+    } else if (!event->commitString().isEmpty()) {
+        editor_.type(viewOf(event->commitString()));
+    }
     // The text being composed is drawn at the caret until it is committed.
     preedit_ = event->preeditString();
     preeditCursor_ = static_cast<int>(preedit_.size());

@@ -78,8 +78,6 @@ MainWindow WindowSystem::createMainWindow(const FormDesign& design, IFormEvents&
     makeAccessible(*this, design);
     controls_.at(design.initialFocus)->widget()->setFocus(Qt::OtherFocusReason);
 
-    auto* result = dynamic_cast<ResultBox*>(controls_.at(ControlId::txtResult).get());
-    form_->beforeClose = [result] { result->flush(); };
 
     return bindMainWindow(*form_, controls_);
 }

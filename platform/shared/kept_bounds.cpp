@@ -9,6 +9,10 @@ void refuseNegativeSize(float width, float height) {
     if (width < 0 || height < 0) throw PlatformError(errors::InvalidProperty);
 }
 
+void refuseInvalidCheckBoxValue(int value) {
+    if (value < 0 || value > 2) throw PlatformError(errors::InvalidProperty);
+}
+
 KeptBoundsControl::KeptBoundsControl(const ControlDesign& d)
     : b_{static_cast<float>(d.left), static_cast<float>(d.top), static_cast<float>(d.width),
          static_cast<float>(d.height)} {}

@@ -13,6 +13,8 @@ namespace malvorn {
 
 // Throws PlatformError (invalid property value) for a negative size.
 void refuseNegativeSize(float width, float height);
+// The same for a check box's value other than 0, 1 and 2 (ICheckBox).
+void refuseInvalidCheckBoxValue(int value);
 
 class KeptBoundsControl : public virtual IControl {
 public:

@@ -73,6 +73,29 @@ Text LineText::slice(std::size_t from, std::size_t to) const {
     return out;
 }
 
+void LineText::readPieces(const std::function<void(TextView)>& piece) const {
+    char16_t pair[2];
+    bool held = false;  // a high surrogate that ended the last block
+    for (const Block& k : blocks_) {
+        TextView units(k.units.get(), k.size);
+        if (units.empty()) continue;
+        if (held) {
+            pair[1] = units.front();
+            const bool joined = isLow(units.front());
+            piece(TextView(pair, joined ? 2 : 1));
+            if (joined) units.remove_prefix(1);
+            held = false;
+        }
+        if (!units.empty() && isHigh(units.back())) {
+            pair[0] = units.back();
+            units.remove_suffix(1);
+            held = true;
+        }
+        if (!units.empty()) piece(units);
+    }
+    if (held) piece(TextView(pair, 1));
+}
+
 void LineText::recount(std::size_t b) {
     blockStarts_.resize(blocks_.size());
     for (std::size_t i = b; i < blocks_.size(); ++i)
@@ -145,12 +168,14 @@ void LineText::erase(std::size_t from, std::size_t to) {
 }
 
 std::size_t LineText::replace(std::size_t from, std::size_t to, TextView given) {
-    const std::size_t first = lineOf(from), last = lineOf(to);
+    // At the end (a listing's next line) the line is the last, unsearched.
+    const std::size_t first = from == size_ ? starts_.size() - 1 : lineOf(from);
+    const std::size_t last = to == size_ ? starts_.size() - 1 : lineOf(to);
     // One pass over the new text: the line starts within it and the
     // longest line it makes. A listing brings CR LF only and goes in
     // uncopied; any other line end (a paste, a name holding a line end)
     // is made CR LF and the pass made again.
-    std::vector<std::size_t> added;
+    std::vector<std::size_t>& added = added_;
     std::size_t longestLength = 0, longestLine = first;
     auto scan = [&](TextView units) {
         added.clear();
@@ -200,6 +225,7 @@ std::size_t LineText::replace(std::size_t from, std::size_t to, TextView given) 
         longest_ = longestLength;
         longerLine_ = longestLine;
     }
+    if (added.capacity() > 4096) std::vector<std::size_t>().swap(added);  // room kept for lines, not for pastes
     return text.size();
 }
 

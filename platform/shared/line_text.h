@@ -19,6 +19,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <utility>
@@ -47,6 +48,9 @@ public:
     TextView line(std::size_t line, Text& scratch) const;
     Text slice(std::size_t from, std::size_t to) const;
     Text text() const { return slice(0, size_); }
+    // The whole text block by block, read in place; a surrogate pair that
+    // straddles two blocks comes as a piece of its own.
+    void readPieces(const std::function<void(TextView)>& piece) const;
 
     // The caret and the other end of the selection; equal: no selection.
     std::size_t caret() const { return caret_; }
@@ -103,6 +107,7 @@ private:
     std::vector<std::size_t> blockStarts_;
     std::size_t size_ = 0;
     std::vector<std::size_t> starts_{0};  // start of every line
+    std::vector<std::size_t> added_;      // line starts of a replacement, room kept between calls
     std::size_t caret_ = 0, anchor_ = 0;
     std::size_t longest_ = 0;  // units of the longest line that came in
     std::optional<std::size_t> longerLine_;

@@ -47,7 +47,8 @@ void TextEditor::change(std::size_t from, std::size_t to, TextView text, Origin 
     Text said;
     if (origin != Origin::Code && to - from <= MaxSaidRemoval)
         said = origin == Origin::User ? removed : text_.slice(from, to);
-    text_.select(from, to);
+    // A listing's next line replaces the selection there already is.
+    if (from != text_.selectionStart() || to != text_.selectionEnd()) text_.select(from, to);
     text_.replaceSelection(text);
     const std::size_t inserted = text_.caret() - from;
     if (origin == Origin::User) {
@@ -242,7 +243,7 @@ double TextEditor::contentWidth() {
 
 // ---------------------------------------------------------------- words
 
-void TextEditor::pieces(std::size_t position, std::size_t& base) const {
+TextView TextEditor::lineAround(std::size_t position, std::size_t& base) const {
     const std::size_t line = text_.lineOf(position);
     const std::size_t start = text_.lineStart(line), end = text_.lineEnd(line);
     std::size_t from = start, to = end;
@@ -251,46 +252,30 @@ void TextEditor::pieces(std::size_t position, std::size_t& base) const {
         to = std::min(end, from + WordWindow);
     }
     base = from;
-    if (to == from) {
-        pieces_.clear();
-        return;
-    }
     scratch_ = text_.slice(from, to);
-    words_->split(scratch_, pieces_);
+    return scratch_;
 }
 
 std::size_t TextEditor::wordForward(std::size_t p) const {
     if (p >= text_.lineEnd(text_.lineOf(p))) return text_.next(p);
     std::size_t base = 0;
-    pieces(p, base);
-    for (std::size_t k = 0; k < pieces_.size(); ++k) {
-        if (base + pieces_[k].end <= p) continue;
-        std::size_t to = base + pieces_[k].end;
-        if (!pieces_[k].blank && k + 1 < pieces_.size() && pieces_[k + 1].blank) to = base + pieces_[k + 1].end;
-        return to;
-    }
-    return text_.lineEnd(text_.lineOf(p));
+    const TextView line = lineAround(p, base);
+    return base + std::min(words_->nextStop(line, p - base), line.size());
 }
 
 std::size_t TextEditor::wordBack(std::size_t p) const {
     if (p == text_.lineStart(text_.lineOf(p))) return text_.previous(p);
     std::size_t base = 0;
-    pieces(p, base);
-    for (std::size_t k = pieces_.size(); k-- > 0;) {
-        if (base + pieces_[k].start >= p) continue;
-        if (pieces_[k].blank && k > 0) return base + pieces_[k - 1].start;
-        return base + pieces_[k].start;
-    }
-    return text_.lineStart(text_.lineOf(p));
+    const TextView line = lineAround(p, base);
+    return base + std::min(words_->previousStop(line, p - base), p - base);
 }
 
 std::pair<std::size_t, std::size_t> TextEditor::wordAt(std::size_t p) const {
     std::size_t base = 0;
-    pieces(p, base);
-    if (pieces_.empty()) return {p, p};
-    for (const WordPiece& w : pieces_)
-        if (base + w.end > p) return {base + w.start, base + w.end};
-    return {base + pieces_.back().start, base + pieces_.back().end};
+    const TextView line = lineAround(p, base);
+    if (line.empty()) return {p, p};
+    const auto [from, to] = words_->wordAt(line, p - base);
+    return {base + std::min(from, line.size()), base + std::min(to, line.size())};
 }
 
 // ---------------------------------------------------------------- the mouse

@@ -160,8 +160,9 @@ private:
     bool replay(bool back);
     std::size_t lineStep(std::size_t position, std::ptrdiff_t lines);
     std::pair<std::size_t, std::size_t> unitAt(std::size_t position, Unit unit) const;
-    // The word pieces of the line around a position, from `base` on.
-    void pieces(std::size_t position, std::size_t& base) const;
+    // The line around a position (a part of it around the position when
+    // it is very long), which starts at `base`.
+    TextView lineAround(std::size_t position, std::size_t& base) const;
 
     LineText text_;
     EditHistory history_;
@@ -174,7 +175,6 @@ private:
     bool shrunk_ = false;
     double widest_ = 0;
     std::vector<TextChange> changes_;
-    mutable std::vector<WordPiece> pieces_;
     mutable Text scratch_;
 };
 

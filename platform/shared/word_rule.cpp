@@ -69,6 +69,34 @@ void EditWordRule::split(TextView text, std::vector<WordPiece>& out) const {
     }
 }
 
+std::size_t EditWordRule::nextStop(TextView line, std::size_t p) const {
+    split(line, pieces_);
+    for (std::size_t k = 0; k < pieces_.size(); ++k) {
+        if (pieces_[k].end <= p) continue;
+        if (!pieces_[k].blank && k + 1 < pieces_.size() && pieces_[k + 1].blank) return pieces_[k + 1].end;
+        return pieces_[k].end;
+    }
+    return line.size();
+}
+
+std::size_t EditWordRule::previousStop(TextView line, std::size_t p) const {
+    split(line, pieces_);
+    for (std::size_t k = pieces_.size(); k-- > 0;) {
+        if (pieces_[k].start >= p) continue;
+        if (pieces_[k].blank && k > 0) return pieces_[k - 1].start;
+        return pieces_[k].start;
+    }
+    return 0;
+}
+
+std::pair<std::size_t, std::size_t> EditWordRule::wordAt(TextView line, std::size_t p) const {
+    split(line, pieces_);
+    if (pieces_.empty()) return {p, p};
+    for (const WordPiece& w : pieces_)
+        if (w.end > p) return {w.start, w.end};
+    return {pieces_.back().start, pieces_.back().end};
+}
+
 const WordRule& editWordRule() {
     static const EditWordRule rule;
     return rule;

@@ -141,7 +141,7 @@ int CheckBox::value() const {
 }
 
 void CheckBox::setValue(int value) {
-    if (value < 0 || value > 2) throw invalidProperty();
+    refuseInvalidCheckBoxValue(value);
     if (value == 2) {
         // Only a three-state box shows grayed.
         const LONG_PTR style = GetWindowLongPtrW(hwnd_, GWL_STYLE);

@@ -152,7 +152,7 @@ LRESULT ResultBoxWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
             if (onKey(wParam, false)) return 0;
             break;
         case WM_SYSKEYDOWN:
-            // Alt+Backspace undoes, as in EDIT.
+            // Alt+Backspace undoes, or redoes when nothing is left, as in EDIT.
             if (wParam == VK_BACK && onKey(wParam, true)) return 0;
             break;
         case WM_SYSCHAR:

@@ -28,12 +28,13 @@
 
 #include <cstddef>
 
+#include "platform/shared/edit_commands.h"
 #include "platform/shared/text_editor.h"
 #include "platform/win32/win32_controls.h"
 
 namespace malvorn::win32 {
 
-class ResultBoxWindow : private TextLayout {
+class ResultBoxWindow : private TextLayout, private EditClipboard {
 public:
     static constexpr wchar_t ClassName[] = L"MalvornResultBox";
     // Registers the window class (once per process; later calls do nothing).
@@ -107,11 +108,14 @@ private:
     // After a command of the user's: the caret into sight and the picture
     // and the proxies up to date at once.
     void userDid();
-    void copy();
-    void cut();
-    void paste();
-    void clear();
-    bool undo();
+    // A key's, the menu's or a message's command, then userDid.
+    void run(EditAction action);
+    // EM_UNDO and WM_UNDO: whether there was anything to undo or redo.
+    bool undoOrRedoWhenNothingLeft();
+    // EditClipboard: the system clipboard, as CF_UNICODETEXT.
+    void putOnClipboard(const Text& text) override;
+    Text clipboardText() override;
+    bool clipboardHasText() override;
     void placeImeWindow();
 
     HWND hwnd_;
@@ -141,6 +145,7 @@ class ResultBox : public Control, public ITextBox {
 public:
     ResultBox(WindowSystem& ws, const ControlDesign& d, HWND hwnd);
     Text text() const override { return box_.text(); }
+    void readText(const std::function<void(TextView)>& piece) const override { box_.content().readPieces(piece); }
     void setText(const Text& text) override { box_.setText(text); }
     void replaceSelection(const Text& text) override { box_.replaceSelection(text); }
     ResultBoxWindow& box() { return box_; }

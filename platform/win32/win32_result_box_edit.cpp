@@ -167,7 +167,7 @@ bool ResultBoxWindow::editMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESUL
             return true;
         case EM_UNDO:
         case WM_UNDO:
-            result = undo();
+            result = undoOrRedoWhenNothingLeft();
             return true;
         case EM_EMPTYUNDOBUFFER:
             editor_.clearHistory();
@@ -179,16 +179,16 @@ bool ResultBoxWindow::editMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESUL
             editor_.setModified(wParam != 0);
             return true;
         case WM_COPY:
-            copy();
+            run({EditCommand::Copy});
             return true;
         case WM_CUT:
-            cut();
+            run({EditCommand::Cut});
             return true;
         case WM_PASTE:
-            paste();
+            run({EditCommand::Paste});
             return true;
         case WM_CLEAR:
-            clear();
+            run({EditCommand::EraseSelection});
             return true;
         default:
             return false;

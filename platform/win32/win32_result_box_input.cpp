@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: MIT
 // The result box and the user: mouse, keys, typed and composed text, the
 // clipboard and the context menu. Every key and click becomes one of the
-// shared editor's commands.
+// shared editor's commands, keys and menu items through the shared tables
+// (platform/shared/edit_commands.h).
 #include "platform/win32/win32_result_box.h"
 // After windows.h, which it needs.
 #include <imm.h>
 
 #include <algorithm>
 #include <cstdlib>
+#include <iterator>
+#include <optional>
 
 namespace malvorn::win32 {
 
@@ -17,11 +20,50 @@ constexpr UINT AutoscrollMs = 50;
 
 bool down(int key) { return GetKeyState(key) < 0; }
 
-enum MenuCommand : UINT { CmdUndo = 1, CmdRedo, CmdCut, CmdCopy, CmdPaste, CmdDelete, CmdSelectAll };
-
-using Move = TextEditor::Move;
-using Erase = TextEditor::Erase;
 using Unit = TextEditor::Unit;
+
+std::optional<EditKey> editKeyOf(WPARAM key) {
+    switch (key) {
+        case VK_LEFT:
+            return EditKey::Left;
+        case VK_RIGHT:
+            return EditKey::Right;
+        case VK_UP:
+            return EditKey::Up;
+        case VK_DOWN:
+            return EditKey::Down;
+        case VK_PRIOR:
+            return EditKey::PageUp;
+        case VK_NEXT:
+            return EditKey::PageDown;
+        case VK_HOME:
+            return EditKey::Home;
+        case VK_END:
+            return EditKey::End;
+        case VK_BACK:
+            return EditKey::Backspace;
+        case VK_DELETE:
+            return EditKey::Delete;
+        case VK_INSERT:
+            return EditKey::Insert;
+        case VK_RETURN:
+            return EditKey::Enter;
+        case 'A':
+            return EditKey::A;
+        case 'C':
+            return EditKey::C;
+        case 'V':
+            return EditKey::V;
+        case 'X':
+            return EditKey::X;
+        case 'Y':
+            return EditKey::Y;
+        case 'Z':
+            return EditKey::Z;
+        default:
+            return std::nullopt;
+    }
+}
 
 }  // namespace
 
@@ -30,12 +72,21 @@ void ResultBoxWindow::userDid() {
     refresh();
 }
 
-bool ResultBoxWindow::undo() {
-    // EDIT's one level of undo undoes itself; here the last undo is redone
-    // when nothing is left to undo, so that EM_UNDO twice is no change.
-    const bool done = editor_.canUndo() ? editor_.undo() : editor_.redo();
+void ResultBoxWindow::run(EditAction action) {
+    const bool pageUp = action.isMove(TextEditor::Move::PageUp);
+    if (pageUp || action.isMove(TextEditor::Move::PageDown)) {
+        // The picture moves a page and the caret with it.
+        const auto page = static_cast<std::size_t>(visibleLines());
+        first_ = pageUp ? first_ - std::min(first_, page) : first_ + page;
+    }
+    runCommand(editor_, action, *this);
     userDid();
-    return done;
+}
+
+bool ResultBoxWindow::undoOrRedoWhenNothingLeft() {
+    const bool any = editor_.canUndo() || editor_.canRedo();
+    run({EditCommand::UndoOrRedoWhenNothingLeft});
+    return any;
 }
 
 void ResultBoxWindow::onMouse(UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -104,136 +155,48 @@ void ResultBoxWindow::autoscroll() {
 }
 
 bool ResultBoxWindow::onKey(WPARAM key, bool alt) {
-    const bool shift = down(VK_SHIFT), ctrl = down(VK_CONTROL);
-    if (alt) {
-        if (key != VK_BACK) return false;
-        undo();  // Alt+Backspace, as in EDIT
-        return true;
-    }
-    auto move = [&](Move how) {
-        editor_.move(how, shift);
-        userDid();
-        return true;
-    };
-    auto erase = [&](Erase how) {
-        editor_.erase(how);
-        userDid();
-        return true;
-    };
-    switch (key) {
-        case VK_LEFT:
-            return move(ctrl ? Move::WordBack : Move::CharBack);
-        case VK_RIGHT:
-            return move(ctrl ? Move::WordForward : Move::CharForward);
-        case VK_UP:
-            return move(Move::LineUp);
-        case VK_DOWN:
-            return move(Move::LineDown);
-        case VK_PRIOR:
-        case VK_NEXT: {
-            // The picture moves a page and the caret with it.
-            const auto page = static_cast<std::size_t>(visibleLines());
-            first_ = key == VK_PRIOR ? first_ - std::min(first_, page) : first_ + page;
-            return move(key == VK_PRIOR ? Move::PageUp : Move::PageDown);
-        }
-        case VK_HOME:
-            return move(ctrl ? Move::TextStart : Move::LineStart);
-        case VK_END:
-            return move(ctrl ? Move::TextEnd : Move::LineEnd);
-        case VK_DELETE:
-            if (shift) {
-                cut();
-                return true;
-            }
-            return erase(ctrl ? Erase::WordForward : Erase::CharForward);
-        case VK_BACK:
-            // Ctrl+Backspace; its WM_CHAR (0x7F) types nothing.
-            if (ctrl) return erase(Erase::WordBack);
-            return false;
-        case VK_INSERT:
-            if (ctrl) copy();
-            if (shift) paste();
-            return true;
-        default:
-            break;
-    }
-    if (!ctrl) return false;
-    switch (key) {
-        case 'A':
-            editor_.selectAll();
-            userDid();
-            return true;
-        case 'C':
-            copy();
-            return true;
-        case 'X':
-            cut();
-            return true;
-        case 'V':
-            paste();
-            return true;
-        case 'Z':
-            if (shift) {
-                editor_.redo();
-                userDid();
-            } else {
-                editor_.undo();
-                userDid();
-            }
-            return true;
-        case 'Y':
-            editor_.redo();
-            userDid();
-            return true;
-        default:
-            return false;
-    }
+    const std::optional<EditKey> edit = editKeyOf(key);
+    if (!edit) return false;
+    const unsigned modifiers =
+        (down(VK_SHIFT) ? ShiftKey : 0u) | (down(VK_CONTROL) ? CtrlKey : 0u) | (alt ? AltKey : 0u);
+    // Backspace and Enter without Ctrl or Alt come again as characters
+    // (WM_CHAR), where EDIT takes them.
+    if ((*edit == EditKey::Backspace || *edit == EditKey::Enter) && (modifiers & (CtrlKey | AltKey)) == 0) return false;
+    const std::optional<EditAction> action = commandForKey(*edit, modifiers);
+    if (!action) return false;
+    run(*action);
+    return true;
 }
 
 void ResultBoxWindow::onChar(wchar_t c) {
-    if (c == L'\b') {
-        editor_.erase(Erase::CharBack);
-    } else if (c == L'\r') {
-        editor_.type(u"\r\n");
-    } else if (c < L' ' || c == 0x7F) {
-        return;  // other control characters (Ctrl+letters, Esc, Tab) type nothing
-    } else {
-        const char16_t unit = static_cast<char16_t>(c);
-        editor_.type(TextView(&unit, 1));
+    if (c == L'\b' || c == L'\r') {
+        const unsigned shift = down(VK_SHIFT) ? ShiftKey : 0u;
+        if (const auto action = commandForKey(c == L'\b' ? EditKey::Backspace : EditKey::Enter, shift)) run(*action);
+        return;
     }
+    if (c < L' ' || c == 0x7F) return;  // other control characters (Ctrl+letters, Esc, Tab) type nothing
+    const char16_t unit = static_cast<char16_t>(c);
+    editor_.type(TextView(&unit, 1));
     userDid();
 }
 
-void ResultBoxWindow::copy() {
-    if (!editor_.hasSelection()) return;
-    const Text selected = editor_.text().selectedText();
+void ResultBoxWindow::putOnClipboard(const Text& text) {
     if (!OpenClipboard(hwnd_)) return;
     EmptyClipboard();
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (selected.size() + 1) * sizeof(char16_t));
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(char16_t));
     if (memory) {
         auto* out = static_cast<char16_t*>(GlobalLock(memory));
-        std::copy(selected.begin(), selected.end(), out);
-        out[selected.size()] = u'\0';
+        std::copy(text.begin(), text.end(), out);
+        out[text.size()] = u'\0';
         GlobalUnlock(memory);
         if (!SetClipboardData(CF_UNICODETEXT, memory)) GlobalFree(memory);
     }
     CloseClipboard();
 }
 
-void ResultBoxWindow::cut() {
-    if (!editor_.hasSelection()) return;
-    copy();
-    clear();
-}
-
-void ResultBoxWindow::clear() {
-    editor_.eraseSelection();
-    userDid();
-}
-
-void ResultBoxWindow::paste() {
-    if (!IsClipboardFormatAvailable(CF_UNICODETEXT) || !OpenClipboard(hwnd_)) return;
+Text ResultBoxWindow::clipboardText() {
     Text pasted;
+    if (!IsClipboardFormatAvailable(CF_UNICODETEXT) || !OpenClipboard(hwnd_)) return pasted;
     if (HANDLE memory = GetClipboardData(CF_UNICODETEXT)) {
         if (const auto* in = static_cast<const char16_t*>(GlobalLock(memory))) {
             const std::size_t room = GlobalSize(memory) / sizeof(char16_t);
@@ -242,9 +205,10 @@ void ResultBoxWindow::paste() {
         }
     }
     CloseClipboard();
-    editor_.insert(pasted);
-    userDid();
+    return pasted;
 }
+
+bool ResultBoxWindow::clipboardHasText() { return IsClipboardFormatAvailable(CF_UNICODETEXT) != FALSE; }
 
 void ResultBoxWindow::onContextMenu(LPARAM lParam) {
     POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
@@ -255,48 +219,17 @@ void ResultBoxWindow::onContextMenu(LPARAM lParam) {
     SetFocus(hwnd_);
     HMENU menu = CreatePopupMenu();
     if (!menu) return;
-    auto enabled = [](bool on) { return static_cast<UINT>(MF_STRING | (on ? MF_ENABLED : MF_GRAYED)); };
-    const bool selection = editor_.hasSelection();
-    AppendMenuW(menu, enabled(editor_.canUndo()), CmdUndo, L"撤销(&U)");
-    AppendMenuW(menu, enabled(editor_.canRedo()), CmdRedo, L"重做(&R)");
-    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(menu, enabled(selection), CmdCut, L"剪切(&T)");
-    AppendMenuW(menu, enabled(selection), CmdCopy, L"复制(&C)");
-    AppendMenuW(menu, enabled(IsClipboardFormatAvailable(CF_UNICODETEXT)), CmdPaste, L"粘贴(&P)");
-    AppendMenuW(menu, enabled(selection), CmdDelete, L"删除(&D)");
-    AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(menu, enabled(!editor_.text().empty()), CmdSelectAll, L"全选(&A)");
-    const UINT command =
+    UINT id = 0;  // an item's id is its place in the menu, from 1
+    for (const MenuItem& item : ContextMenu) {
+        if (item.separatorBefore) AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        const bool enabled = menuItemEnabled(item.command, editor_, *this);
+        AppendMenuW(menu, MF_STRING | (enabled ? MF_ENABLED : MF_GRAYED), ++id,
+                    reinterpret_cast<const wchar_t*>(item.caption));
+    }
+    const UINT chosen =
         static_cast<UINT>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, hwnd_, nullptr));
     DestroyMenu(menu);
-    switch (command) {
-        case CmdUndo:
-            editor_.undo();
-            userDid();
-            break;
-        case CmdRedo:
-            editor_.redo();
-            userDid();
-            break;
-        case CmdCut:
-            cut();
-            break;
-        case CmdCopy:
-            copy();
-            break;
-        case CmdPaste:
-            paste();
-            break;
-        case CmdDelete:
-            clear();
-            break;
-        case CmdSelectAll:
-            editor_.selectAll();
-            userDid();
-            break;
-        default:
-            break;
-    }
+    if (chosen >= 1 && chosen <= std::size(ContextMenu)) run({ContextMenu[chosen - 1].command});
 }
 
 void ResultBoxWindow::placeImeWindow() {

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -89,12 +90,46 @@ SaveDialogResult SaveDialog::show(IForm& owner, const SaveDialogRequest& request
     return result;
 }
 
+namespace {
+
+// Units converted at a time: a few bytes for each is all that is held.
+constexpr std::size_t ChunkUnits = std::size_t{1} << 16;
+constexpr char Utf8Mark[] = "\xEF\xBB\xBF";
+
+// A saved text is ANSI when every character of it has an ANSI form, else
+// UTF-8 behind its mark. The text is read for that, not held converted.
+bool needsUtf8(const TextPieces& text) {
+    bool utf8 = false;
+    text([&utf8](TextView piece) {
+        inChunks(piece, ChunkUnits, [&utf8](TextView chunk) {
+            bool lossy = false;
+            if (!utf8) toAnsi(chunk, &lossy);
+            utf8 = utf8 || lossy;
+        });
+    });
+    return utf8;
+}
+
+// Converts the text a chunk at a time, each handed to `out`.
+template <class Out>
+void encode(const TextPieces& text, bool utf8, Out&& out) {
+    text([&](TextView piece) {
+        inChunks(piece, ChunkUnits, [&](TextView chunk) { out(utf8 ? toUtf8(chunk) : toAnsi(chunk)); });
+    });
+}
+
+TextPieces piecesOf(TextView text) {
+    return [text](const std::function<void(TextView)>& piece) { piece(text); };
+}
+
+}  // namespace
+
 std::string encodeForFile(TextView text, bool* usedUtf8) {
-    bool lossy = false;
-    std::string bytes = toAnsi(text, &lossy);
-    if (usedUtf8) *usedUtf8 = lossy;
-    if (!lossy) return bytes;
-    return "\xEF\xBB\xBF" + toUtf8(text);
+    const bool utf8 = needsUtf8(piecesOf(text));
+    if (usedUtf8) *usedUtf8 = utf8;
+    std::string bytes = utf8 ? Utf8Mark : "";
+    encode(piecesOf(text), utf8, [&bytes](const std::string& chunk) { bytes += chunk; });
+    return bytes;
 }
 
 namespace {
@@ -112,29 +147,17 @@ public:
         if (!temporary_.empty()) DeleteFileW(temporary_.c_str());
     }
 
-    void write(const Text& text) override {
+    void write(const TextPieces& text) override {
         if (h_ == INVALID_HANDLE_VALUE) throw errorFor(ERROR_INVALID_HANDLE);
-        std::string bytes;
         if (!written_) {
             // The first text decides the file's encoding (the save writes
-            // the whole listing at once, so this sees all of it).
-            bytes = encodeForFile(text, &utf8_);
-        } else if (utf8_) {
-            bytes = toUtf8(text);
-        } else {
-            bytes = toAnsi(text);  // a later text cannot change the encoding any more
+            // the whole listing at once, so this sees all of it); a later
+            // text cannot change it any more.
+            utf8_ = needsUtf8(text);
+            if (utf8_) writeBytes(Utf8Mark);
         }
         written_ = true;
-        const char* p = bytes.data();
-        std::size_t left = bytes.size();
-        while (left > 0) {
-            const DWORD chunk = left > 0x40000000u ? 0x40000000u : static_cast<DWORD>(left);
-            DWORD done = 0;
-            if (!WriteFile(h_, p, chunk, &done, nullptr)) throwLastError();
-            if (done == 0) throw errorFor(ERROR_WRITE_FAULT);
-            p += done;
-            left -= done;
-        }
+        encode(text, utf8_, [this](const std::string& chunk) { writeBytes(chunk); });
     }
 
     void close() override {
@@ -156,6 +179,19 @@ public:
     }
 
 private:
+    void writeBytes(const std::string& bytes) {
+        const char* p = bytes.data();
+        std::size_t left = bytes.size();
+        while (left > 0) {
+            const DWORD chunk = left > 0x40000000u ? 0x40000000u : static_cast<DWORD>(left);
+            DWORD done = 0;
+            if (!WriteFile(h_, p, chunk, &done, nullptr)) throwLastError();
+            if (done == 0) throw errorFor(ERROR_WRITE_FAULT);
+            p += done;
+            left -= done;
+        }
+    }
+
     // The temporary file takes the target's name: ReplaceFileW keeps the
     // replaced file's attributes, security and creation time; where it
     // cannot (another volume's quirks, a file system without the

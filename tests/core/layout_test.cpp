@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "harness.h"
+#include "platform/error.h"
 #include "window/frmMainDesign.h"
 
 namespace malvorn::testing {
@@ -31,6 +32,8 @@ TEST_F(LayoutTest, StartSizeGivesTheWorkedExample) {
     EXPECT_EQ(of(ControlId::cmdSave).width, 3735);
     EXPECT_EQ(h.form.State.Levels, 1);
     EXPECT_EQ(h.ws.checkBox(ControlId::ChNoPath).value(), 1);
+    EXPECT_EQ(h.ws.checkBox(ControlId::ChFiles).value(), 0);
+    EXPECT_THROW(h.ws.checkBox(ControlId::ChFiles).setValue(3), PlatformError);  // as every backend
     EXPECT_EQ(h.ws.checkBox(ControlId::ChFiles).value(), 0);
     // Untouched by the layout.
     EXPECT_EQ(of(ControlId::txtPath).top, 528);
@@ -106,7 +109,7 @@ TEST(Lifecycle, FailingCommandIsAnUnhandledFailureThatEndsTheProgram) {
     Harness h;
     h.form.start();
     h.processes.failToStart = Failure{53, u"File not found"};
-    EXPECT_THROW(h.ws.form().userClose(), headless::ProgramEnded);
+    EXPECT_THROW(h.ws.form().userClose(), ProgramEnded);
     ASSERT_EQ(h.ws.messages.size(), 1u);
     EXPECT_EQ(toUtf8(h.ws.messages[0].text), "运行时错误 53：File not found");
     EXPECT_EQ(h.ws.messages[0].style, MB_ICONSTOP_OK);
@@ -119,7 +122,7 @@ TEST(Lifecycle, FailingCommandIsAnUnhandledFailureThatEndsTheProgram) {
     Platform p{ws, h.fs, h.dialog, h.files, starter};
     frmMain form(p);
     form.start();
-    EXPECT_THROW(ws.form().userClose(), headless::ProgramEnded);
+    EXPECT_THROW(ws.form().userClose(), ProgramEnded);
     ASSERT_EQ(ws.messages.size(), 1u);
     EXPECT_EQ(toUtf8(ws.messages[0].text), "运行时错误 7：内存不足");
 }

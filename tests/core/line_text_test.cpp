@@ -49,6 +49,12 @@ TEST(LineText, LinesAcrossStorageBlocksReadWhole) {
     t.replaceSelection(u"12345");
     EXPECT_EQ(t.line(1, scratch), u"abcdef");
     EXPECT_EQ(t.lineStart(1), LineText::BlockUnits + 2);
+    // Read piece by piece, a pair across the boundary comes whole.
+    LineText paired;
+    paired.replaceSelection(Text(LineText::BlockUnits - 1, u'x') + u"\U0001F600");
+    std::vector<Text> pieces;
+    paired.readPieces([&](TextView piece) { pieces.emplace_back(piece); });
+    EXPECT_EQ(pieces, (std::vector<Text>{Text(LineText::BlockUnits - 1, u'x'), u"\U0001F600"}));
     t.select(0, t.size());
     t.replaceSelection(u"");
     EXPECT_EQ(t.size(), 0u);

@@ -153,7 +153,7 @@ TEST_F(RunControlTest, SaveInsideAPumpWritesTheLinesSoFarAndTheWalkGoesOn) {
 
 TEST_F(RunControlTest, CloseInsideAPumpEndsTheProgramThere) {
     h.ws.postAtPump(3, [&] { h.ws.form().userClose(); });
-    EXPECT_THROW(h.doIt().click(), headless::ProgramEnded);
+    EXPECT_THROW(h.doIt().click(), ProgramEnded);
     EXPECT_EQ(h.processes.started.size(), 1u);
     EXPECT_EQ(h.doIt().caption(), captions::DoItRunning());  // nothing after the pump ran
 }

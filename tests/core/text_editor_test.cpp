@@ -186,10 +186,9 @@ TEST(TextEditor, WordStepsOnPathsPunctuationAndIdeographs) {
 
 // A rule of a front end's own: every unit a word.
 struct UnitRule : WordRule {
-    void split(TextView text, std::vector<WordPiece>& out) const override {
-        out.clear();
-        for (std::size_t i = 0; i < text.size(); ++i) out.push_back({i, i + 1, false});
-    }
+    std::size_t nextStop(TextView, std::size_t p) const override { return p + 1; }
+    std::size_t previousStop(TextView, std::size_t p) const override { return p - 1; }
+    std::pair<std::size_t, std::size_t> wordAt(TextView, std::size_t p) const override { return {p, p + 1}; }
 };
 
 TEST(TextEditor, TheWordRuleIsTheFrontEnds) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "harness.h"
+#include "tests/support/example_listing.h"
 
 namespace malvorn::testing {
 namespace {
@@ -24,16 +25,15 @@ struct WalkTest : ::testing::Test {
 };
 
 TEST_F(WalkTest, PathFormFoldersOnlyTwoLevels) {
-    EXPECT_EQ(run("C:\\data", 2, false), (Lines{"C:\\data\\a", "C:\\data\\a\\x", "C:\\data\\b"}));
+    EXPECT_EQ(run("C:\\data", 2, false), exampleListing("C:\\data", '\\', 2, false));
 }
 
 TEST_F(WalkTest, NameFormIndentsFourBlanksALevel) {
-    EXPECT_EQ(run("C:\\data", 2, false, false, true), (Lines{"a", "    x", "b"}));
+    EXPECT_EQ(run("C:\\data", 2, false, false, true), exampleListing("C:\\data", '\\', 2, false, true));
 }
 
 TEST_F(WalkTest, FilesAsWellInEnumerationOrder) {
-    EXPECT_EQ(run("C:\\data", 2, true), (Lines{"C:\\data\\a", "C:\\data\\a\\notes.txt", "C:\\data\\a\\x", "C:\\data\\b",
-                                               "C:\\data\\readme.txt"}));
+    EXPECT_EQ(run("C:\\data", 2, true), exampleListing("C:\\data", '\\', 2, true));
 }
 
 TEST_F(WalkTest, TrailingSeparatorGivesTheSameLines) {
@@ -41,7 +41,7 @@ TEST_F(WalkTest, TrailingSeparatorGivesTheSameLines) {
 }
 
 TEST_F(WalkTest, LevelOneListsOnlyTheStartFolderAndQueriesNoDescent) {
-    EXPECT_EQ(run("C:\\data", 1, true), (Lines{"C:\\data\\a", "C:\\data\\b", "C:\\data\\readme.txt"}));
+    EXPECT_EQ(run("C:\\data", 1, true), exampleListing("C:\\data", '\\', 1, true));
     // One query of the start folder (its identity, asked of the folder path
     // the enumeration opens) and one TestPath a name; at the last level no
     // name is asked whether it is a folder.
@@ -86,7 +86,7 @@ TEST_F(WalkTest, HiddenOnlyWithTheHiddenBitAndSystemNever) {
 TEST_F(WalkTest, HiddenFolderIsMissingWithItsSubtree) {
     h.fs.addFolder(u"C:\\data\\h", attr::Hidden);
     h.fs.addFolder(u"C:\\data\\h\\inner");
-    EXPECT_EQ(run("C:\\data", 3, false), (Lines{"C:\\data\\a", "C:\\data\\a\\x", "C:\\data\\b"}));
+    EXPECT_EQ(run("C:\\data", 3, false), exampleListing("C:\\data", '\\', 2, false));
 }
 
 TEST_F(WalkTest, NamesWithBarStayWhole) {
@@ -127,7 +127,7 @@ TEST_F(WalkTest, FailedDescentQueryDescendsAllTheSame) {
     h.fs.onAttributes = [&](const Text& p) {
         if (p == u"C:\\data\\a" && ++queries == 3) h.fs.failAttributes.insert(p);
     };
-    EXPECT_EQ(run("C:\\data", 2, false), (Lines{"C:\\data\\a", "C:\\data\\a\\x", "C:\\data\\b"}));
+    EXPECT_EQ(run("C:\\data", 2, false), exampleListing("C:\\data", '\\', 2, false));
 }
 
 TEST_F(WalkTest, EntryVanishingBetweenGatheringAndWritingIsStillWritten) {

@@ -17,6 +17,7 @@
 #include "drop_privileges.h"
 #include "malvorn_version.h"
 #include "posix_harness.h"
+#include "tests/support/example_listing.h"
 
 extern char** environ;
 
@@ -111,9 +112,10 @@ TEST_F(ListProgramTest, ExampleByteForByte) {
     EXPECT_EQ(o.status, 0) << o.err;
     EXPECT_EQ(o.out, r.of(D));
     EXPECT_EQ(o.err, "");
-    std::multiset<std::string> lines;
-    for (const std::string& l : splitLines(o.out)) lines.insert(l);
-    EXPECT_EQ(lines, (std::multiset<std::string>{D + "/a", D + "/a/x", D + "/b"}));
+    const std::vector<std::string> lines = splitLines(o.out),
+                                   expected = malvorn::testing::exampleListing(D, '/', 2, false);
+    EXPECT_EQ(std::multiset<std::string>(lines.begin(), lines.end()),
+              std::multiset<std::string>(expected.begin(), expected.end()));
 }
 
 TEST_F(ListProgramTest, ExampleNameFormAndWithFiles) {

@@ -7,6 +7,7 @@
 
 #include "drop_privileges.h"
 #include "posix_harness.h"
+#include "tests/support/example_listing.h"
 
 namespace malvorn::posix::testing {
 namespace {
@@ -27,7 +28,7 @@ struct WalkDiskTest : ::testing::Test {
 
 TEST_F(WalkDiskTest, ExampleFoldersOnlyPathForm) {
     buildExample(D);
-    EXPECT_EQ(sorted(w.run(D, 2)), (Lines{D + "/a", D + "/a/x", D + "/b"}));
+    EXPECT_EQ(sorted(w.run(D, 2)), sorted(malvorn::testing::exampleListing(D, '/', 2, false)));
 }
 
 TEST_F(WalkDiskTest, ExampleOrderFollowsEachFolderAndItsSubfolders) {
@@ -44,7 +45,7 @@ TEST_F(WalkDiskTest, ExampleOrderFollowsEachFolderAndItsSubfolders) {
 TEST_F(WalkDiskTest, ExampleNameForm) {
     buildExample(D);
     const Lines lines = w.run(D, 2, false, false, true);
-    EXPECT_EQ(sorted(lines), (Lines{"    x", "a", "b"}));
+    EXPECT_EQ(sorted(lines), sorted(malvorn::testing::exampleListing(D, '/', 2, false, true)));
     const auto a = std::find(lines.begin(), lines.end(), "a");
     ASSERT_NE(a, lines.end());
     ASSERT_NE(a + 1, lines.end());
@@ -53,10 +54,10 @@ TEST_F(WalkDiskTest, ExampleNameForm) {
 
 TEST_F(WalkDiskTest, ExampleWithFilesAndTrailingSeparator) {
     buildExample(D);
-    const Lines expected{D + "/a", D + "/a/notes.txt", D + "/a/x", D + "/b", D + "/readme.txt"};
+    const Lines expected = sorted(malvorn::testing::exampleListing(D, '/', 2, true));
     EXPECT_EQ(sorted(w.run(D, 2, true)), expected);
     EXPECT_EQ(sorted(w.run(D + "/", 2, true)), expected);
-    EXPECT_EQ(sorted(w.run(D, 1, true)), (Lines{D + "/a", D + "/b", D + "/readme.txt"}));
+    EXPECT_EQ(sorted(w.run(D, 1, true)), sorted(malvorn::testing::exampleListing(D, '/', 1, true)));
 }
 
 TEST_F(WalkDiskTest, EveryLineEndsInCrLf) {

@@ -174,6 +174,7 @@ TEST_F(ResultText, ContextMenuOffersUndoAndTheClipboardCommands) {
                                                                 {"剪切(&T)", false},
                                                                 {"复制(&C)", false},
                                                                 {"粘贴(&P)", true},
+                                                                {"删除(&D)", false},
                                                                 {"全选(&A)", true}}));
     EXPECT_EQ(view->selectedText(), listing);
     items = openMenuAndChoose(view, QStringLiteral("复制(&C)"));

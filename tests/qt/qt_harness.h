@@ -33,7 +33,6 @@ inline std::string U(const Text& text) { return toUtf8(text); }
 using malvorn::testing::addTree;
 using malvorn::testing::exampleTree;
 using malvorn::testing::Message;
-using malvorn::testing::ProgramEnded;
 using malvorn::testing::wideTree;
 
 // The window takes what waits within a millisecond of the walk's pumps, not

@@ -42,9 +42,6 @@ struct Message {
     int style;
 };
 
-// Thrown by the end hook, so that a test sees the program end.
-struct ProgramEnded {};
-
 // Message boxes go into `into` instead of onto the screen, and the end of
 // the program throws ProgramEnded.
 inline void recordMessagesAndEnd(WindowSystemHooks& hooks, std::vector<Message>& into) {

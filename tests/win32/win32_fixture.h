@@ -27,8 +27,6 @@ namespace malvorn::wintest {
 
 using namespace malvorn::win32;
 
-struct ProgramEnded {};
-
 struct MessageRecord {
     Text text, title;
     int style;
