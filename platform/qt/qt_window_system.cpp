@@ -78,7 +78,6 @@ MainWindow WindowSystem::createMainWindow(const FormDesign& design, IFormEvents&
     makeAccessible(*this, design);
     controls_.at(design.initialFocus)->widget()->setFocus(Qt::OtherFocusReason);
 
-
     return bindMainWindow(*form_, controls_);
 }
 
