@@ -164,19 +164,21 @@ bool FileSystem::readBatch() {
 
 // Opens a folder to be listed: relative to its parent when that is the
 // innermost folder held (the walk's usual step down), else by full path.
-void* FileSystem::openFolder(const Text& folderPath, FileIdentity& identity, std::wstring& query) {
+void* FileSystem::openFolder(const Text& folderPath, Opened& opened) {
     const std::size_t cut = folderPath.size() >= 2 ? folderPath.rfind(u'\\', folderPath.size() - 2) : Text::npos;
     if (!chain_.empty() && cut != Text::npos && chain_.back().folder.size() == cut + 1 &&
         startsWith(folderPath, chain_.back().folder)) {
+        const Held& parent = chain_.back();
         const TextView name = TextView(folderPath).substr(cut + 1, folderPath.size() - cut - 2);
         void* h = nullptr;
-        const native::Status s = native::openFolder(chain_.back().handle, wideData(name), name.size(), true, h);
+        const native::Status s = native::openFolder(parent.handle, wideData(name), name.size(), true, h);
         if (native::failed(s)) {
             const DWORD code = native::win32Error(s);
             throw errorFor(code == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : code);
         }
-        identity = identityOf(h);
-        query.assign(chain_.back().query).append(wideData(name), name.size()).push_back(L'\\');
+        // Not asked about before: it may be a link.
+        opened.identity = identityIn(&parent, h, FILE_ATTRIBUTE_REPARSE_POINT, opened.indexIds);
+        opened.query.assign(parent.query).append(wideData(name), name.size()).push_back(L'\\');
         return h;
     }
     const std::wstring api = apiPath(folderPath);
@@ -188,8 +190,8 @@ void* FileSystem::openFolder(const Text& folderPath, FileIdentity& identity, std
         // The folder itself is missing: to the caller a path not found.
         throw errorFor(code == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : code);
     }
-    identity = identityOf(h);
-    query = longFormOf(folderPath);
+    opened.identity = identityIn(nullptr, h, 0, opened.indexIds);
+    opened.query = longFormOf(folderPath);
     return h;
 }
 
@@ -207,21 +209,20 @@ void FileSystem::firstAccepted(const Text& folderPath, std::int32_t mask) {
 
     // The walk goes into the folder it has just asked about: the handle that
     // query opened is this folder's.
-    void* h = nullptr;
-    FileIdentity identity;
-    std::wstring query;
+    Opened next;
     if (opened_.handle && folderPath.size() == opened_.path.size() + 1 && startsWith(folderPath, opened_.path)) {
-        h = opened_.handle;
-        identity = opened_.identity;
-        query = std::move(opened_.query);
+        next = std::move(opened_);
         opened_.handle = nullptr;
     }
     closeOpened();
-    if (!h) h = openFolder(folderPath, identity, query);
+    if (!next.handle) next.handle = openFolder(folderPath, next);
+    void* const h = next.handle;
     Held& held = chain_.emplace_back();
     held.folder = folderPath;
     held.handle = h;
-    held.query = std::move(query);
+    held.query = std::move(next.query);
+    held.identity = next.identity;
+    held.indexIds = next.indexIds;
 
     if (!listWithFind) {
         listing_ = h;
@@ -336,6 +337,33 @@ bool FileSystem::recall(Held& folder, TextView name, std::uint32_t& word) {
     return false;
 }
 
+// The identity of a folder just opened, as `word` names it in the held
+// folder `parent` (or by full path, without one), and whether its volume's
+// ids are its 64-bit indexes (NTFS, whose FILE_ID_INFO id is the index with
+// a zero upper half). A folder that is no link (no reparse point, so no
+// mount point either) is on its parent's volume: there its identity is the
+// parent's serial and its index, which is the FILE_ID_INFO the system would
+// give, read without asking for the volume's serial again (Wine asks its
+// mount manager, another process, for it at every query).
+FileIdentity FileSystem::identityIn(const Held* parent, void* handle, std::uint32_t word, bool& indexIds) const {
+    std::uint64_t index = 0;
+    if (parent && parent->indexIds && !(word & FILE_ATTRIBUTE_REPARSE_POINT) &&
+        !native::failed(native::fileIndex(handle, index)) && index != 0) {
+        indexIds = true;
+        FileIdentity id;
+        id.volume = parent->identity.volume;
+        id.file = index;
+        id.known = true;
+        return id;
+    }
+    const FileIdentity id = identityOf(handle);
+    wchar_t system[MAX_PATH + 1] = {};
+    indexIds = id.known && id.fileHigh == 0 &&
+               GetVolumeInformationByHandleW(handle, nullptr, 0, nullptr, nullptr, nullptr, system, MAX_PATH + 1) &&
+               wcscmp(system, L"NTFS") == 0;
+    return id;
+}
+
 // A folder's identity: opened as a folder relative to the held folder it is
 // in, with the right to list it, the handle kept for the enumeration that
 // follows. The open is the answer to whether it is a folder still.
@@ -359,7 +387,8 @@ void FileSystem::identify(Held& folder, const Text& path, TextView name, FileAtt
         a.word = static_cast<std::int32_t>(word);
         return;
     }
-    a.identity = identityOf(h);
+    bool indexIds = false;
+    a.identity = identityIn(&folder, h, static_cast<std::uint32_t>(a.word), indexIds);
     if (!forListing) {
         native::close(h);
         return;
@@ -367,6 +396,7 @@ void FileSystem::identify(Held& folder, const Text& path, TextView name, FileAtt
     opened_.path = path;
     opened_.handle = h;
     opened_.identity = a.identity;
+    opened_.indexIds = indexIds;
     opened_.query.assign(folder.query).append(wideData(name), name.size()).push_back(L'\\');
 }
 

@@ -72,6 +72,8 @@ private:
         std::vector<std::size_t> ends;     // where each name ends in `names`
         std::vector<std::uint32_t> words;  // and the attribute word each had
         std::size_t recalled = 0;          // names before this one were asked about again
+        FileIdentity identity;             // as the walk was given it
+        bool indexIds = false;             // its volume's ids are its 64-bit indexes
 
         TextView name(std::size_t i) const {
             const std::size_t start = i == 0 ? 0 : ends[i - 1];
@@ -84,6 +86,7 @@ private:
         Text path;  // without the final separator
         void* handle = nullptr;
         FileIdentity identity;
+        bool indexIds = false;
         std::wstring query;
     };
 
@@ -97,7 +100,8 @@ private:
     void remember(Held& folder, TextView name, std::uint32_t word);
     bool recall(Held& folder, TextView name, std::uint32_t& word);
     void identify(Held& folder, const Text& path, TextView name, FileAttributes& a);
-    void* openFolder(const Text& folderPath, FileIdentity& identity, std::wstring& query);
+    FileIdentity identityIn(const Held* parent, void* handle, std::uint32_t word, bool& indexIds) const;
+    void* openFolder(const Text& folderPath, Opened& opened);
     bool readBatch();  // the next batch of entries; false at the end
     bool fallBackToFind(const Text& folderPath);
     // Put the name delivered into delivered_, empty at the end.

@@ -73,6 +73,15 @@ Status fileId(void* handle, std::uint64_t& volume, std::uint64_t& low, std::uint
     return s;
 }
 
+Status fileIndex(void* handle, std::uint64_t& index) {
+    IO_STATUS_BLOCK io;
+    LARGE_INTEGER info;  // FILE_INTERNAL_INFORMATION
+    const NTSTATUS s =
+        NtQueryInformationFile(static_cast<HANDLE>(handle), &io, &info, sizeof info, FileInternalInformation);
+    if (s >= 0) index = static_cast<std::uint64_t>(info.QuadPart);
+    return s;
+}
+
 Status readFolder(void* handle, void* buffer, std::size_t size) {
     IO_STATUS_BLOCK io;
     return NtQueryDirectoryFile(static_cast<HANDLE>(handle), nullptr, nullptr, nullptr, &io, buffer,

@@ -34,6 +34,11 @@ Status openFolder(void* folder, const wchar_t* name, std::size_t length, bool fo
 // file systems do not give it.
 Status fileId(void* handle, std::uint64_t& volume, std::uint64_t& low, std::uint64_t& high);
 
+// An open file's 64-bit index (FileInternalInformation), from the handle
+// alone: on NTFS the id FILE_ID_INFO gives, which Wine reads without asking
+// its mount manager for the volume's serial, as it does for FILE_ID_INFO.
+Status fileIndex(void* handle, std::uint64_t& index);
+
 // The next entries of an open folder as FILE_DIRECTORY_INFORMATION records
 // (NoMoreFiles at the end).
 Status readFolder(void* handle, void* buffer, std::size_t size);
