@@ -357,10 +357,7 @@ FileIdentity FileSystem::identityIn(const Held* parent, void* handle, std::uint3
         return id;
     }
     const FileIdentity id = identityOf(handle);
-    wchar_t system[MAX_PATH + 1] = {};
-    indexIds = id.known && id.fileHigh == 0 &&
-               GetVolumeInformationByHandleW(handle, nullptr, 0, nullptr, nullptr, nullptr, system, MAX_PATH + 1) &&
-               wcscmp(system, L"NTFS") == 0;
+    indexIds = id.known && id.fileHigh == 0 && native::onNtfs(handle);
     return id;
 }
 

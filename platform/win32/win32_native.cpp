@@ -82,6 +82,17 @@ Status fileIndex(void* handle, std::uint64_t& index) {
     return s;
 }
 
+bool onNtfs(void* handle) {
+    IO_STATUS_BLOCK io;
+    union {
+        FILE_FS_ATTRIBUTE_INFORMATION info;
+        unsigned char room[sizeof(FILE_FS_ATTRIBUTE_INFORMATION) + 32 * sizeof(WCHAR)];
+    } a;
+    if (NtQueryVolumeInformationFile(static_cast<HANDLE>(handle), &io, &a, sizeof a, FileFsAttributeInformation) < 0)
+        return false;
+    return a.info.FileSystemNameLength == 4 * sizeof(WCHAR) && std::memcmp(a.info.FileSystemName, L"NTFS", 8) == 0;
+}
+
 Status readFolder(void* handle, void* buffer, std::size_t size) {
     IO_STATUS_BLOCK io;
     return NtQueryDirectoryFile(static_cast<HANDLE>(handle), nullptr, nullptr, nullptr, &io, buffer,

@@ -39,6 +39,9 @@ Status fileId(void* handle, std::uint64_t& volume, std::uint64_t& low, std::uint
 // its mount manager for the volume's serial, as it does for FILE_ID_INFO.
 Status fileIndex(void* handle, std::uint64_t& index);
 
+// Whether an open file is on an NTFS volume (FileFsAttributeInformation).
+bool onNtfs(void* handle);
+
 // The next entries of an open folder as FILE_DIRECTORY_INFORMATION records
 // (NoMoreFiles at the end).
 Status readFolder(void* handle, void* buffer, std::size_t size);

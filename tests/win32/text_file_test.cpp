@@ -264,7 +264,7 @@ struct FileCalls {
         MALVORN_COUNT(NtOpenFile), MALVORN_COUNT(NtQueryInformationFile), MALVORN_COUNT(NtQueryDirectoryFile);
         MALVORN_COUNT(NtClose), MALVORN_COUNT(GetFileAttributesW), MALVORN_COUNT(CreateFileW);
         MALVORN_COUNT(CloseHandle), MALVORN_COUNT(GetFileInformationByHandle), MALVORN_COUNT(FindFirstFileExW);
-        MALVORN_COUNT(GetVolumeInformationByHandleW);
+        MALVORN_COUNT(NtQueryVolumeInformationFile);
     }
 #undef MALVORN_COUNT
 };
