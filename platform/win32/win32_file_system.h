@@ -20,6 +20,10 @@
 //    or a failed open (gone, or a link that leads nowhere). The handle then
 //    serves the folder's enumeration, which follows at once, so the folder
 //    identified is the folder walked, and a folder costs one open.
+//  * A folder's identity is FILE_ID_INFO (the volume's serial, the 128-bit
+//    id). On NTFS a folder that is no link is on its parent's volume and its
+//    id is its 64-bit index, so its identity is read from the handle
+//    without asking for the serial again (see identityIn).
 //
 // The folders on the walk's current chain stay open until the walk leaves
 // them or the run ends.
