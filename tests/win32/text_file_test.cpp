@@ -289,7 +289,7 @@ TEST(FileSystem, AFileCostsAtMostTwoCallsBeyondItsFoldersListing) {
         FileCalls calls;
         SendMessageW(win.hwnd(ControlId::cmdDoIt), BM_CLICK, 0, 0);
         win.ws.rethrowHeld();
-        // sub\back, and sub again, met again (its identity by index, the link's by FILE_ID_INFO).
+        // sub\back, and sub in it, not walked: its identity by index is the start's by FILE_ID_INFO.
         if (kind == "link") EXPECT_EQ(win.resultLines().size(), 2u) << "the folder met again was walked";
         return FileCalls::count;
     };
