@@ -42,6 +42,26 @@ bool startsWith(const Text& text, const Text& prefix) { return text.compare(0, p
 
 const wchar_t* wideData(TextView text) { return reinterpret_cast<const wchar_t*>(text.data()); }
 
+// A folder path's long form, made full as the system makes it when it opens
+// the folder, with the final separator: a name appended to it is taken as
+// it is, trailing dots and blanks included. Where it cannot be made full,
+// the path as it is.
+std::wstring longFormOf(const Text& folderPath) {
+    std::wstring p = apiPath(folderPath);
+    if (p.rfind(L"\\\\?\\", 0) != 0 && p.rfind(L"\\\\.\\", 0) != 0) {
+        const DWORD size = GetFullPathNameW(p.c_str(), 0, nullptr, nullptr);
+        std::wstring full(size, L'\0');
+        const DWORD got = size ? GetFullPathNameW(p.c_str(), size, full.data(), nullptr) : 0;
+        full.resize(got < size ? got : 0);
+        if (full.size() >= 3 && full[1] == L':' && full[2] == L'\\')
+            p = L"\\\\?\\" + full;
+        else if (full.rfind(L"\\\\", 0) == 0)
+            p = L"\\\\?\\UNC\\" + full.substr(2);
+    }
+    if (p.empty() || p.back() != L'\\') p.push_back(L'\\');
+    return p;
+}
+
 WIN32_FIND_DATAW& findData(const std::unique_ptr<unsigned char[]>& p) {
     return *reinterpret_cast<WIN32_FIND_DATAW*>(p.get());
 }
@@ -77,6 +97,7 @@ void FileSystem::endEnumeration() {
     findHasEntry_ = false;
     listing_ = nullptr;
     batchValid_ = false;
+    delivered_.clear();
 }
 
 void FileSystem::closeOpened() {
@@ -93,7 +114,7 @@ void FileSystem::releaseFolders() {
 
 void FileSystem::runEnded() { releaseFolders(); }
 
-const FileSystem::Held* FileSystem::heldFolder(TextView folder) const {
+FileSystem::Held* FileSystem::heldFolder(TextView folder) {
     // The deepest first: nearly every query is about the innermost folder.
     for (auto it = chain_.rbegin(); it != chain_.rend(); ++it) {
         if (it->folder.size() < folder.size()) break;  // outer ones are shorter still
@@ -105,7 +126,7 @@ const FileSystem::Held* FileSystem::heldFolder(TextView folder) const {
 // The held folder a path names an entry of, and that entry's name; null
 // for any other path, and for a name that only a path resolves ("." and
 // "..", or one with "/"), which is then asked by full path.
-const FileSystem::Held* FileSystem::heldFolderOf(const Text& path, TextView& name) const {
+FileSystem::Held* FileSystem::heldFolderOf(const Text& path, TextView& name) {
     const std::size_t cut = path.rfind(u'\\');
     if (cut == Text::npos || cut + 1 == path.size()) return nullptr;
     name = TextView(path).substr(cut + 1);
@@ -143,18 +164,21 @@ bool FileSystem::readBatch() {
 
 // Opens a folder to be listed: relative to its parent when that is the
 // innermost folder held (the walk's usual step down), else by full path.
-void* FileSystem::openFolder(const Text& folderPath, FileIdentity& identity) {
+void* FileSystem::openFolder(const Text& folderPath, Opened& opened) {
     const std::size_t cut = folderPath.size() >= 2 ? folderPath.rfind(u'\\', folderPath.size() - 2) : Text::npos;
     if (!chain_.empty() && cut != Text::npos && chain_.back().folder.size() == cut + 1 &&
         startsWith(folderPath, chain_.back().folder)) {
+        const Held& parent = chain_.back();
         const TextView name = TextView(folderPath).substr(cut + 1, folderPath.size() - cut - 2);
         void* h = nullptr;
-        const native::Status s = native::open(chain_.back().handle, wideData(name), name.size(), true, true, h);
+        const native::Status s = native::openFolder(parent.handle, wideData(name), name.size(), true, h);
         if (native::failed(s)) {
             const DWORD code = native::win32Error(s);
             throw errorFor(code == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : code);
         }
-        identity = identityOf(h);
+        // Not asked about before: it may be a link.
+        opened.identity = identityIn(&parent, h, FILE_ATTRIBUTE_REPARSE_POINT, opened.indexIds);
+        opened.query.assign(parent.query).append(wideData(name), name.size()).push_back(L'\\');
         return h;
     }
     const std::wstring api = apiPath(folderPath);
@@ -166,11 +190,12 @@ void* FileSystem::openFolder(const Text& folderPath, FileIdentity& identity) {
         // The folder itself is missing: to the caller a path not found.
         throw errorFor(code == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : code);
     }
-    identity = identityOf(h);
+    opened.identity = identityIn(nullptr, h, 0, opened.indexIds);
+    opened.query = longFormOf(folderPath);
     return h;
 }
 
-Text FileSystem::firstAccepted(const Text& folderPath, std::int32_t mask) {
+void FileSystem::firstAccepted(const Text& folderPath, std::int32_t mask) {
     endEnumeration();
     mask_ = mask;
     root_ = isRoot(folderPath);
@@ -184,22 +209,29 @@ Text FileSystem::firstAccepted(const Text& folderPath, std::int32_t mask) {
 
     // The walk goes into the folder it has just asked about: the handle that
     // query opened is this folder's.
-    void* h = nullptr;
-    FileIdentity identity;
+    Opened next;
     if (opened_.handle && folderPath.size() == opened_.path.size() + 1 && startsWith(folderPath, opened_.path)) {
-        h = opened_.handle;
-        identity = opened_.identity;
+        next = std::move(opened_);
         opened_.handle = nullptr;
     }
     closeOpened();
-    if (!h) h = openFolder(folderPath, identity);
-    chain_.push_back(Held{folderPath, h});
+    if (!next.handle) next.handle = openFolder(folderPath, next);
+    void* const h = next.handle;
+    Held& held = chain_.emplace_back();
+    held.folder = folderPath;
+    held.handle = h;
+    held.query = std::move(next.query);
+    held.identity = next.identity;
+    held.indexIds = next.indexIds;
 
     if (!listWithFind) {
         listing_ = h;
         try {
-            if (!readBatch()) return {};  // not even "." and "..": an empty root
-            return nextAccepted();
+            if (readBatch())
+                nextAccepted();
+            else
+                endEnumeration();  // not even "." and "..": an empty root
+            return;
         } catch (const PlatformError& e) {
             const auto code = static_cast<DWORD>(e.number());
             if (code != ERROR_INVALID_PARAMETER && code != ERROR_NOT_SUPPORTED && code != ERROR_INVALID_FUNCTION &&
@@ -209,16 +241,17 @@ Text FileSystem::firstAccepted(const Text& folderPath, std::int32_t mask) {
             }
         }
     }
-    return fallBackToFind(folderPath) ? nextAccepted() : Text();
+    if (fallBackToFind(folderPath)) nextAccepted();
 }
 
-Text FileSystem::nextAccepted() {
+void FileSystem::nextAccepted() {
+    delivered_.clear();
     while (find_ != INVALID_HANDLE_VALUE) {
         if (!findHasEntry_) {
             if (!FindNextFileW(find_, &findData(findData_))) {
                 const DWORD code = GetLastError();
                 endEnumeration();
-                if (code == ERROR_NO_MORE_FILES) return {};
+                if (code == ERROR_NO_MORE_FILES) return;
                 throw errorFor(code);
             }
         }
@@ -226,7 +259,10 @@ Text FileSystem::nextAccepted() {
         const WIN32_FIND_DATAW& d = findData(findData_);
         const std::size_t length = wcslen(d.cFileName);
         if (root_ && isDotName(d.cFileName, length)) continue;
-        if (passesMask(d.dwFileAttributes, mask_)) return fromWide(d.cFileName, length);
+        if (passesMask(d.dwFileAttributes, mask_)) {
+            delivered_.assign(reinterpret_cast<const char16_t*>(d.cFileName), length);
+            return;
+        }
     }
     while (listing_) {
         if (!batchValid_) {
@@ -239,7 +275,7 @@ Text FileSystem::nextAccepted() {
             }
             if (!more) {
                 endEnumeration();
-                return {};
+                return;
             }
         }
         const auto* info = reinterpret_cast<const FILE_DIRECTORY_INFORMATION*>(buffer_.data() + offset_);
@@ -249,41 +285,107 @@ Text FileSystem::nextAccepted() {
             offset_ += info->NextEntryOffset;
         const std::size_t length = info->FileNameLength / sizeof(wchar_t);
         if (root_ && isDotName(info->FileName, length)) continue;
-        if (passesMask(info->FileAttributes, mask_)) return fromWide(info->FileName, length);
+        if (passesMask(info->FileAttributes, mask_)) {
+            delivered_.assign(reinterpret_cast<const char16_t*>(info->FileName), length);
+            return;
+        }
     }
-    return {};
 }
 
-// The attribute word of a name in a held folder, asked now.
-std::uint32_t FileSystem::askWord(const Held& folder, TextView name) {
+// Whether a question about a name of a held folder comes as the listing
+// delivers it: the name is the one the enumeration under way gave last.
+bool FileSystem::gathering(const Held& folder, TextView name) const {
+    return (listing_ || find_ != INVALID_HANDLE_VALUE) && &folder == &chain_.back() && name == TextView(delivered_);
+}
+
+// The attribute word of a name in a held folder, asked now by its full path:
+// one call, which opens nothing. False (the error left for GetLastError)
+// when it cannot be read.
+bool FileSystem::askByName(Held& folder, TextView name, std::uint32_t& word) {
     ++askedThroughFolder;
-    std::uint32_t word = 0;
-    const native::Status s = native::attributes(folder.handle, wideData(name), name.size(), &word);
-    if (native::failed(s)) throw errorFor(native::win32Error(s));
-    return word;
+    queryPath_.assign(folder.query).append(wideData(name), name.size());
+    word = GetFileAttributesW(queryPath_.c_str());
+    return word != INVALID_FILE_ATTRIBUTES;
 }
 
-// A folder's identity: opened relative to the held folder it is in, with
-// the right to list it, the handle kept for the enumeration that follows.
-void FileSystem::identify(const Held& folder, const Text& path, TextView name, FileAttributes& a) {
+void FileSystem::remember(Held& folder, TextView name, std::uint32_t word) {
+    if (!folder.ends.empty() && folder.name(folder.ends.size() - 1) == name) {
+        folder.words.back() = word;  // asked again as it was gathered
+        return;
+    }
+    folder.names.append(name);
+    folder.ends.push_back(folder.names.size());
+    folder.words.push_back(word);
+}
+
+// The word a name had when it was gathered, if it was. The walk asks about
+// a folder's names in the order they were gathered: the search goes on
+// from the name found last; the name being gathered is the last one kept.
+bool FileSystem::recall(Held& folder, TextView name, std::uint32_t& word) {
+    if (gathering(folder, name)) {
+        if (folder.ends.empty() || folder.name(folder.ends.size() - 1) != name) return false;
+        word = folder.words.back();
+        return true;
+    }
+    for (std::size_t i = folder.recalled; i < folder.ends.size(); ++i) {
+        if (folder.name(i) == name) {
+            folder.recalled = i;
+            word = folder.words[i];
+            return true;
+        }
+    }
+    return false;
+}
+
+// The identity of a folder just opened, as `word` names it in the held
+// folder `parent` (or by full path, without one), and whether its volume's
+// ids are its 64-bit indexes (NTFS, whose FILE_ID_INFO id is the index with
+// a zero upper half). A folder that is no link (no reparse point, so no
+// mount point either) is on its parent's volume: there its identity is the
+// parent's serial and its index, which is the FILE_ID_INFO the system would
+// give, read without asking for the volume's serial again (Wine asks its
+// mount manager, another process, for it at every query).
+FileIdentity FileSystem::identityIn(const Held* parent, void* handle, std::uint32_t word, bool& indexIds) const {
+    std::uint64_t index = 0;
+    if (parent && parent->indexIds && !(word & FILE_ATTRIBUTE_REPARSE_POINT) &&
+        !native::failed(native::fileIndex(handle, index)) && index != 0) {
+        indexIds = true;
+        FileIdentity id;
+        id.volume = parent->identity.volume;
+        id.file = index;
+        id.known = true;
+        return id;
+    }
+    const FileIdentity id = identityOf(handle);
+    indexIds = id.known && id.fileHigh == 0 && native::onNtfs(handle);
+    return id;
+}
+
+// A folder's identity: opened as a folder relative to the held folder it is
+// in, with the right to list it, the handle kept for the enumeration that
+// follows. The open is the answer to whether it is a folder still.
+void FileSystem::identify(Held& folder, const Text& path, TextView name, FileAttributes& a) {
     closeOpened();
     ++askedThroughFolder;
     void* h = nullptr;
     bool forListing = true;
-    native::Status s = native::open(folder.handle, wideData(name), name.size(), true, true, h);
+    native::Status s = native::openFolder(folder.handle, wideData(name), name.size(), true, h);
     if (s == native::AccessDenied) {
         // A folder that may not be listed still has an identity.
         forListing = false;
-        s = native::open(folder.handle, wideData(name), name.size(), false, true, h);
+        s = native::openFolder(folder.handle, wideData(name), name.size(), false, h);
     }
-    if (s == native::NotADirectory) {
-        // No longer a folder since the question a moment ago: the later
-        // answer is the one that holds.
-        a.word = static_cast<std::int32_t>(askWord(folder, name));
+    if (native::failed(s)) {
+        // No folder any more, gone, or a link that leads nowhere (which
+        // keeps its folder bit, and is walked into to no avail): the word
+        // as it is now, and no identity.
+        std::uint32_t word = 0;
+        if (!askByName(folder, name, word)) throwLastError();
+        a.word = static_cast<std::int32_t>(word);
         return;
     }
-    if (native::failed(s)) return;  // a link that leads nowhere: no identity, and nothing to walk
-    a.identity = identityOf(h);
+    bool indexIds = false;
+    a.identity = identityIn(&folder, h, static_cast<std::uint32_t>(a.word), indexIds);
     if (!forListing) {
         native::close(h);
         return;
@@ -291,14 +393,24 @@ void FileSystem::identify(const Held& folder, const Text& path, TextView name, F
     opened_.path = path;
     opened_.handle = h;
     opened_.identity = a.identity;
+    opened_.indexIds = indexIds;
+    opened_.query.assign(folder.query).append(wideData(name), name.size()).push_back(L'\\');
 }
 
 FileAttributes FileSystem::attributes(const Text& path) {
     FileAttributes a;
     TextView name;
-    if (const Held* folder = heldFolderOf(path, name)) {
-        a.word = static_cast<std::int32_t>(askWord(*folder, name));
-        if (a.word & FILE_ATTRIBUTE_DIRECTORY) identify(*folder, path, name, a);  // only folders are walked into
+    if (Held* folder = heldFolderOf(path, name)) {
+        const bool gathered = gathering(*folder, name);
+        std::uint32_t word = 0;
+        if (!recall(*folder, name, word)) {
+            if (!askByName(*folder, name, word)) throwLastError();
+            if (gathered) remember(*folder, name, word);
+        }
+        a.word = static_cast<std::int32_t>(word);
+        // A folder is opened when the walk comes to go in, after its
+        // folder's listing: that open then serves its own listing.
+        if ((word & FILE_ATTRIBUTE_DIRECTORY) && !gathered) identify(*folder, path, name, a);
         return a;
     }
 
@@ -318,9 +430,13 @@ FileAttributes FileSystem::attributes(const Text& path) {
 
 bool FileSystem::attributesReadable(const Text& path) {
     TextView name;
-    if (const Held* folder = heldFolderOf(path, name)) {
-        ++askedThroughFolder;
-        return !native::failed(native::attributes(folder->handle, wideData(name), name.size(), nullptr));
+    if (Held* folder = heldFolderOf(path, name)) {
+        std::uint32_t word = 0;
+        const bool gathered = gathering(*folder, name);
+        if (!gathered && recall(*folder, name, word) && !(word & FILE_ATTRIBUTE_DIRECTORY)) return true;
+        if (!askByName(*folder, name, word)) return false;
+        if (gathered) remember(*folder, name, word);
+        return true;
     }
     return GetFileAttributesW(apiPath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }

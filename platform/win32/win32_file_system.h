@@ -1,26 +1,37 @@
 // SPDX-License-Identifier: MIT
 // Folder enumeration and attribute queries over the Windows API.
 //
-// The walk asks about every name it reads twice (whether it can be read,
-// and whether it is a folder to walk into, with the folder's identity, so
-// that a folder met again through a link is not walked twice). Every answer
-// comes from the file system at the moment of the question: a name deleted,
-// or turned from a file into a folder, while the walk pumped events is seen
-// as it is then, not as the folder's listing had it.
+// The walk asks about every name it reads: whether it can be read, as the
+// listing delivers it (and with folders only whether it is a folder), and
+// whether it is a folder to walk into, with the folder's identity, so that
+// a folder met again through a link is not walked twice. A name costs one
+// query beyond its folder's listing:
 //
-// To keep that cheap, the folders on the walk's current chain stay open,
-// and a name in one of them is asked about relative to its handle (opened
-// for its attributes alone, relative to the folder), which spares the
-// system the lookup of every folder of the path; Wine and Windows answer
-// this the same way. A folder's identity needs it opened: it is opened relative
-// to its parent's handle, with the right to list it, and that same handle
-// then serves the folder's enumeration, which follows at once when the walk
-// goes in; so the identity is that of the very folder walked, and a folder
-// costs one open, as before.
+//  * As it is gathered, a name is asked about by its full path
+//    (GetFileAttributesW, in the \\?\ form, which takes names as they
+//    are): one call that opens nothing, and that Wine answers without a
+//    trip to its server. A name gone since the listing was read fails
+//    there; a file turned folder meanwhile is seen as a folder.
+//  * That answer is kept with the name while its folder is on the walk's
+//    chain. When the walk comes to go in, a name that was a file is a file
+//    still, without another question; a name that was a folder is opened
+//    as a folder relative to the folder's handle, and that open is the
+//    answer: no folder any more, a folder whose identity the handle gives,
+//    or a failed open (gone, or a link that leads nowhere). The handle then
+//    serves the folder's enumeration, which follows at once, so the folder
+//    identified is the folder walked, and a folder costs one open.
+//  * A folder's identity is FILE_ID_INFO (the volume's serial, the 128-bit
+//    id). On NTFS a folder that is no link is on its parent's volume and its
+//    id is its 64-bit index, so its identity is read from the handle
+//    without asking for the serial again (see identityIn).
+//
+// The folders on the walk's current chain stay open until the walk leaves
+// them or the run ends.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -36,25 +47,42 @@ public:
 
     char16_t separator() const override { return u'\\'; }
     void startEnumerationInto(const Text& folderPath, std::int32_t mask, Text& name) override {
-        name = firstAccepted(folderPath, mask);
+        firstAccepted(folderPath, mask);
+        name = delivered_;
     }
-    void nextNameInto(Text& name) override { name = nextAccepted(); }
+    void nextNameInto(Text& name) override {
+        nextAccepted();
+        name = delivered_;
+    }
     FileAttributes attributes(const Text& path) override;
     bool attributesReadable(const Text& path) override;
     void runEnded() override;
 
-    // How many queries were made through the handle of a held folder (for
-    // tests).
+    // How many questions about a name of a held folder were asked of the
+    // disk (for tests).
     std::size_t askedThroughFolder = 0;
     // Lists every folder with FindFirstFileExW, as where a file system does
     // not list a folder through its handle (for tests).
     bool listWithFind = false;
 
 private:
-    // A folder on the current chain, open.
+    // A folder on the current chain, open, with what its gathering learnt
+    // of its names.
     struct Held {
-        Text folder;  // as enumerated, with the final separator
-        void* handle;
+        Text folder;                       // as enumerated, with the final separator
+        void* handle;                      // opened for listing
+        std::wstring query;                // its long form, with the final separator: a name appended is asked by path
+        Text names;                        // the names asked about as they were gathered, one after the other
+        std::vector<std::size_t> ends;     // where each name ends in `names`
+        std::vector<std::uint32_t> words;  // and the attribute word each had
+        std::size_t recalled = 0;          // names before this one were asked about again
+        FileIdentity identity;             // as the walk was given it
+        bool indexIds = false;             // its volume's ids are its 64-bit indexes
+
+        TextView name(std::size_t i) const {
+            const std::size_t start = i == 0 ? 0 : ends[i - 1];
+            return TextView(names).substr(start, ends[i] - start);
+        }
     };
     // The folder the last query opened for its identity, kept for the
     // enumeration that follows.
@@ -62,24 +90,32 @@ private:
         Text path;  // without the final separator
         void* handle = nullptr;
         FileIdentity identity;
+        bool indexIds = false;
+        std::wstring query;
     };
 
     void endEnumeration();
     void closeOpened();
     void releaseFolders();
-    const Held* heldFolder(TextView folder) const;
-    const Held* heldFolderOf(const Text& path, TextView& name) const;
-    std::uint32_t askWord(const Held& folder, TextView name);
-    void identify(const Held& folder, const Text& path, TextView name, FileAttributes& a);
-    void* openFolder(const Text& folderPath, FileIdentity& identity);
+    Held* heldFolder(TextView folder);
+    Held* heldFolderOf(const Text& path, TextView& name);
+    bool gathering(const Held& folder, TextView name) const;
+    bool askByName(Held& folder, TextView name, std::uint32_t& word);
+    void remember(Held& folder, TextView name, std::uint32_t word);
+    bool recall(Held& folder, TextView name, std::uint32_t& word);
+    void identify(Held& folder, const Text& path, TextView name, FileAttributes& a);
+    FileIdentity identityIn(const Held* parent, void* handle, std::uint32_t word, bool& indexIds) const;
+    void* openFolder(const Text& folderPath, Opened& opened);
     bool readBatch();  // the next batch of entries; false at the end
     bool fallBackToFind(const Text& folderPath);
-    Text firstAccepted(const Text& folderPath, std::int32_t mask);
-    Text nextAccepted();
+    // Put the name delivered into delivered_, empty at the end.
+    void firstAccepted(const Text& folderPath, std::int32_t mask);
+    void nextAccepted();
 
     void* listing_ = nullptr;  // the held handle being enumerated, or null
     void* find_;               // HANDLE of FindFirstFile, INVALID_HANDLE_VALUE when none
     bool findHasEntry_ = false;
+    Text delivered_;  // the name the enumeration under way delivered last
     std::vector<unsigned char> buffer_;
     std::size_t offset_ = 0;
     bool batchValid_ = false;
@@ -87,6 +123,7 @@ private:
     bool root_ = false;        // a drive's root: no "." and ".."
     std::vector<Held> chain_;  // outermost first
     Opened opened_;
+    std::wstring queryPath_;                     // the full path of the name last asked about
     std::unique_ptr<unsigned char[]> findData_;  // WIN32_FIND_DATAW of the fallback
 };
 

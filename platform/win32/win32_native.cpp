@@ -22,11 +22,6 @@ struct IdInformation {
     BYTE id[16];
 };
 
-struct BasicInformation {
-    LARGE_INTEGER creationTime, lastAccessTime, lastWriteTime, changeTime;
-    ULONG fileAttributes;
-};
-
 // The name as the native calls take it: a counted string, its length in
 // bytes, relative to `folder`.
 struct Name {
@@ -54,32 +49,14 @@ bool tooLong(std::size_t length) { return length * sizeof(wchar_t) > 0xFFFE; }
 
 std::uint32_t win32Error(Status status) { return RtlNtStatusToDosError(status); }
 
-Status attributes(void* folder, const wchar_t* name, std::size_t length, std::uint32_t* word) {
-    if (tooLong(length)) return NameInvalid;
-    Name n(folder, name, length);
-    IO_STATUS_BLOCK io;
-    HANDLE h = nullptr;
-    NTSTATUS s = NtOpenFile(&h, FILE_READ_ATTRIBUTES | SYNCHRONIZE, &n.object, &io, ShareAll,
-                            CommonOptions | FILE_OPEN_REPARSE_POINT);
-    if (s < 0) return s;
-    if (word) {
-        BasicInformation info;
-        s = NtQueryInformationFile(h, &io, &info, sizeof info, FileBasicInformation);
-        if (s >= 0) *word = info.fileAttributes;
-    }
-    NtClose(h);
-    return s;
-}
-
-Status open(void* folder, const wchar_t* name, std::size_t length, bool forListing, bool folderOnly, void*& handle) {
+Status openFolder(void* folder, const wchar_t* name, std::size_t length, bool forListing, void*& handle) {
     if (tooLong(length)) return NameInvalid;
     Name n(folder, name, length);
     IO_STATUS_BLOCK io;
     HANDLE h = nullptr;
     const ACCESS_MASK access =
         FILE_READ_ATTRIBUTES | SYNCHRONIZE | (forListing ? FILE_LIST_DIRECTORY | FILE_TRAVERSE : 0);
-    const ULONG options = CommonOptions | (folderOnly ? FILE_DIRECTORY_FILE : 0);
-    const NTSTATUS s = NtOpenFile(&h, access, &n.object, &io, ShareAll, options);
+    const NTSTATUS s = NtOpenFile(&h, access, &n.object, &io, ShareAll, CommonOptions | FILE_DIRECTORY_FILE);
     handle = s >= 0 ? h : nullptr;
     return s;
 }
@@ -94,6 +71,26 @@ Status fileId(void* handle, std::uint64_t& volume, std::uint64_t& low, std::uint
     std::memcpy(&low, info.id, sizeof low);
     std::memcpy(&high, info.id + sizeof low, sizeof high);
     return s;
+}
+
+Status fileIndex(void* handle, std::uint64_t& index) {
+    IO_STATUS_BLOCK io;
+    LARGE_INTEGER info;  // FILE_INTERNAL_INFORMATION
+    const NTSTATUS s =
+        NtQueryInformationFile(static_cast<HANDLE>(handle), &io, &info, sizeof info, FileInternalInformation);
+    if (s >= 0) index = static_cast<std::uint64_t>(info.QuadPart);
+    return s;
+}
+
+bool onNtfs(void* handle) {
+    IO_STATUS_BLOCK io;
+    union {
+        FILE_FS_ATTRIBUTE_INFORMATION info;
+        unsigned char room[sizeof(FILE_FS_ATTRIBUTE_INFORMATION) + 32 * sizeof(WCHAR)];
+    } a;
+    if (NtQueryVolumeInformationFile(static_cast<HANDLE>(handle), &io, &a, sizeof a, FileFsAttributeInformation) < 0)
+        return false;
+    return a.info.FileSystemNameLength == 4 * sizeof(WCHAR) && std::memcmp(a.info.FileSystemName, L"NTFS", 8) == 0;
 }
 
 Status readFolder(void* handle, void* buffer, std::size_t size) {

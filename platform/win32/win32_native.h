@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
-// The native (ntdll) file calls the file system makes: a name asked about,
-// or opened, relative to the handle of an open folder, which spares the
-// system a walk down every folder of the path for each query. Every
-// Windows since NT has them, and Wine answers them the same way.
+// The native (ntdll) file calls the file system makes: a folder opened
+// relative to the handle of the open folder it is in, which spares the
+// system a walk down every folder of the path, its identity, and its
+// listing through its handle. Every Windows since NT has them, and Wine
+// answers them the same way.
 #pragma once
 
 #include <cstddef>
@@ -22,27 +23,24 @@ inline constexpr bool failed(Status s) { return s < 0; }
 // The Win32 error number for a status.
 std::uint32_t win32Error(Status status);
 
-// The attributes of `name` (`length` UTF-16 units, no separator) in the
-// open folder `folder`, those of a link itself as GetFileAttributesW gives
-// them: the name is opened relative to the folder for its attributes only
-// (which no sharing mode of another program refuses) and its basic
-// information read from that handle. NtQueryAttributesFile would do it in
-// one call, but Wine resolves its relative name against the process's
-// current folder instead of the folder given. Without `word`, only whether
-// they can be read: the open is what fails (the query of an open handle
-// does not), and under Wine the query costs a trip to its server.
-Status attributes(void* folder, const wchar_t* name, std::size_t length, std::uint32_t* word);
-
-// Opens `name` in the open folder `folder` (links followed), for a folder
-// `forListing` with the right to list and walk it as well. It must be a
-// folder when `folderOnly`.
-Status open(void* folder, const wchar_t* name, std::size_t length, bool forListing, bool folderOnly, void*& handle);
+// Opens `name` in the open folder `folder` (links followed) as a folder,
+// `forListing` with the right to list and walk it as well. NotADirectory
+// when it is no folder: under Wine one trip to its server either way.
+Status openFolder(void* folder, const wchar_t* name, std::size_t length, bool forListing, void*& handle);
 
 // An open file's 128-bit id and its volume's 64-bit serial
 // (FILE_ID_INFO): the identity the system documents, unique also on ReFS,
 // whose ids do not fit in the 64-bit file index. Windows before 8 and some
 // file systems do not give it.
 Status fileId(void* handle, std::uint64_t& volume, std::uint64_t& low, std::uint64_t& high);
+
+// An open file's 64-bit index (FileInternalInformation), from the handle
+// alone: on NTFS the id FILE_ID_INFO gives, which Wine reads without asking
+// its mount manager for the volume's serial, as it does for FILE_ID_INFO.
+Status fileIndex(void* handle, std::uint64_t& index);
+
+// Whether an open file is on an NTFS volume (FileFsAttributeInformation).
+bool onNtfs(void* handle);
 
 // The next entries of an open folder as FILE_DIRECTORY_INFORMATION records
 // (NoMoreFiles at the end).

@@ -361,6 +361,29 @@ TEST(FileSystem, NamesOutsideTheCodePageSurvive) {
     for (const auto& n : names) EXPECT_NO_THROW(fs.attributes(dir / n)) << n;
 }
 
+// Names that Windows' path rules would alter (a trailing dot or blank) are
+// listed, asked about and walked into as they are.
+TEST(FileSystem, NamesWithTrailingDotsAndBlanksAreWalkedAsTheyAre) {
+    ScratchFolder dir;
+    auto literal = [&](const char* name) { return L"\\\\?\\" + w(dir / name); };
+    ASSERT_TRUE(CreateDirectoryW(literal("d.").c_str(), nullptr)) << GetLastError();
+    for (const char* file : {"d.\\f ", "e "})
+        CloseHandle(CreateFileW(literal(file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
+    Window win;
+    win.form->C.txtPath->setText(dir.path());
+    win.form->C.ChNoPath->setValue(0);
+    win.form->C.ChFiles->setValue(1);
+    win.form->C.txtLevel->setText(u"5");
+    SendMessageW(win.hwnd(ControlId::cmdDoIt), BM_CLICK, 0, 0);
+    win.ws.rethrowHeld();
+    std::vector<std::string> lines = win.resultLines();
+    std::sort(lines.begin(), lines.end());
+    const std::string b = toUtf8(dir.path());
+    EXPECT_EQ(lines, (std::vector<std::string>{b + "\\d.", b + "\\d.\\f ", b + "\\e "}));
+    for (const char* file : {"d.\\f ", "e "}) DeleteFileW(literal(file).c_str());  // the scratch folder's
+    RemoveDirectoryW(literal("d.").c_str());  // removal takes names as the path rules make them
+}
+
 TEST(FileSystem, DriveRootHasNoDotEntries) {
     wchar_t windows[MAX_PATH] = {};
     GetWindowsDirectoryW(windows, MAX_PATH);

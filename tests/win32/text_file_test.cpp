@@ -1,9 +1,16 @@
 // SPDX-License-Identifier: MIT
 // Text files: the encoding, failures, and the paths a save hands the file
-// functions.
+// functions; the calls a walk makes to them for a name.
+#include <winternl.h>
+
+#include <cstdio>
 #include <cstring>
 
 #include "win32_fixture.h"
+
+// Not in winternl.h.
+extern "C" NTSTATUS NTAPI NtQueryDirectoryFile(HANDLE, HANDLE, PIO_APC_ROUTINE, PVOID, PIO_STATUS_BLOCK, PVOID, ULONG,
+                                               FILE_INFORMATION_CLASS, BOOLEAN, PUNICODE_STRING, BOOLEAN);
 
 namespace malvorn::wintest {
 namespace {
@@ -232,6 +239,70 @@ TEST(TextFile, EveryPathASaveHandsTheSystemFitsTheClassicLimitOrTakesTheLongForm
         }
     }
     EXPECT_GT(prefixed, 0u);
+}
+
+// The calls made to the system's file functions while it lives, counted
+// through the program's import table.
+struct FileCalls {
+    static inline int count = 0;
+    template <int I, class F>
+    struct Stub;
+    template <int I, class R, class... A>
+    struct Stub<I, R (*)(A...)> {
+        static inline void* original = nullptr;
+        static R WINAPI call(A... a) { return ++count, reinterpret_cast<R (*)(A...)>(original)(a...); }
+    };
+    std::vector<std::unique_ptr<ImportPatch>> patches;
+    template <int I, class F>
+    void patch(const char* name, F) {
+        patches.push_back(std::make_unique<ImportPatch>(name, reinterpret_cast<void*>(&Stub<I, F>::call)));
+        Stub<I, F>::original = patches.back()->original<void*>();
+    }
+#define MALVORN_COUNT(f) patch<__LINE__>(#f, &f)
+    FileCalls() {
+        count = 0;
+        MALVORN_COUNT(NtOpenFile), MALVORN_COUNT(NtQueryInformationFile), MALVORN_COUNT(NtQueryDirectoryFile);
+        MALVORN_COUNT(NtClose), MALVORN_COUNT(GetFileAttributesW), MALVORN_COUNT(CreateFileW);
+        MALVORN_COUNT(CloseHandle), MALVORN_COUNT(GetFileInformationByHandle), MALVORN_COUNT(FindFirstFileExW);
+        MALVORN_COUNT(NtQueryVolumeInformationFile);
+    }
+#undef MALVORN_COUNT
+};
+
+// A name of each kind alone in a folder, walked with files and with folders
+// only: its calls are the walk's less those of the empty folder's. The link
+// is the one scripts/ci-windows makes (MALVORN_LINK_FIXTURE): sub\back,
+// leading to the folder that holds sub.
+TEST(FileSystem, AFileCostsAtMostTwoCallsBeyondItsFoldersListing) {
+    const wchar_t* links = _wgetenv(L"MALVORN_LINK_FIXTURE");
+    auto walk = [&](const std::string& kind, bool files) {
+        ScratchFolder dir;
+        if (kind == "file" || kind == "vanished") dir.file("n", "x");
+        if (kind == "folder") dir.folder("n");
+        if (kind == "link" && !(links && *links)) return -1;
+        Window win;
+        win.form->C.txtPath->setText(kind == "link" ? fromWide(links) + u"\\sub" : dir.path());
+        win.form->C.ChFiles->setValue(files ? 1 : 0);
+        win.form->C.txtLevel->setText(u"5");
+        win.ws.aliveInterval = std::chrono::milliseconds(0);  // just before each name is asked about
+        if (kind == "vanished") win.ws.hooks.alive = [&] { DeleteFileW(apiPath(dir / "n").c_str()); };
+        FileCalls calls;
+        SendMessageW(win.hwnd(ControlId::cmdDoIt), BM_CLICK, 0, 0);
+        win.ws.rethrowHeld();
+        // sub\back, and sub in it, not walked: its identity by index is the start's by FILE_ID_INFO.
+        if (kind == "link") EXPECT_EQ(win.resultLines().size(), 2u) << "the folder met again was walked";
+        return FileCalls::count;
+    };
+    for (const bool files : {true, false}) {
+        const int listing = walk("", files);
+        for (const std::string kind : {"file", "folder", "link", "vanished"}) {
+            const int all = walk(kind, files), calls = all - listing;
+            if (all < 0) continue;
+            std::printf("calls beyond the listing, %s, %s: %d\n", files ? "files" : "folders only", kind.c_str(),
+                        calls);
+            if (kind == "file" || kind == "vanished") EXPECT_LE(calls, 2) << kind << (files ? "" : ", folders only");
+        }
+    }
 }
 
 }  // namespace
