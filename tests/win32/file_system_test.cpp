@@ -291,13 +291,7 @@ TEST(FileSystem, LongPathsAreReachedThroughTheLongForm) {
 
     // The whole walk through the window object shows ordinary paths.
     Window win;
-    win.form->C.txtPath->setText(dir.path());
-    win.form->C.ChNoPath->setValue(0);
-    win.form->C.ChFiles->setValue(1);
-    win.form->C.txtLevel->setText(u"20");
-    SendMessageW(win.hwnd(ControlId::cmdDoIt), BM_CLICK, 0, 0);
-    win.ws.rethrowHeld();
-    const std::vector<std::string> lines = win.resultLines();
+    const std::vector<std::string> lines = win.listWithPaths(dir.path(), u"20", true);
     ASSERT_EQ(lines.size(), 9u);
     EXPECT_EQ(lines.back(), toUtf8(deep) + "\\leaf.txt");
 }
@@ -317,13 +311,9 @@ TEST(FileSystem, AFolderMetAgainThroughALinkIsNotWalkedTwice) {
     }
     EXPECT_EQ(fs.attributes(dir / "sub\\back").identity, fs.attributes(dir.path()).identity);
     Window win;
-    win.form->C.txtPath->setText(dir.path());
-    win.form->C.ChNoPath->setValue(0);
-    win.form->C.txtLevel->setText(u"10");
-    SendMessageW(win.hwnd(ControlId::cmdDoIt), BM_CLICK, 0, 0);
-    win.ws.rethrowHeld();
     const std::string base = toUtf8(dir.path());
-    EXPECT_EQ(win.resultLines(), (std::vector<std::string>{base + "\\sub", base + "\\sub\\back"}));
+    EXPECT_EQ(win.listWithPaths(dir.path(), u"10", false),
+              (std::vector<std::string>{base + "\\sub", base + "\\sub\\back"}));
 }
 
 // Under Wine a Unix symbolic link is the link; scripts/ci-windows makes
@@ -335,13 +325,8 @@ TEST(FileSystem, AFolderMetAgainThroughAHostLinkIsNotWalkedTwice) {
     FileSystem fs;
     EXPECT_EQ(fs.attributes(base + u"\\sub\\back").identity, fs.attributes(base).identity);
     Window win;
-    win.form->C.txtPath->setText(base);
-    win.form->C.ChNoPath->setValue(0);
-    win.form->C.txtLevel->setText(u"10");
-    SendMessageW(win.hwnd(ControlId::cmdDoIt), BM_CLICK, 0, 0);
-    win.ws.rethrowHeld();
     const std::string b = toUtf8(base);
-    EXPECT_EQ(win.resultLines(), (std::vector<std::string>{b + "\\sub", b + "\\sub\\back"}));
+    EXPECT_EQ(win.listWithPaths(base, u"10", false), (std::vector<std::string>{b + "\\sub", b + "\\sub\\back"}));
 }
 
 TEST(FileSystem, NamesOutsideTheCodePageSurvive) {
@@ -370,13 +355,7 @@ TEST(FileSystem, NamesWithTrailingDotsAndBlanksAreWalkedAsTheyAre) {
     for (const char* file : {"d.\\f ", "e "})
         CloseHandle(CreateFileW(literal(file).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr));
     Window win;
-    win.form->C.txtPath->setText(dir.path());
-    win.form->C.ChNoPath->setValue(0);
-    win.form->C.ChFiles->setValue(1);
-    win.form->C.txtLevel->setText(u"5");
-    SendMessageW(win.hwnd(ControlId::cmdDoIt), BM_CLICK, 0, 0);
-    win.ws.rethrowHeld();
-    std::vector<std::string> lines = win.resultLines();
+    std::vector<std::string> lines = win.listWithPaths(dir.path(), u"5", true);
     std::sort(lines.begin(), lines.end());
     const std::string b = toUtf8(dir.path());
     EXPECT_EQ(lines, (std::vector<std::string>{b + "\\d.", b + "\\d.\\f ", b + "\\e "}));

@@ -143,6 +143,17 @@ struct Window {
     void pump() {
         for (int i = 0; i < 3; ++i) ws.doEvents();
     }
+    // Sets the folder, full paths, files or not and the depth, and presses
+    // the start button as the user does; the lines it gave.
+    std::vector<std::string> listWithPaths(const Text& folder, const char16_t* depth, bool withFiles) {
+        form->C.txtPath->setText(folder);
+        form->C.ChNoPath->setValue(0);
+        form->C.ChFiles->setValue(withFiles ? 1 : 0);
+        form->C.txtLevel->setText(depth);
+        SendMessageW(hwnd(ControlId::cmdDoIt), BM_CLICK, 0, 0);
+        ws.rethrowHeld();
+        return resultLines();
+    }
     std::vector<std::string> resultLines() {
         std::vector<std::string> out;
         const std::string text = toUtf8(form->C.txtResult->text());
