@@ -26,6 +26,7 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <cstddef>
 
 #include "platform/shared/edit_commands.h"
@@ -138,7 +139,7 @@ private:
     };
     BarSetting bars_[2];
     bool refreshDue_ = false;
-    ULONGLONG frameCost_ = 0;  // ms the last frame took to draw
+    std::chrono::microseconds frameCost_{0};  // what the last frame took to draw
     bool followCaret_ = false;
     bool dragging_ = false;
     POINT mouseAt_{};
