@@ -2,6 +2,7 @@
 #include "platform/win32/win32_result_box.h"
 
 #include <algorithm>
+#include <chrono>
 #include <exception>
 #include <stdexcept>
 
@@ -11,10 +12,14 @@ namespace malvorn::win32 {
 
 namespace {
 
-constexpr UINT FrameMs = 30;
-// Drawing takes at most about a fifth of a running listing's time: the
-// next frame waits four times as long as the last one took to draw.
-constexpr ULONGLONG FrameCostFactor = 4;
+using std::chrono::microseconds;
+constexpr microseconds FrameTime{30000};
+// Drawing takes at most about a ninth of a running listing's time: the
+// next frame waits eight times as long as the last one took to draw. Only
+// a slow frame stretches the wait (under Wine on a busy machine one takes 4
+// to 6 ms, of which the vertical scroll bar's redraw is most).
+constexpr int FrameCostFactor = 8;
+constexpr microseconds LongestWait{1000000};
 
 }  // namespace
 
@@ -111,11 +116,14 @@ LRESULT ResultBoxWindow::handle(UINT msg, WPARAM wParam, LPARAM lParam) {
             }
             if (wParam != RefreshTimer) break;
             {
-                const ULONGLONG started = GetTickCount64();
+                // Timed by the steady clock: GetTickCount64 moves in steps
+                // of 15.6 ms on Windows, which would make a short frame
+                // look long now and then.
+                const auto started = std::chrono::steady_clock::now();
                 refresh();
                 // Drawn now, so that a click always lands on what it sees.
                 UpdateWindow(hwnd_);
-                frameCost_ = GetTickCount64() - started;
+                frameCost_ = std::chrono::duration_cast<microseconds>(std::chrono::steady_clock::now() - started);
                 return 0;
             }
         case WM_VSCROLL:
@@ -212,8 +220,9 @@ void ResultBoxWindow::select(std::size_t anchor, std::size_t caret) {
 void ResultBoxWindow::changed() {
     followCaret_ = true;
     if (refreshDue_) return;
-    const ULONGLONG wait = std::max<ULONGLONG>(FrameMs, FrameCostFactor * frameCost_);
-    refreshDue_ = SetTimer(hwnd_, RefreshTimer, static_cast<UINT>(std::min<ULONGLONG>(wait, 1000)), nullptr) != 0;
+    const microseconds wait = std::clamp(FrameCostFactor * frameCost_, FrameTime, LongestWait);
+    const auto ms = static_cast<UINT>(std::chrono::duration_cast<std::chrono::milliseconds>(wait).count());
+    refreshDue_ = SetTimer(hwnd_, RefreshTimer, ms, nullptr) != 0;
     if (!refreshDue_) refresh();
 }
 

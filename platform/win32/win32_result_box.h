@@ -26,6 +26,7 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <cstddef>
 
 #include "platform/shared/edit_commands.h"
@@ -79,6 +80,8 @@ private:
     void changed();
     void paint();
     void updateScrollBars();
+    // SB_HORZ or SB_VERT to the range, page and position given.
+    void setScrollBar(int bar, const SCROLLINFO& info);
     void ensureCaretVisible();
     void placeCaret();
     void scrollTo(std::ptrdiff_t line, int x);
@@ -127,8 +130,16 @@ private:
     std::size_t first_ = 0;  // top line in sight
     int x_ = 0;              // pixels scrolled to the right
     int wheelRest_ = 0, hwheelRest_ = 0;
+    // What each scroll bar was last set to (horizontal, vertical).
+    struct BarSetting {
+        bool set = false;
+        int max = 0;
+        UINT page = 0;
+        int pos = 0;
+    };
+    BarSetting bars_[2];
     bool refreshDue_ = false;
-    ULONGLONG frameCost_ = 0;  // ms the last frame took to draw
+    std::chrono::microseconds frameCost_{0};  // what the last frame took to draw
     bool followCaret_ = false;
     bool dragging_ = false;
     POINT mouseAt_{};

@@ -68,6 +68,9 @@ TEST(ResultBox, AppendedLinesReadBackWholeAndExactly) {
     box.view->setText(Text());
     EXPECT_TRUE(box.view->text().empty());
     EXPECT_EQ(box.view->content().lineCount(), 1u);
+    box.view->refresh();
+    GetScrollInfo(box.hwnd, SB_VERT, &si);
+    EXPECT_EQ(si.nMax, 0);  // set again once the lines went
     box.view->replaceSelection(u"x\r\n");
     EXPECT_EQ(box.view->text(), u"x\r\n");
 }
